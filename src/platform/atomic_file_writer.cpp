@@ -1,0 +1,161 @@
+#include "platform/atomic_file_writer.hpp"
+
+#include <charconv>
+#include <random>
+#include <string>
+#include <system_error>
+#include <utility>
+
+#include "platform/native_path.hpp"
+#include "platform/posix_io.hpp"
+
+#ifndef _WIN32
+#include <csignal>
+#endif
+
+namespace kelmar::platform {
+namespace {
+
+// Temporaries are hidden (leading dot), never end in ".xml" (so no request search picks
+// them up) and carry the writer's process id, so a later start can tell a crashed
+// writer's leftovers from a live writer's work.
+constexpr std::string_view kTemporaryPrefix = ".kelmar-";
+constexpr std::string_view kTemporarySuffix = ".part";
+
+std::string temporaryName() {
+    thread_local std::mt19937_64 generator{std::random_device{}()};
+    std::string name(kTemporaryPrefix);
+    name += std::to_string(io::processId());
+    name += '-';
+    char digits[17];
+    const auto end = std::to_chars(digits, digits + sizeof digits, generator(), 16).ptr;
+    name.append(digits, end);
+    name += kTemporarySuffix;
+    return name;
+}
+
+// A destination that Windows would refuse to replace: a directory, or a file whose
+// read-only flag is set (checked by its mode, since root ignores permission bits).
+bool isUnwritableDestination(const std::filesystem::path& destination) {
+    std::error_code error;
+    const auto status = std::filesystem::status(destination, error);
+    if (error || status.type() == std::filesystem::file_type::not_found) {
+        return false;
+    }
+    if (status.type() != std::filesystem::file_type::regular) {
+        return true;
+    }
+    using std::filesystem::perms;
+    return (status.permissions() & (perms::owner_write | perms::group_write | perms::others_write)) ==
+           perms::none;
+}
+
+}  // namespace
+
+std::optional<AtomicFileWriter> AtomicFileWriter::create(std::string_view destinationText) {
+    const auto fileName = fileNamePart(destinationText);
+    if (fileName.empty() || isForbiddenFileName(fileName)) {
+        return std::nullopt;
+    }
+    auto destination = toNativePath(destinationText);
+    if (isUnwritableDestination(destination)) {
+        return std::nullopt;
+    }
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        auto temporary = destination.parent_path() / temporaryName();
+        const int fd = io::createExclusive(temporary);
+        if (fd >= 0) {
+            return AtomicFileWriter(fd, std::move(temporary), std::move(destination));
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+AtomicFileWriter::AtomicFileWriter(int descriptor, std::filesystem::path temporary,
+                                   std::filesystem::path destination)
+    : descriptor_(descriptor), temporary_(std::move(temporary)), destination_(std::move(destination)) {}
+
+AtomicFileWriter::AtomicFileWriter(AtomicFileWriter&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, -1)),
+      temporary_(std::move(other.temporary_)),
+      destination_(std::move(other.destination_)) {}
+
+AtomicFileWriter& AtomicFileWriter::operator=(AtomicFileWriter&& other) noexcept {
+    if (this != &other) {
+        discard();
+        descriptor_ = std::exchange(other.descriptor_, -1);
+        temporary_ = std::move(other.temporary_);
+        destination_ = std::move(other.destination_);
+    }
+    return *this;
+}
+
+AtomicFileWriter::~AtomicFileWriter() { discard(); }
+
+void AtomicFileWriter::discard() noexcept {
+    if (descriptor_ >= 0) {
+        io::closeDescriptor(descriptor_);
+        descriptor_ = -1;
+        std::error_code ignored;
+        std::filesystem::remove(temporary_, ignored);
+    }
+}
+
+std::size_t AtomicFileWriter::write(const char* data, std::size_t size) {
+    std::size_t stored = 0;
+    while (stored < size) {
+        const auto n = io::writeSome(descriptor_, data + stored, size - stored);
+        if (n <= 0) {
+            break;
+        }
+        stored += static_cast<std::size_t>(n);
+    }
+    return stored;
+}
+
+bool AtomicFileWriter::commit() {
+    if (descriptor_ < 0) {
+        return false;
+    }
+    const bool closed = io::closeDescriptor(descriptor_) == 0;
+    descriptor_ = -1;
+    std::error_code error;
+    if (closed) {
+        std::filesystem::rename(temporary_, destination_, error);
+    }
+    if (!closed || error) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary_, ignored);
+        return false;
+    }
+    return true;
+}
+
+bool isTemporaryName(std::string_view fileName) {
+    return fileName.starts_with(kTemporaryPrefix) && fileName.ends_with(kTemporarySuffix);
+}
+
+bool isStaleTemporary(std::string_view fileName) {
+    if (!isTemporaryName(fileName)) {
+        return false;
+    }
+    const auto digits = fileName.substr(kTemporaryPrefix.size());
+    long owner = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), owner);
+    if (error != std::errc{} || end == digits.data() || *end != '-') {
+        return true;
+    }
+    if (owner == io::processId()) {
+        return false;
+    }
+#ifdef _WIN32
+    return true;
+#else
+    return ::kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH;
+#endif
+}
+
+}  // namespace kelmar::platform

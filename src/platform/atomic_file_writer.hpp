@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace kelmar::platform {
+
+// Writes a file so that readers see the old file, no file, or the whole new file, never
+// a part: the bytes go to a hidden temporary beside the destination, which is renamed
+// over the destination by commit(). An uncommitted temporary is removed on destruction.
+class AtomicFileWriter {
+public:
+    // Opens the temporary. Nothing when the destination cannot be created: missing or
+    // read-only folder, a read-only or non-regular destination, a forbidden name.
+    static std::optional<AtomicFileWriter> create(std::string_view destinationText);
+
+    AtomicFileWriter(AtomicFileWriter&& other) noexcept;
+    AtomicFileWriter& operator=(AtomicFileWriter&& other) noexcept;
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+    ~AtomicFileWriter();
+
+    // Stores the bytes; returns how many were stored (fewer on a full disk).
+    std::size_t write(const char* data, std::size_t size);
+
+    // Closes the temporary and publishes it under the destination name.
+    bool commit();
+
+private:
+    AtomicFileWriter(int descriptor, std::filesystem::path temporary,
+                     std::filesystem::path destination);
+    void discard() noexcept;
+
+    int descriptor_ = -1;
+    std::filesystem::path temporary_;
+    std::filesystem::path destination_;
+};
+
+// True for the names AtomicFileWriter gives its temporaries.
+bool isTemporaryName(std::string_view fileName);
+
+// True when the temporary's writer is no longer running (or the name carries no owner).
+bool isStaleTemporary(std::string_view fileName);
+
+}  // namespace kelmar::platform

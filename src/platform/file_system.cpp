@@ -1,0 +1,189 @@
+#include "platform/file_system.hpp"
+
+#include <algorithm>
+#include <array>
+#include <system_error>
+
+#include "platform/atomic_file_writer.hpp"
+#include "platform/input_file.hpp"
+#include "platform/native_path.hpp"
+#include "platform/text_encoding.hpp"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace kelmar::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool endsWithXmlIgnoringCase(std::string_view name) {
+    constexpr std::string_view kExtension = ".XML";
+    if (name.size() < kExtension.size()) {
+        return false;
+    }
+    const auto tail = name.substr(name.size() - kExtension.size());
+    return std::equal(tail.begin(), tail.end(), kExtension.begin(), [](char a, char b) {
+        return cp1252ToUpper(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
+    });
+}
+
+// Case-insensitive order, as NTFS keeps names; names equal but for case fall back to
+// byte order so the result never depends on the directory's own order.
+bool precedes(std::string_view a, std::string_view b) {
+    const auto upper = [](char c) { return cp1252ToUpper(static_cast<unsigned char>(c)); };
+    const auto n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto ua = upper(a[i]);
+        const auto ub = upper(b[i]);
+        if (ua != ub) {
+            return ua < ub;
+        }
+    }
+    if (a.size() != b.size()) {
+        return a.size() < b.size();
+    }
+    return a < b;
+}
+
+bool holdsAnyFragment(std::string_view name, std::span<const std::string_view> fragments) {
+    if (fragments.empty()) {
+        return true;
+    }
+    return std::any_of(fragments.begin(), fragments.end(),
+                       [&](std::string_view fragment) { return name.find(fragment) != name.npos; });
+}
+
+// The entry's name in Windows-1252, or nothing when it is hidden or cannot be held.
+std::optional<std::string> visibleName(const fs::directory_entry& entry) {
+#ifdef _WIN32
+    const auto wide = entry.path().filename().wstring();
+    std::string name;
+    for (const wchar_t c : wide) {
+        const auto byte = codePointToCp1252(static_cast<char32_t>(c));
+        if (!byte) {
+            return std::nullopt;
+        }
+        name.push_back(static_cast<char>(*byte));
+    }
+    // Hidden and system entries are recognised by their attributes there.
+    const DWORD attributes = ::GetFileAttributesW(entry.path().c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
+        return std::nullopt;
+    }
+    return name;
+#else
+    const auto utf8 = entry.path().filename().native();
+    if (utf8.empty() || utf8.front() == '.') {
+        return std::nullopt;
+    }
+    return utf8ToCp1252Exact(utf8);
+#endif
+}
+
+}  // namespace
+
+std::optional<std::string> findFirstXml(std::string_view folderText,
+                                        std::span<const std::string_view> fragments) {
+    std::error_code error;
+    fs::directory_iterator entries(toNativePath(folderText), error);
+    if (error) {
+        return std::nullopt;
+    }
+    std::optional<std::string> first;
+    for (auto it = fs::begin(entries); it != fs::end(entries); it.increment(error)) {
+        if (error) {
+            break;
+        }
+        auto name = visibleName(*it);
+        if (!name || !endsWithXmlIgnoringCase(*name) || !holdsAnyFragment(*name, fragments)) {
+            continue;
+        }
+        if (first && !precedes(*name, *first)) {
+            continue;
+        }
+        std::error_code statusError;
+        if (!it->is_regular_file(statusError)) {
+            continue;
+        }
+        first = std::move(name);
+    }
+    return first;
+}
+
+bool fileExists(std::string_view pathText) {
+    if (isForbiddenFileName(fileNamePart(pathText))) {
+        return false;
+    }
+    std::error_code error;
+    return fs::is_regular_file(toNativePath(pathText), error);
+}
+
+bool directoryExists(std::string_view pathText) {
+    std::error_code error;
+    return fs::is_directory(toNativePath(pathText), error);
+}
+
+void createDirectory(std::string_view pathText) {
+    if (isForbiddenFileName(fileNamePart(pathText))) {
+        return;
+    }
+    std::error_code ignored;
+    fs::create_directory(toNativePath(pathText), ignored);
+}
+
+void copyFile(std::string_view sourceText, std::string_view destinationText) {
+    auto source = InputFile::open(sourceText);
+    if (!source) {
+        return;
+    }
+    auto destination = AtomicFileWriter::create(destinationText);
+    if (!destination) {
+        return;
+    }
+    std::array<char, 65536> buffer;
+    for (;;) {
+        const auto n = source->read(buffer.data(), buffer.size());
+        if (n == 0) {
+            break;
+        }
+        if (destination->write(buffer.data(), n) != n) {
+            return;  // the temporary is discarded; the old destination stays
+        }
+    }
+    destination->commit();
+}
+
+void deleteFile(std::string_view pathText) {
+    if (isForbiddenFileName(fileNamePart(pathText))) {
+        return;
+    }
+    const auto native = toNativePath(pathText);
+    std::error_code error;
+    if (fs::is_directory(fs::symlink_status(native, error))) {
+        return;  // deleting a file never removes a directory
+    }
+    fs::remove(native, error);
+}
+
+void removeStaleTemporaries(std::string_view folderText) {
+    std::error_code error;
+    fs::directory_iterator entries(toNativePath(folderText), error);
+    if (error) {
+        return;
+    }
+    for (auto it = fs::begin(entries); it != fs::end(entries); it.increment(error)) {
+        if (error) {
+            break;
+        }
+        const auto name = it->path().filename().string();
+        if (isStaleTemporary(name)) {
+            std::error_code ignored;
+            fs::remove(it->path(), ignored);
+        }
+    }
+}
+
+}  // namespace kelmar::platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+// The file operations the engine uses. Every path is a Windows-1252 path text (see
+// native_path.hpp). Copy, delete and directory creation report nothing: the engine
+// ignores their failures by design.
+namespace kelmar::platform {
+
+// The first "*.xml" file of a folder whose name holds one of the fragments (any name
+// when no fragment is given), in case-insensitive name order. Directories, hidden
+// entries and names that Windows-1252 cannot hold are passed over. Nothing when the
+// folder is missing or holds no such file.
+std::optional<std::string> findFirstXml(std::string_view folderText,
+                                        std::span<const std::string_view> fragments = {});
+
+// True when a regular file exists at the path.
+bool fileExists(std::string_view pathText);
+
+// True when a directory exists at the path.
+bool directoryExists(std::string_view pathText);
+
+// Creates one directory level; failures (missing parent, existing entry) are ignored.
+void createDirectory(std::string_view pathText);
+
+// Copies a file, replacing the destination. The destination appears whole or not at
+// all. Failures are ignored.
+void copyFile(std::string_view sourceText, std::string_view destinationText);
+
+// Deletes a file; failures are ignored.
+void deleteFile(std::string_view pathText);
+
+// Removes temporary files left in a folder by a writer that died before publishing.
+void removeStaleTemporaries(std::string_view folderText);
+
+}  // namespace kelmar::platform

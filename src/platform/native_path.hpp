@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// Paths inside the system are Windows-1252 texts joined with backslashes. They become
+// operating-system paths only here, at the moment the system is called.
+namespace kelmar::platform {
+
+// The operating system's form of a path text. On POSIX the text is converted to UTF-8
+// and every backslash becomes "/"; a doubled separator is harmless there.
+std::filesystem::path toNativePath(std::string_view pathText);
+
+// The last component of a path text (after the last backslash or slash).
+std::string_view fileNamePart(std::string_view pathText);
+
+// The path text without its last component and separator.
+std::string_view folderPart(std::string_view pathText);
+
+// True when a file name holds a character that Windows refuses in names: a control
+// character or one of < > : " | ? *. Checked on every system, so that the tool behaves
+// the same everywhere.
+bool isForbiddenFileName(std::string_view fileName);
+
+}  // namespace kelmar::platform

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Conversions between the system's Windows-1252 texts and UTF-8, used wherever a text
+// crosses into the operating system, the terminal or the window.
+namespace kelmar::platform {
+
+// Unicode code point of a Windows-1252 byte. The five bytes the code page leaves
+// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control of the same value, so
+// the mapping is one-to-one and no byte is ever lost.
+char32_t cp1252ToCodePoint(unsigned char byte);
+
+// Windows-1252 byte for a code point, or nothing when the code page cannot hold it.
+std::optional<unsigned char> codePointToCp1252(char32_t codePoint);
+
+std::string cp1252ToUtf8(std::string_view text);
+
+// Appends the UTF-8 form of one code point (up to U+FFFF is all the system needs, but
+// any valid scalar value is encoded).
+void appendUtf8(std::string& out, char32_t codePoint);
+
+// Decodes UTF-8 into Windows-1252; a character the code page cannot hold, and every
+// malformed byte, becomes "?".
+std::string utf8ToCp1252(std::string_view text);
+
+// Like utf8ToCp1252, but yields nothing unless every character converts exactly.
+std::optional<std::string> utf8ToCp1252Exact(std::string_view text);
+
+// Upper-case form of a Windows-1252 byte (ASCII and the Latin-1 letters, plus the
+// three pairs Windows-1252 adds), used for case-insensitive name order.
+unsigned char cp1252ToUpper(unsigned char byte);
+
+}  // namespace kelmar::platform

@@ -1,0 +1,161 @@
+#include "settings/ini_file.hpp"
+
+#include <algorithm>
+#include <optional>
+
+namespace kelmar::settings {
+namespace {
+
+std::string_view trim(std::string_view text) {
+    constexpr std::string_view kBlank = " \t\r\n";
+    const auto first = text.find_first_not_of(kBlank);
+    if (first == text.npos) {
+        return {};
+    }
+    const auto last = text.find_last_not_of(kBlank);
+    return text.substr(first, last - first + 1);
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+// The section name of a "[name]" line, or nothing for any other line.
+std::optional<std::string_view> sectionName(std::string_view line) {
+    const auto text = trim(line);
+    if (text.size() < 2 || text.front() != '[') {
+        return std::nullopt;
+    }
+    const auto close = text.find(']');
+    if (close == text.npos) {
+        return std::nullopt;
+    }
+    return trim(text.substr(1, close - 1));
+}
+
+// The key of a "key=value" line, or nothing for a line without "=".
+std::optional<std::string_view> keyName(std::string_view line) {
+    const auto equals = line.find('=');
+    if (equals == line.npos) {
+        return std::nullopt;
+    }
+    return trim(line.substr(0, equals));
+}
+
+std::string_view unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+}  // namespace
+
+std::string_view IniFile::nativeLineEnding() {
+#ifdef _WIN32
+    return "\r\n";
+#else
+    return "\n";
+#endif
+}
+
+IniFile::IniFile(std::string_view content) {
+    if (content.find("\r\n") != content.npos) {
+        lineEnding_ = "\r\n";
+    } else if (content.find('\n') != content.npos) {
+        lineEnding_ = "\n";
+    }
+    endsWithLineEnding_ = content.empty() || content.back() == '\n';
+    std::size_t start = 0;
+    while (start < content.size()) {
+        auto end = content.find('\n', start);
+        if (end == content.npos) {
+            end = content.size();
+        }
+        auto line = content.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        lines_.emplace_back(line);
+        start = end + 1;
+    }
+}
+
+std::string IniFile::read(std::string_view section, std::string_view key, std::string_view fallback,
+                          std::size_t maxLength) const {
+    bool inSection = false;
+    for (const auto& line : lines_) {
+        if (const auto name = sectionName(line)) {
+            inSection = equalsIgnoringCase(*name, section);
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        const auto lineKey = keyName(line);
+        if (lineKey && equalsIgnoringCase(*lineKey, key)) {
+            const auto value = unquote(trim(std::string_view(line).substr(line.find('=') + 1)));
+            return std::string(value.substr(0, maxLength));
+        }
+    }
+    return std::string(fallback.substr(0, maxLength));
+}
+
+void IniFile::write(std::string_view section, std::string_view key, std::string_view value) {
+    std::string entry(key);
+    entry += '=';
+    entry += value;
+
+    std::optional<std::size_t> sectionLine;
+    std::size_t insertAt = lines_.size();
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (const auto name = sectionName(lines_[i])) {
+            if (sectionLine) {
+                break;  // the section ended without the key
+            }
+            if (equalsIgnoringCase(*name, section)) {
+                sectionLine = i;
+                insertAt = i + 1;
+            }
+            continue;
+        }
+        if (!sectionLine) {
+            continue;
+        }
+        const auto lineKey = keyName(lines_[i]);
+        if (lineKey && equalsIgnoringCase(*lineKey, key)) {
+            lines_[i] = std::move(entry);
+            return;
+        }
+        if (!trim(lines_[i]).empty()) {
+            insertAt = i + 1;
+        }
+    }
+    if (!sectionLine) {
+        if (!lines_.empty() && !trim(lines_.back()).empty()) {
+            lines_.emplace_back();
+        }
+        lines_.push_back("[" + std::string(section) + "]");
+        insertAt = lines_.size();
+    }
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(entry));
+    endsWithLineEnding_ = true;
+}
+
+std::string IniFile::content() const {
+    std::string out;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        out += lines_[i];
+        if (i + 1 < lines_.size() || endsWithLineEnding_) {
+            out += lineEnding_;
+        }
+    }
+    return out;
+}
+
+}  // namespace kelmar::settings

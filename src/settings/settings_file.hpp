@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "settings/simulator_state.hpp"
+
+namespace kelmar::settings {
+
+inline constexpr const char* kDefaultBatch = "204";
+inline constexpr const char* kDefaultReceipt = "159092";
+inline constexpr const char* kDefaultProtocol = "589900";
+
+// The settings file: section "NFE" with the keys LOTE, RECIBO, PROTOCOLO and PASTA.
+// The path is a Windows-1252 path text, like every path inside the system.
+class SettingsFile {
+public:
+    SettingsFile(std::string pathText, std::string defaultExchangeFolder);
+
+    // Puts the four stored values (or their defaults) into the state. A missing or
+    // unreadable file is not an error: the defaults are shown.
+    void load(SimulatorState& state) const;
+
+    // Writes all four texts of the state. The file is replaced atomically, so a crash
+    // never leaves it torn. Raises "Incapaz de gravar para %s" when the system refuses.
+    void save(const SimulatorState& state) const;
+
+    const std::string& path() const { return path_; }
+    const std::string& defaultExchangeFolder() const { return defaultExchangeFolder_; }
+
+private:
+    std::string path_;
+    std::string defaultExchangeFolder_;
+};
+
+}  // namespace kelmar::settings
