@@ -168,9 +168,9 @@ void deleteFile(std::string_view pathText) {
     fs::remove(native, error);
 }
 
-void removeStaleTemporaries(std::string_view folderText) {
+void removeStaleTemporaries(std::string_view folderText, int depth) {
     std::error_code error;
-    fs::directory_iterator entries(toNativePath(folderText), error);
+    fs::directory_iterator entries(toNativePath(folderText.empty() ? "." : folderText), error);
     if (error) {
         return;
     }
@@ -179,9 +179,14 @@ void removeStaleTemporaries(std::string_view folderText) {
             break;
         }
         const auto name = it->path().filename().string();
+        std::error_code ignored;
         if (isStaleTemporary(name)) {
-            std::error_code ignored;
             fs::remove(it->path(), ignored);
+        } else if (depth > 0 && it->is_directory(ignored) && !it->is_symlink(ignored)) {
+            const auto child = visibleName(*it);
+            if (child) {
+                removeStaleTemporaries(std::string(folderText) + "\\" + *child, depth - 1);
+            }
         }
     }
 }

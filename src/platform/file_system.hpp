@@ -33,7 +33,8 @@ void copyFile(std::string_view sourceText, std::string_view destinationText);
 // Deletes a file; failures are ignored.
 void deleteFile(std::string_view pathText);
 
-// Removes temporary files left in a folder by a writer that died before publishing.
-void removeStaleTemporaries(std::string_view folderText);
+// Removes temporary files left by a writer that died before publishing, in a folder and
+// in its subfolders down to the given depth.
+void removeStaleTemporaries(std::string_view folderText, int depth);
 
 }  // namespace kelmar::platform

@@ -1,0 +1,46 @@
+#include "engine/engine_context.hpp"
+
+#include "engine/exchange_names.hpp"
+#include "platform/file_system.hpp"
+#include "settings/counter.hpp"
+
+namespace kelmar::engine {
+
+EngineContext::EngineContext(settings::SimulatorState& state,
+                             const settings::SettingsFile& settingsFile,
+                             const platform::Clock& clock, std::string sampleFolder)
+    : state_(state), settingsFile_(settingsFile), clock_(clock), sampleFolder_(std::move(sampleFolder)) {}
+
+std::string EngineContext::path(std::string_view fragment) const {
+    std::string text = state_.exchangeFolder();
+    text += fragment;
+    return text;
+}
+
+std::string EngineContext::monthFolder() const { return monthText(clock_.now()); }
+
+std::string EngineContext::sampleErrorFile(std::string_view name) const {
+    if (sampleFolder_.empty()) {
+        return std::string(name);
+    }
+    return sampleFolder_ + "\\" + std::string(name);
+}
+
+std::int32_t EngineContext::advanceAndSave(settings::StateField counter) {
+    const auto value = settings::advanceCounter(state_, counter);
+    handOuts_.push_back({counter, value});
+    settingsFile_.save(state_);
+    return value;
+}
+
+void EngineContext::ensureArchiveFolders(ArchiveFolders which) const {
+    const auto month = monthFolder();
+    platform::createDirectory(path("\\backup\\Autorizados"));
+    platform::createDirectory(path("\\backup\\Denegados"));
+    platform::createDirectory(path("\\backup\\Autorizados\\" + month));
+    if (which == ArchiveFolders::All) {
+        platform::createDirectory(path("\\backup\\Denegados\\" + month));
+    }
+}
+
+}  // namespace kelmar::engine

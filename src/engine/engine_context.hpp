@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clock.hpp"
+#include "settings/settings_file.hpp"
+#include "settings/simulator_state.hpp"
+
+namespace kelmar::engine {
+
+// A number handed out while one request was handled.
+struct HandOut {
+    settings::StateField counter;
+    std::int32_t value;
+};
+
+// Which archive folders a handler makes sure of before writing into them.
+enum class ArchiveFolders {
+    All,                  // Autorizados, Denegados and both month folders
+    WithoutDeniedMonth,   // cancellation and voiding leave Denegados' month folder alone
+};
+
+// Everything a request handler works with: the live state, the settings file that
+// every counter advance is saved to, the clock, and where the sample error files are.
+class EngineContext {
+public:
+    // sampleFolder: where "erro_layout.err" and "erro_envio.err" are found; empty means
+    // the bare names, that is the process's working directory.
+    EngineContext(settings::SimulatorState& state, const settings::SettingsFile& settingsFile,
+                  const platform::Clock& clock, std::string sampleFolder = {});
+
+    settings::SimulatorState& state() const { return state_; }
+    settings::ReturnKind returnKind() const { return state_.returnKind(); }
+    const platform::Clock& clock() const { return clock_; }
+    const settings::SettingsFile& settingsFile() const { return settingsFile_; }
+
+    // The exchange folder text, read afresh, followed by the fragment (which starts with
+    // a backslash): the plain concatenation every path of the exchange folder is.
+    std::string path(std::string_view fragment) const;
+
+    // The current month folder name, read from the clock now.
+    std::string monthFolder() const;
+
+    // The path of a sample error file ("erro_layout.err", "erro_envio.err").
+    std::string sampleErrorFile(std::string_view name) const;
+
+    // Advances a counter, saves the settings at once, and records the number.
+    std::int32_t advanceAndSave(settings::StateField counter);
+
+    // Creates the archive folders one level at a time; failures are ignored.
+    void ensureArchiveFolders(ArchiveFolders which) const;
+
+    const std::vector<HandOut>& handOuts() const { return handOuts_; }
+    void clearHandOuts() { handOuts_.clear(); }
+
+private:
+    settings::SimulatorState& state_;
+    const settings::SettingsFile& settingsFile_;
+    const platform::Clock& clock_;
+    std::string sampleFolder_;
+    std::vector<HandOut> handOuts_;
+};
+
+}  // namespace kelmar::engine

@@ -1,0 +1,13 @@
+#include "engine/message_presenter.hpp"
+
+namespace kelmar::engine {
+
+std::string withClosingFullStop(std::string_view message) {
+    std::string text(message);
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > static_cast<unsigned char>('.')) {
+        text += '.';
+    }
+    return text;
+}
+
+}  // namespace kelmar::engine

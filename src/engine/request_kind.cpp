@@ -1,0 +1,59 @@
+#include "engine/request_kind.hpp"
+
+#include <array>
+
+namespace kelmar::engine {
+namespace {
+
+constexpr std::array<std::string_view, 4> kEnvioFragments = {
+    "-nfe.xml", "-ped-rec.xml", "-ped-can.xml", "-ped-inu.xml"};
+constexpr std::array<RequestKind, 4> kEnvioKinds = {
+    RequestKind::NFe, RequestKind::ReceiptQuery, RequestKind::Cancellation, RequestKind::Voiding};
+
+constexpr std::array<std::string_view, 2> kEnvioLoteFragments = {"-nfe.xml", "-montar-lote.xml"};
+constexpr std::array<RequestKind, 2> kEnvioLoteKinds = {RequestKind::NFe, RequestKind::BatchList};
+
+template <std::size_t N>
+RequestKind firstMatch(std::string_view fileName, const std::array<std::string_view, N>& fragments,
+                       const std::array<RequestKind, N>& kinds) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (fileName.find(fragments[i]) != std::string_view::npos) {
+            return kinds[i];
+        }
+    }
+    return RequestKind::Unrecognised;
+}
+
+}  // namespace
+
+std::string_view folderName(RequestFolder folder) {
+    return folder == RequestFolder::Envio ? "envio" : "envio_lote";
+}
+
+std::string_view kindLabel(RequestKind kind) {
+    switch (kind) {
+        case RequestKind::NFe: return "NF-e";
+        case RequestKind::ReceiptQuery: return "Consulta NF-e";
+        case RequestKind::Cancellation: return "Cancelamento NF-e";
+        case RequestKind::Voiding: return "Inutiliza\xE7\xE3o";
+        case RequestKind::BatchList: return "Lote NF-e";
+        case RequestKind::Unrecognised: break;
+    }
+    return "SEM-FORMATO";
+}
+
+std::span<const std::string_view> requestFragments(RequestFolder folder) {
+    if (folder == RequestFolder::Envio) {
+        return kEnvioFragments;
+    }
+    return kEnvioLoteFragments;
+}
+
+RequestKind classifyRequest(RequestFolder folder, std::string_view fileName) {
+    if (folder == RequestFolder::Envio) {
+        return firstMatch(fileName, kEnvioFragments, kEnvioKinds);
+    }
+    return firstMatch(fileName, kEnvioLoteFragments, kEnvioLoteKinds);
+}
+
+}  // namespace kelmar::engine

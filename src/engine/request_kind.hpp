@@ -1,0 +1,33 @@
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace kelmar::engine {
+
+// The two folders requests arrive in.
+enum class RequestFolder { Envio, EnvioLote };
+
+// What a request is, judged by its file name.
+enum class RequestKind {
+    NFe,           // an NF-e to submit (envio) or to hold for a later batch (envio_lote)
+    ReceiptQuery,  // "Consulta NF-e"
+    Cancellation,  // "Cancelamento NF-e"
+    Voiding,       // "Inutilização"
+    BatchList,     // "Lote NF-e"
+    Unrecognised,  // "SEM-FORMATO"
+};
+
+// The subfolder name: "envio" or "envio_lote".
+std::string_view folderName(RequestFolder folder);
+
+// The kind's label, Windows-1252 (e.g. "Consulta NF-e", "SEM-FORMATO").
+std::string_view kindLabel(RequestKind kind);
+
+// The name fragments that mark a request in a folder, in the order they are tested.
+std::span<const std::string_view> requestFragments(RequestFolder folder);
+
+// Classifies by a case-sensitive substring test; the first fragment found wins.
+RequestKind classifyRequest(RequestFolder folder, std::string_view fileName);
+
+}  // namespace kelmar::engine

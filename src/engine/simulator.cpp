@@ -1,0 +1,27 @@
+#include "engine/simulator.hpp"
+
+#include "engine/not_yet_built_handlers.hpp"
+#include "platform/file_system.hpp"
+#include "platform/native_path.hpp"
+
+namespace kelmar::engine {
+
+std::unique_ptr<RequestHandlers> makeRequestHandlers(EngineContext&) {
+    return std::make_unique<NotYetBuiltHandlers>();
+}
+
+Simulator::Simulator(settings::SettingsFile settingsFile, const platform::Clock& clock,
+                     std::string sampleFolder)
+    : settingsFile_(std::move(settingsFile)),
+      context_(state_, settingsFile_, clock, std::move(sampleFolder)),
+      handlers_(makeRequestHandlers(context_)),
+      tick_(context_, *handlers_) {
+    settingsFile_.load(state_);
+}
+
+void Simulator::removeLeftovers() const {
+    platform::removeStaleTemporaries(std::string(platform::folderPart(settingsFile_.path())), 0);
+    platform::removeStaleTemporaries(state_.exchangeFolder(), 3);
+}
+
+}  // namespace kelmar::engine

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "engine/engine_context.hpp"
+#include "engine/polling_tick.hpp"
+#include "engine/request_handlers.hpp"
+#include "platform/clock.hpp"
+#include "settings/settings_file.hpp"
+#include "settings/simulator_state.hpp"
+
+namespace kelmar::engine {
+
+// The whole engine, wired once for the window or the headless runner: the live state,
+// loaded from the settings file, and a polling tick with the real request handlers.
+class Simulator {
+public:
+    // sampleFolder: where the sample error files are; empty means the working directory.
+    Simulator(settings::SettingsFile settingsFile, const platform::Clock& clock,
+              std::string sampleFolder = {});
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    settings::SimulatorState& state() { return state_; }
+    const settings::SettingsFile& settingsFile() const { return settingsFile_; }
+    PollingTick& tick() { return tick_; }
+
+    // Removes temporary files that a run killed mid-write left in the exchange folder
+    // and beside the settings file.
+    void removeLeftovers() const;
+
+private:
+    settings::SettingsFile settingsFile_;
+    settings::SimulatorState state_;
+    EngineContext context_;
+    std::unique_ptr<RequestHandlers> handlers_;
+    PollingTick tick_;
+};
+
+// The request handlers the engine answers with.
+std::unique_ptr<RequestHandlers> makeRequestHandlers(EngineContext& context);
+
+}  // namespace kelmar::engine

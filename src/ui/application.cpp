@@ -1,0 +1,62 @@
+#include "ui/application.hpp"
+
+#include "engine/simulator.hpp"
+#include "platform/clock.hpp"
+#include "settings/settings_location.hpp"
+#include "ui/command_line.hpp"
+#include "ui/console_reporter.hpp"
+#include "ui/headless_runner.hpp"
+
+#ifndef KELMAR_VERSION
+#define KELMAR_VERSION "0.0.0"
+#endif
+
+namespace kelmar::ui {
+namespace {
+
+int runHeadlessProgram(const CommandLine& line, std::ostream& out, std::ostream& err) {
+    const platform::SystemClock clock;
+    engine::Simulator simulator(
+        settings::SettingsFile(settings::locateSettingsFile(line.configFile),
+                               settings::defaultExchangeFolder()),
+        clock);
+    simulator.removeLeftovers();
+    simulator.state().setReturnKind(line.outcome);
+
+    ConsoleReporter reporter(out, err);
+    HeadlessOptions options;
+    options.ticks = line.ticks;
+    options.interval = std::chrono::milliseconds(line.intervalMs);
+    if (line.ticks) {
+        // A fixed number of ticks runs back to back and is never waited on.
+        struct NeverStop final : StopRequest {
+            bool waitFor(std::chrono::milliseconds) override { return false; }
+        } neverStop;
+        return runHeadless(simulator.tick(), reporter, reporter, options, neverStop);
+    }
+    SignalStopRequest stop;
+    return runHeadless(simulator.tick(), reporter, reporter, options, stop);
+}
+
+}  // namespace
+
+int runApplication(std::span<const std::string_view> arguments, std::ostream& out,
+                   std::ostream& err) {
+    const auto parsed = parseCommandLine(arguments);
+    if (const auto* problem = std::get_if<std::string>(&parsed)) {
+        err << "kelmar-sim: " << *problem << "\n\n" << usageText();
+        return 2;
+    }
+    const auto& line = std::get<CommandLine>(parsed);
+    if (line.help) {
+        out << usageText();
+        return 0;
+    }
+    if (line.version) {
+        out << "kelmar-sim " << KELMAR_VERSION << '\n';
+        return 0;
+    }
+    return runHeadlessProgram(line, out, err);
+}
+
+}  // namespace kelmar::ui

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string_view>
+
+namespace kelmar::ui {
+
+// The program: parses the command line and runs the window or the headless runner.
+// Returns the process exit status.
+int runApplication(std::span<const std::string_view> arguments, std::ostream& out,
+                   std::ostream& err);
+
+}  // namespace kelmar::ui

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "settings/simulator_state.hpp"
+
+namespace kelmar::ui {
+
+// What the program was asked to do on its command line.
+struct CommandLine {
+    bool headless = false;
+    bool help = false;
+    bool version = false;
+    std::optional<std::string> configFile;  // as typed (UTF-8)
+    settings::ReturnKind outcome = settings::ReturnKind::Authorised;
+    std::optional<long long> ticks;          // run exactly this many ticks, then exit
+    long long intervalMs = 1000;             // pause between ticks when running on
+};
+
+// The parsed command line, or the reason it is bad usage.
+using ParsedCommandLine = std::variant<CommandLine, std::string>;
+
+ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments);
+
+// An outcome given by index ("0" to "5") or by name ("autorizado", "rejeitado", ...).
+std::optional<settings::ReturnKind> parseOutcome(std::string_view text);
+
+std::string usageText();
+
+}  // namespace kelmar::ui
