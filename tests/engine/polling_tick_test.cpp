@@ -1,0 +1,168 @@
+#include "engine/polling_tick.hpp"
+
+#include <gtest/gtest.h>
+
+#include "platform/clock.hpp"
+#include "platform/error.hpp"
+#include "settings/settings_file.hpp"
+#include "support/temporary_folder.hpp"
+
+namespace kelmar::engine {
+namespace {
+
+using settings::StateField;
+
+// Records which handler was called with which name, and can be told to fail.
+class RecordingHandlers final : public RequestHandlers {
+public:
+    std::vector<std::string> calls;
+    bool failEnvio = false;
+
+    void submitNfe(const std::string& name) override { record("submit", name); }
+    void answerReceiptQuery(const std::string& name) override { record("query", name); }
+    void cancelNfe(const std::string& name) override { record("cancel", name); }
+    void voidNumbers(const std::string& name) override { record("void", name); }
+    void holdNfe(const std::string& name) override { record("hold", name); }
+    void assembleBatch(const std::string& name) override { record("assemble", name); }
+
+private:
+    void record(const std::string& what, const std::string& name) {
+        calls.push_back(what + " " + name);
+        if (failEnvio && what != "hold" && what != "assemble") {
+            throw Error("falhou " + name);
+        }
+    }
+};
+
+class PollingTickTest : public ::testing::Test {
+protected:
+    PollingTickTest()
+        : settingsFile_(folder_.text() + "\\config.ini", folder_.text() + "\\nf_e"),
+          clock_({2009, 1, 16, 14, 50, 43, 551}),
+          context_(state_, settingsFile_, clock_) {
+        settingsFile_.load(state_);
+        folder_.makeFolder("nf_e/envio");
+        folder_.makeFolder("nf_e/envio_lote");
+    }
+
+    std::vector<std::string> tick() {
+        PollingTick tick(context_, handlers_);
+        tick.run();
+        return std::exchange(handlers_.calls, {});
+    }
+
+    testing::TemporaryFolder folder_;
+    settings::SettingsFile settingsFile_;
+    settings::SimulatorState state_;
+    platform::ManualClock clock_;
+    EngineContext context_;
+    RecordingHandlers handlers_;
+};
+
+TEST(RequestKindTest, ClassifiesByFirstFragmentFound) {
+    struct Case {
+        RequestFolder folder;
+        const char* name;
+        RequestKind kind;
+    };
+    const Case cases[] = {
+        {RequestFolder::Envio, "1-nfe.xml", RequestKind::NFe},
+        {RequestFolder::Envio, "1-ped-rec.xml", RequestKind::ReceiptQuery},
+        {RequestFolder::Envio, "1-ped-can.xml", RequestKind::Cancellation},
+        {RequestFolder::Envio, "1-ped-inu.xml", RequestKind::Voiding},
+        {RequestFolder::Envio, "a-nfe.xml-ped-rec.xml", RequestKind::NFe},
+        {RequestFolder::Envio, "a-ped-rec.xml-nfe.xml", RequestKind::NFe},
+        {RequestFolder::Envio, "X-NFE.XML", RequestKind::Unrecognised},
+        {RequestFolder::Envio, "1-montar-lote.xml", RequestKind::Unrecognised},
+        {RequestFolder::Envio, "a-nfe.xml.bak", RequestKind::NFe},
+        {RequestFolder::EnvioLote, "1-nfe.xml", RequestKind::NFe},
+        {RequestFolder::EnvioLote, "1-montar-lote.xml", RequestKind::BatchList},
+        {RequestFolder::EnvioLote, "1-ped-rec.xml", RequestKind::Unrecognised},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(classifyRequest(c.folder, c.name), c.kind) << c.name;
+    }
+}
+
+TEST(RequestKindTest, LabelsAreTheSendersOwn) {
+    EXPECT_EQ(kindLabel(RequestKind::Voiding), "Inutiliza\xE7\xE3o");
+    EXPECT_EQ(kindLabel(RequestKind::Unrecognised), "SEM-FORMATO");
+    EXPECT_EQ(kindLabel(RequestKind::BatchList), "Lote NF-e");
+}
+
+TEST_F(PollingTickTest, EmptyFoldersDoNothing) { EXPECT_TRUE(tick().empty()); }
+
+TEST_F(PollingTickTest, HandlesOneRequestFromEachFolderEnvioFirst) {
+    folder_.write("nf_e/envio_lote/9-montar-lote.xml", "x");
+    folder_.write("nf_e/envio/2-ped-rec.xml", "x");
+    folder_.write("nf_e/envio/1-ped-can.xml", "x");
+    EXPECT_EQ(tick(), (std::vector<std::string>{"cancel 1-ped-can.xml", "assemble 9-montar-lote.xml"}));
+}
+
+TEST_F(PollingTickTest, DispatchesEveryKindToItsHandler) {
+    folder_.write("nf_e/envio/a-ped-inu.xml", "x");
+    folder_.write("nf_e/envio_lote/a-nfe.xml", "x");
+    EXPECT_EQ(tick(), (std::vector<std::string>{"void a-ped-inu.xml", "hold a-nfe.xml"}));
+    folder_.write("nf_e/envio/b-nfe.xml-ped-rec.xml", "x");
+    std::filesystem::remove(folder_.path() / "nf_e/envio/a-ped-inu.xml");
+    std::filesystem::remove(folder_.path() / "nf_e/envio_lote/a-nfe.xml");
+    EXPECT_EQ(tick(), (std::vector<std::string>{"submit b-nfe.xml-ped-rec.xml"}));
+}
+
+TEST_F(PollingTickTest, StrayFilesNeitherBlockNorGetTouched) {
+    folder_.write("nf_e/envio/AAA-leia-me.xml", "x");
+    folder_.write("nf_e/envio/X-NFE.XML", "x");
+    folder_.write("nf_e/envio/zz-ped-rec.xml", "x");
+    EXPECT_EQ(tick(), (std::vector<std::string>{"query zz-ped-rec.xml"}));
+    EXPECT_TRUE(std::filesystem::exists(folder_.path() / "nf_e/envio/AAA-leia-me.xml"));
+}
+
+TEST_F(PollingTickTest, ErrorEndsTheTickBeforeTheSecondFolder) {
+    folder_.write("nf_e/envio/1-nfe.xml", "x");
+    folder_.write("nf_e/envio_lote/2-nfe.xml", "x");
+    handlers_.failEnvio = true;
+    PollingTick tick(context_, handlers_);
+    EXPECT_THROW(tick.run(), Error);
+    EXPECT_EQ(handlers_.calls, (std::vector<std::string>{"submit 1-nfe.xml"}));
+}
+
+TEST_F(PollingTickTest, ExchangeFolderIsReadAfreshOnEveryTick) {
+    folder_.write("other/envio/1-nfe.xml", "x");
+    EXPECT_TRUE(tick().empty());
+    state_.setText(StateField::ExchangeFolder, folder_.text() + "\\other\\");
+    EXPECT_EQ(tick(), (std::vector<std::string>{"submit 1-nfe.xml"}));
+}
+
+TEST_F(PollingTickTest, AdvanceSavesTheSettingsAndRecordsTheNumber) {
+    EXPECT_EQ(context_.advanceAndSave(StateField::Batch), 205);
+    EXPECT_EQ(state_.batch(), "205");
+    settings::SimulatorState reloaded;
+    settingsFile_.load(reloaded);
+    EXPECT_EQ(reloaded.batch(), "205");
+    ASSERT_EQ(context_.handOuts().size(), 1u);
+    EXPECT_EQ(context_.handOuts()[0].value, 205);
+}
+
+TEST_F(PollingTickTest, ArchiveFoldersFollowTheMonth) {
+    folder_.makeFolder("nf_e/backup");
+    context_.ensureArchiveFolders(ArchiveFolders::WithoutDeniedMonth);
+    EXPECT_EQ(testing::listFolder(folder_.path() / "nf_e/backup/Autorizados"),
+              (std::vector<std::string>{"200901"}));
+    EXPECT_TRUE(testing::listFolder(folder_.path() / "nf_e/backup/Denegados").empty());
+    EXPECT_TRUE(std::filesystem::is_directory(folder_.path() / "nf_e/backup/Denegados"));
+
+    clock_.set({2009, 2, 1, 0, 0, 0, 0});
+    context_.ensureArchiveFolders(ArchiveFolders::All);
+    EXPECT_EQ(testing::listFolder(folder_.path() / "nf_e/backup/Autorizados"),
+              (std::vector<std::string>{"200901", "200902"}));
+    EXPECT_EQ(testing::listFolder(folder_.path() / "nf_e/backup/Denegados"),
+              (std::vector<std::string>{"200902"}));
+}
+
+TEST_F(PollingTickTest, ArchiveFoldersAreNotMadeWithoutBackup) {
+    context_.ensureArchiveFolders(ArchiveFolders::All);
+    EXPECT_FALSE(std::filesystem::exists(folder_.path() / "nf_e/backup"));
+}
+
+}  // namespace
+}  // namespace kelmar::engine
