@@ -9,7 +9,10 @@ namespace kelmar::engine {
 EngineContext::EngineContext(settings::SimulatorState& state,
                              const settings::SettingsFile& settingsFile,
                              const platform::Clock& clock, std::string sampleFolder)
-    : state_(state), settingsFile_(settingsFile), clock_(clock), sampleFolder_(std::move(sampleFolder)) {}
+    : state_(state),
+      settingsFile_(settingsFile),
+      clock_(clock),
+      sampleFolder_(std::move(sampleFolder)) {}
 
 std::string EngineContext::path(std::string_view fragment) const {
     std::string text = state_.exchangeFolder();
@@ -17,7 +20,9 @@ std::string EngineContext::path(std::string_view fragment) const {
     return text;
 }
 
-std::string EngineContext::monthFolder() const { return monthText(clock_.now()); }
+std::string EngineContext::monthFolder() const {
+    return monthText(clock_.now());
+}
 
 std::string EngineContext::sampleErrorFile(std::string_view name) const {
     if (sampleFolder_.empty()) {

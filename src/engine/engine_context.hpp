@@ -19,14 +19,14 @@ struct HandOut {
 
 // Which archive folders a handler makes sure of before writing into them.
 enum class ArchiveFolders {
-    All,                  // Autorizados, Denegados and both month folders
-    WithoutDeniedMonth,   // cancellation and voiding leave Denegados' month folder alone
+    All,                 // Autorizados, Denegados and both month folders
+    WithoutDeniedMonth,  // cancellation and voiding leave Denegados' month folder alone
 };
 
 // Everything a request handler works with: the live state, the settings file that
 // every counter advance is saved to, the clock, and where the sample error files are.
 class EngineContext {
-public:
+  public:
     // sampleFolder: where "erro_layout.err" and "erro_envio.err" are found; empty means
     // the bare names, that is the process's working directory.
     EngineContext(settings::SimulatorState& state, const settings::SettingsFile& settingsFile,
@@ -56,7 +56,7 @@ public:
     const std::vector<HandOut>& handOuts() const { return handOuts_; }
     void clearHandOuts() { handOuts_.clear(); }
 
-private:
+  private:
     settings::SimulatorState& state_;
     const settings::SettingsFile& settingsFile_;
     const platform::Clock& clock_;

@@ -20,7 +20,9 @@ std::string protocolNumber(std::int32_t protocolCounter) {
     return "1600000" + eightDigits(protocolCounter);
 }
 
-std::string receiptFileName(std::int32_t batch) { return "0000000" + eightDigits(batch) + "-rec.xml"; }
+std::string receiptFileName(std::int32_t batch) {
+    return "0000000" + eightDigits(batch) + "-rec.xml";
+}
 
 std::string monthText(const platform::LocalDateTime& time) {
     char text[16];

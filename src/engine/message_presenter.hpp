@@ -8,7 +8,7 @@ namespace kelmar::engine {
 // Shows an error message to the operator: a message box in the window, standard error
 // in the headless runner. Messages are Windows-1252.
 class MessagePresenter {
-public:
+  public:
     virtual ~MessagePresenter() = default;
     virtual void showError(std::string_view message) = 0;
 };

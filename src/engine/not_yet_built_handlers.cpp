@@ -11,11 +11,23 @@ namespace {
 
 }  // namespace
 
-void NotYetBuiltHandlers::submitNfe(const std::string& name) { refuse(name); }
-void NotYetBuiltHandlers::answerReceiptQuery(const std::string& name) { refuse(name); }
-void NotYetBuiltHandlers::cancelNfe(const std::string& name) { refuse(name); }
-void NotYetBuiltHandlers::voidNumbers(const std::string& name) { refuse(name); }
-void NotYetBuiltHandlers::holdNfe(const std::string& name) { refuse(name); }
-void NotYetBuiltHandlers::assembleBatch(const std::string& name) { refuse(name); }
+void NotYetBuiltHandlers::submitNfe(const std::string& name) {
+    refuse(name);
+}
+void NotYetBuiltHandlers::answerReceiptQuery(const std::string& name) {
+    refuse(name);
+}
+void NotYetBuiltHandlers::cancelNfe(const std::string& name) {
+    refuse(name);
+}
+void NotYetBuiltHandlers::voidNumbers(const std::string& name) {
+    refuse(name);
+}
+void NotYetBuiltHandlers::holdNfe(const std::string& name) {
+    refuse(name);
+}
+void NotYetBuiltHandlers::assembleBatch(const std::string& name) {
+    refuse(name);
+}
 
 }  // namespace kelmar::engine

@@ -41,12 +41,21 @@ void PollingTick::dispatch(RequestFolder folder, RequestKind kind, const std::st
         return;
     }
     switch (kind) {
-        case RequestKind::NFe: handlers_.submitNfe(name); break;
-        case RequestKind::ReceiptQuery: handlers_.answerReceiptQuery(name); break;
-        case RequestKind::Cancellation: handlers_.cancelNfe(name); break;
-        case RequestKind::Voiding: handlers_.voidNumbers(name); break;
+        case RequestKind::NFe:
+            handlers_.submitNfe(name);
+            break;
+        case RequestKind::ReceiptQuery:
+            handlers_.answerReceiptQuery(name);
+            break;
+        case RequestKind::Cancellation:
+            handlers_.cancelNfe(name);
+            break;
+        case RequestKind::Voiding:
+            handlers_.voidNumbers(name);
+            break;
         case RequestKind::BatchList:
-        case RequestKind::Unrecognised: break;
+        case RequestKind::Unrecognised:
+            break;
     }
 }
 

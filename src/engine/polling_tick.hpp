@@ -20,7 +20,7 @@ struct HandledRequest {
 
 // Told about every request a tick answers, e.g. to print it or show it in a status bar.
 class TickObserver {
-public:
+  public:
     virtual ~TickObserver() = default;
     virtual void requestHandled(const HandledRequest& request) = 0;
 };
@@ -29,12 +29,12 @@ public:
 // "envio_lote", and hands each to the handler of its kind. Any error ends the tick at
 // once and reaches the caller; work done before it stays done.
 class PollingTick {
-public:
+  public:
     PollingTick(EngineContext& context, RequestHandlers& handlers);
 
     void run(TickObserver* observer = nullptr);
 
-private:
+  private:
     void pollFolder(RequestFolder folder, TickObserver* observer);
     void dispatch(RequestFolder folder, RequestKind kind, const std::string& name);
 

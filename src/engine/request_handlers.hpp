@@ -7,7 +7,7 @@ namespace kelmar::engine {
 // One handler per kind of request. Each is given the request's bare file name, as found
 // in its folder, and raises kelmar::Error when the request cannot be answered.
 class RequestHandlers {
-public:
+  public:
     virtual ~RequestHandlers() = default;
 
     virtual void submitNfe(const std::string& name) = 0;           // envio, "-nfe.xml"

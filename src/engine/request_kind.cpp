@@ -5,8 +5,8 @@
 namespace kelmar::engine {
 namespace {
 
-constexpr std::array<std::string_view, 4> kEnvioFragments = {
-    "-nfe.xml", "-ped-rec.xml", "-ped-can.xml", "-ped-inu.xml"};
+constexpr std::array<std::string_view, 4> kEnvioFragments = {"-nfe.xml", "-ped-rec.xml",
+                                                             "-ped-can.xml", "-ped-inu.xml"};
 constexpr std::array<RequestKind, 4> kEnvioKinds = {
     RequestKind::NFe, RequestKind::ReceiptQuery, RequestKind::Cancellation, RequestKind::Voiding};
 
@@ -32,12 +32,18 @@ std::string_view folderName(RequestFolder folder) {
 
 std::string_view kindLabel(RequestKind kind) {
     switch (kind) {
-        case RequestKind::NFe: return "NF-e";
-        case RequestKind::ReceiptQuery: return "Consulta NF-e";
-        case RequestKind::Cancellation: return "Cancelamento NF-e";
-        case RequestKind::Voiding: return "Inutiliza\xE7\xE3o";
-        case RequestKind::BatchList: return "Lote NF-e";
-        case RequestKind::Unrecognised: break;
+        case RequestKind::NFe:
+            return "NF-e";
+        case RequestKind::ReceiptQuery:
+            return "Consulta NF-e";
+        case RequestKind::Cancellation:
+            return "Cancelamento NF-e";
+        case RequestKind::Voiding:
+            return "Inutiliza\xE7\xE3o";
+        case RequestKind::BatchList:
+            return "Lote NF-e";
+        case RequestKind::Unrecognised:
+            break;
     }
     return "SEM-FORMATO";
 }

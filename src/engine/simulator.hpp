@@ -15,7 +15,7 @@ namespace kelmar::engine {
 // The whole engine, wired once for the window or the headless runner: the live state,
 // loaded from the settings file, and a polling tick with the real request handlers.
 class Simulator {
-public:
+  public:
     // sampleFolder: where the sample error files are; empty means the working directory.
     Simulator(settings::SettingsFile settingsFile, const platform::Clock& clock,
               std::string sampleFolder = {});
@@ -30,7 +30,7 @@ public:
     // and beside the settings file.
     void removeLeftovers() const;
 
-private:
+  private:
     settings::SettingsFile settingsFile_;
     settings::SimulatorState state_;
     EngineContext context_;

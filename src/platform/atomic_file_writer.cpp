@@ -46,8 +46,8 @@ bool isUnwritableDestination(const std::filesystem::path& destination) {
         return true;
     }
     using std::filesystem::perms;
-    return (status.permissions() & (perms::owner_write | perms::group_write | perms::others_write)) ==
-           perms::none;
+    return (status.permissions() &
+            (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
 }
 
 }  // namespace
@@ -76,7 +76,9 @@ std::optional<AtomicFileWriter> AtomicFileWriter::create(std::string_view destin
 
 AtomicFileWriter::AtomicFileWriter(int descriptor, std::filesystem::path temporary,
                                    std::filesystem::path destination)
-    : descriptor_(descriptor), temporary_(std::move(temporary)), destination_(std::move(destination)) {}
+    : descriptor_(descriptor),
+      temporary_(std::move(temporary)),
+      destination_(std::move(destination)) {}
 
 AtomicFileWriter::AtomicFileWriter(AtomicFileWriter&& other) noexcept
     : descriptor_(std::exchange(other.descriptor_, -1)),
@@ -93,7 +95,9 @@ AtomicFileWriter& AtomicFileWriter::operator=(AtomicFileWriter&& other) noexcept
     return *this;
 }
 
-AtomicFileWriter::~AtomicFileWriter() { discard(); }
+AtomicFileWriter::~AtomicFileWriter() {
+    discard();
+}
 
 void AtomicFileWriter::discard() noexcept {
     if (descriptor_ >= 0) {

@@ -11,7 +11,7 @@ namespace kelmar::platform {
 // a part: the bytes go to a hidden temporary beside the destination, which is renamed
 // over the destination by commit(). An uncommitted temporary is removed on destruction.
 class AtomicFileWriter {
-public:
+  public:
     // Opens the temporary. Nothing when the destination cannot be created: missing or
     // read-only folder, a read-only or non-regular destination, a forbidden name.
     static std::optional<AtomicFileWriter> create(std::string_view destinationText);
@@ -28,7 +28,7 @@ public:
     // Closes the temporary and publishes it under the destination name.
     bool commit();
 
-private:
+  private:
     AtomicFileWriter(int descriptor, std::filesystem::path temporary,
                      std::filesystem::path destination);
     void discard() noexcept;

@@ -18,25 +18,25 @@ struct LocalDateTime {
 // Source of the current local time. Injected everywhere a date is needed, so that tests
 // and benchmarks run at a time of their choosing.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual LocalDateTime now() const = 0;
 };
 
 // The machine's local clock.
 class SystemClock final : public Clock {
-public:
+  public:
     LocalDateTime now() const override;
 };
 
 // A clock that shows whatever time it was last set to.
 class ManualClock final : public Clock {
-public:
+  public:
     explicit ManualClock(LocalDateTime time) : time_(time) {}
     LocalDateTime now() const override { return time_; }
     void set(LocalDateTime time) { time_ = time; }
 
-private:
+  private:
     LocalDateTime time_;
 };
 

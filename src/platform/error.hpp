@@ -10,7 +10,7 @@ namespace kelmar {
 // Windows-1252 text, like every other text inside the system; it is converted only
 // where it leaves the program (terminal, message box).
 class Error : public std::runtime_error {
-public:
+  public:
     explicit Error(const std::string& message) : std::runtime_error(message) {}
 };
 

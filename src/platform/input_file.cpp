@@ -22,7 +22,9 @@ bool isOpenForWritingElsewhere(int fd) {
     return errno == EAGAIN || errno == EBUSY;
 }
 #else
-bool isOpenForWritingElsewhere(int) { return false; }
+bool isOpenForWritingElsewhere(int) {
+    return false;
+}
 #endif
 
 }  // namespace
@@ -77,6 +79,8 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
     return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
-bool InputFile::seek(std::uint64_t offset) { return io::seekTo(descriptor_, offset); }
+bool InputFile::seek(std::uint64_t offset) {
+    return io::seekTo(descriptor_, offset);
+}
 
 }  // namespace kelmar::platform

@@ -11,7 +11,7 @@ namespace kelmar::platform {
 // another process holds open for writing, so a request still being written is left for
 // a later tick instead of being answered half-read.
 class InputFile {
-public:
+  public:
     // Nothing when the file is missing, is not a regular file, has a name Windows
     // refuses, or is being written by another process.
     static std::optional<InputFile> open(std::string_view pathText);
@@ -30,7 +30,7 @@ public:
 
     std::uint64_t size() const { return size_; }
 
-private:
+  private:
     InputFile(int descriptor, std::uint64_t size) : descriptor_(descriptor), size_(size) {}
 
     int descriptor_ = -1;

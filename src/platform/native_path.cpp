@@ -48,7 +48,13 @@ bool isForbiddenFileName(std::string_view fileName) {
             return true;
         }
         switch (c) {
-            case '<': case '>': case ':': case '"': case '|': case '?': case '*':
+            case '<':
+            case '>':
+            case ':':
+            case '"':
+            case '|':
+            case '?':
+            case '*':
                 return true;
             default:
                 break;

@@ -11,7 +11,9 @@ namespace {
 // "'%s' não é um valor inteiro válido"
 constexpr const char* kNotAnInteger = "'%s' n\xE3o \xE9 um valor inteiro v\xE1lido";
 // "O contador '%s' chegou ao limite e não pode avançar"
-constexpr const char* kCounterExhausted = "O contador '%s' chegou ao limite e n\xE3o pode avan\xE7" "ar";
+constexpr const char* kCounterExhausted =
+    "O contador '%s' chegou ao limite e n\xE3o pode avan\xE7"
+    "ar";
 
 }  // namespace
 

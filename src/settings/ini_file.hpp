@@ -12,7 +12,7 @@ namespace kelmar::settings {
 // sections, keys and comments survive unchanged. CRLF and LF files are both read; a
 // file keeps its line ending when written back.
 class IniFile {
-public:
+  public:
     IniFile() = default;
     explicit IniFile(std::string_view content);
 
@@ -30,7 +30,7 @@ public:
     // The line ending used for new files on this system.
     static std::string_view nativeLineEnding();
 
-private:
+  private:
     std::vector<std::string> lines_;
     std::string lineEnding_{nativeLineEnding()};
     bool endsWithLineEnding_ = true;

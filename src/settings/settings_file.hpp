@@ -13,7 +13,7 @@ inline constexpr const char* kDefaultProtocol = "589900";
 // The settings file: section "NFE" with the keys LOTE, RECIBO, PROTOCOLO and PASTA.
 // The path is a Windows-1252 path text, like every path inside the system.
 class SettingsFile {
-public:
+  public:
     SettingsFile(std::string pathText, std::string defaultExchangeFolder);
 
     // Puts the four stored values (or their defaults) into the state. A missing or
@@ -27,7 +27,7 @@ public:
     const std::string& path() const { return path_; }
     const std::string& defaultExchangeFolder() const { return defaultExchangeFolder_; }
 
-private:
+  private:
     std::string path_;
     std::string defaultExchangeFolder_;
 };

@@ -7,10 +7,10 @@ namespace kelmar::settings {
 
 // What decides where config.ini lives, gathered from the system by locateSettingsFile.
 struct SettingsLocationFacts {
-    std::string executableFolder;   // native UTF-8 (POSIX) path of the program's folder
+    std::string executableFolder;  // native UTF-8 (POSIX) path of the program's folder
     bool executableFolderWritable = true;
     bool executableFolderHasConfig = false;
-    std::string userConfigHome;     // $XDG_CONFIG_HOME, or ~/.config; empty when unknown
+    std::string userConfigHome;  // $XDG_CONFIG_HOME, or ~/.config; empty when unknown
 };
 
 // The settings file for the given facts: beside the executable, unless that folder is

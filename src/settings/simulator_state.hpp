@@ -32,7 +32,7 @@ inline constexpr int kStateFieldCount = 4;
 // reads them afresh on every use, so an edit counts at its next use; the listener lets
 // the window show each change the engine makes at once. Texts are Windows-1252.
 class SimulatorState {
-public:
+  public:
     using Listener = std::function<void(StateField)>;
 
     const std::string& text(StateField field) const { return texts_[index(field)]; }
@@ -49,7 +49,7 @@ public:
     // Called after every setText; one listener at a time.
     void setListener(Listener listener) { listener_ = std::move(listener); }
 
-private:
+  private:
     static std::size_t index(StateField field) { return static_cast<std::size_t>(field); }
 
     std::array<std::string, kStateFieldCount> texts_;

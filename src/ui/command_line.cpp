@@ -40,7 +40,8 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments) 
         // Options that take a value accept it as the next argument or after "=".
         std::string_view option = argument;
         std::optional<std::string_view> inlineValue;
-        if (const auto equals = argument.find('='); argument.starts_with("--") && equals != argument.npos) {
+        if (const auto equals = argument.find('=');
+            argument.starts_with("--") && equals != argument.npos) {
             option = argument.substr(0, equals);
             inlineValue = argument.substr(equals + 1);
         }
@@ -96,7 +97,8 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments) 
 
 std::string usageText() {
     return "Usage: kelmar-sim [--config FILE]\n"
-           "       kelmar-sim --headless [--config FILE] [--outcome K] [--ticks N] [--interval MS]\n"
+           "       kelmar-sim --headless [--config FILE] [--outcome K] [--ticks N] [--interval "
+           "MS]\n"
            "\n"
            "Answers the requests an invoicing application drops into the exchange folder,\n"
            "as the NF-e sender and the tax authority would.\n"

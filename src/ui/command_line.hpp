@@ -17,8 +17,8 @@ struct CommandLine {
     bool version = false;
     std::optional<std::string> configFile;  // as typed (UTF-8)
     settings::ReturnKind outcome = settings::ReturnKind::Authorised;
-    std::optional<long long> ticks;          // run exactly this many ticks, then exit
-    long long intervalMs = 1000;             // pause between ticks when running on
+    std::optional<long long> ticks;  // run exactly this many ticks, then exit
+    long long intervalMs = 1000;     // pause between ticks when running on
 };
 
 // The parsed command line, or the reason it is bad usage.

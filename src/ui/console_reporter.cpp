@@ -8,10 +8,14 @@ namespace {
 
 std::string describeHandOut(const engine::HandOut& handOut) {
     switch (handOut.counter) {
-        case settings::StateField::Batch: return "lote " + std::to_string(handOut.value);
-        case settings::StateField::Receipt: return "recibo " + engine::receiptNumber(handOut.value);
-        case settings::StateField::Protocol: return "protocolo " + engine::protocolNumber(handOut.value);
-        case settings::StateField::ExchangeFolder: break;
+        case settings::StateField::Batch:
+            return "lote " + std::to_string(handOut.value);
+        case settings::StateField::Receipt:
+            return "recibo " + engine::receiptNumber(handOut.value);
+        case settings::StateField::Protocol:
+            return "protocolo " + engine::protocolNumber(handOut.value);
+        case settings::StateField::ExchangeFolder:
+            break;
     }
     return {};
 }

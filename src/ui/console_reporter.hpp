@@ -11,13 +11,13 @@ namespace kelmar::ui {
 // One line per request handled, on standard output; errors on standard error. Both in
 // UTF-8, converted from the engine's Windows-1252 at this boundary.
 class ConsoleReporter final : public engine::TickObserver, public engine::MessagePresenter {
-public:
+  public:
     ConsoleReporter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
     void requestHandled(const engine::HandledRequest& request) override;
     void showError(std::string_view message) override;
 
-private:
+  private:
     std::ostream& out_;
     std::ostream& err_;
 };

@@ -10,7 +10,7 @@ namespace kelmar::ui {
 
 // Waits between ticks and says when the runner should stop.
 class StopRequest {
-public:
+  public:
     virtual ~StopRequest() = default;
     // Waits up to the given time; true as soon as a stop was asked for.
     virtual bool waitFor(std::chrono::milliseconds time) = 0;
@@ -19,7 +19,7 @@ public:
 // Stops on SIGINT or SIGTERM. While it lives, those signals are blocked and taken only
 // while waiting, so a tick is never cut in half.
 class SignalStopRequest final : public StopRequest {
-public:
+  public:
     SignalStopRequest();
     ~SignalStopRequest() override;
     SignalStopRequest(const SignalStopRequest&) = delete;

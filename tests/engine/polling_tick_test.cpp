@@ -14,7 +14,7 @@ using settings::StateField;
 
 // Records which handler was called with which name, and can be told to fail.
 class RecordingHandlers final : public RequestHandlers {
-public:
+  public:
     std::vector<std::string> calls;
     bool failEnvio = false;
 
@@ -25,7 +25,7 @@ public:
     void holdNfe(const std::string& name) override { record("hold", name); }
     void assembleBatch(const std::string& name) override { record("assemble", name); }
 
-private:
+  private:
     void record(const std::string& what, const std::string& name) {
         calls.push_back(what + " " + name);
         if (failEnvio && what != "hold" && what != "assemble") {
@@ -35,7 +35,7 @@ private:
 };
 
 class PollingTickTest : public ::testing::Test {
-protected:
+  protected:
     PollingTickTest()
         : settingsFile_(folder_.text() + "\\config.ini", folder_.text() + "\\nf_e"),
           clock_({2009, 1, 16, 14, 50, 43, 551}),
@@ -90,13 +90,16 @@ TEST(RequestKindTest, LabelsAreTheSendersOwn) {
     EXPECT_EQ(kindLabel(RequestKind::BatchList), "Lote NF-e");
 }
 
-TEST_F(PollingTickTest, EmptyFoldersDoNothing) { EXPECT_TRUE(tick().empty()); }
+TEST_F(PollingTickTest, EmptyFoldersDoNothing) {
+    EXPECT_TRUE(tick().empty());
+}
 
 TEST_F(PollingTickTest, HandlesOneRequestFromEachFolderEnvioFirst) {
     folder_.write("nf_e/envio_lote/9-montar-lote.xml", "x");
     folder_.write("nf_e/envio/2-ped-rec.xml", "x");
     folder_.write("nf_e/envio/1-ped-can.xml", "x");
-    EXPECT_EQ(tick(), (std::vector<std::string>{"cancel 1-ped-can.xml", "assemble 9-montar-lote.xml"}));
+    EXPECT_EQ(tick(),
+              (std::vector<std::string>{"cancel 1-ped-can.xml", "assemble 9-montar-lote.xml"}));
 }
 
 TEST_F(PollingTickTest, DispatchesEveryKindToItsHandler) {

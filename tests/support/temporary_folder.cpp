@@ -33,7 +33,9 @@ TemporaryFolder::~TemporaryFolder() {
     fs::remove_all(path_, ignored);
 }
 
-std::string TemporaryFolder::text() const { return platform::utf8ToCp1252(path_.string()); }
+std::string TemporaryFolder::text() const {
+    return platform::utf8ToCp1252(path_.string());
+}
 
 fs::path TemporaryFolder::write(std::string_view relative, std::string_view content) const {
     const auto target = path_ / fs::path(std::string(relative));

@@ -10,7 +10,7 @@ namespace kelmar::testing {
 // A fresh folder under the system's temporary directory, removed with everything in it
 // when the object goes.
 class TemporaryFolder {
-public:
+  public:
     TemporaryFolder();
     ~TemporaryFolder();
     TemporaryFolder(const TemporaryFolder&) = delete;
@@ -27,7 +27,7 @@ public:
     // Creates a folder (and its parents) below this one.
     std::filesystem::path makeFolder(std::string_view relative) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -1,0 +1,180 @@
+#include "platform/file_system.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <fstream>
+
+#include "platform/atomic_file_writer.hpp"
+#include "platform/input_file.hpp"
+#include "support/temporary_folder.hpp"
+
+namespace kelmar::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::listFolder;
+using testing::readFile;
+using testing::TemporaryFolder;
+
+class FileSystemTest : public ::testing::Test {
+  protected:
+    std::string at(std::string_view relative) const {
+        std::string text = folder_.text();
+        for (const char c : relative) {
+            text.push_back(c == '/' ? '\\' : c);
+        }
+        return text;
+    }
+
+    TemporaryFolder folder_;
+};
+
+TEST_F(FileSystemTest, FindFirstTakesTheSmallestNameIgnoringCase) {
+    folder_.write("d/b-nfe.xml", "");
+    folder_.write("d/A-nfe.xml", "");
+    folder_.write("d/c-nfe.XML", "");
+    EXPECT_EQ(findFirstXml(at("/d")), "A-nfe.xml");
+    fs::remove(folder_.path() / "d/A-nfe.xml");
+    EXPECT_EQ(findFirstXml(at("/d")), "b-nfe.xml");
+    fs::remove(folder_.path() / "d/b-nfe.xml");
+    EXPECT_EQ(findFirstXml(at("/d")), "c-nfe.XML");
+}
+
+TEST_F(FileSystemTest, FindFirstPassesOverWhatIsNoRequestFile) {
+    folder_.write("d/.hidden-nfe.xml", "");
+    folder_.makeFolder("d/0-folder.xml");
+    folder_.write("d/1-notes.txt", "");
+    folder_.write("d/2-nfe.xml.bak", "");
+    folder_.write("d/z-nfe.xml", "");
+    EXPECT_EQ(findFirstXml(at("/d")), "z-nfe.xml");
+}
+
+TEST_F(FileSystemTest, FindFirstSkipsNamesOutsideTheCodePage) {
+    folder_.write("d/\xE4\xB8\xAD-nfe.xml", "");  // a CJK character in UTF-8
+    folder_.write("d/\xFF-nfe.xml", "");          // not UTF-8
+    EXPECT_FALSE(findFirstXml(at("/d")).has_value());
+    folder_.write("d/S\xC3\xA3o-nfe.xml", "");
+    EXPECT_EQ(findFirstXml(at("/d")), "S\xE3o-nfe.xml");
+}
+
+TEST_F(FileSystemTest, FindFirstHonoursFragments) {
+    folder_.write("d/a-leia-me.xml", "");
+    folder_.write("d/b-ped-rec.xml", "");
+    const std::array<std::string_view, 1> fragments = {"-ped-rec.xml"};
+    EXPECT_EQ(findFirstXml(at("/d"), fragments), "b-ped-rec.xml");
+    EXPECT_EQ(findFirstXml(at("/d")), "a-leia-me.xml");
+    EXPECT_FALSE(findFirstXml(at("/missing")).has_value());
+}
+
+TEST_F(FileSystemTest, DoubledSeparatorStillWorks) {
+    folder_.write("d/x-nfe.xml", "conteudo");
+    EXPECT_EQ(findFirstXml(folder_.text() + "\\\\d"), "x-nfe.xml");
+    EXPECT_TRUE(fileExists(folder_.text() + "\\\\d\\x-nfe.xml"));
+}
+
+TEST_F(FileSystemTest, CopyReplacesAndIgnoresFailures) {
+    folder_.write("a.txt", "novo");
+    folder_.write("b.txt", "velho conteudo");
+    copyFile(at("/a.txt"), at("/b.txt"));
+    EXPECT_EQ(readFile(folder_.path() / "b.txt"), "novo");
+    copyFile(at("/missing.txt"), at("/c.txt"));
+    copyFile(at("/a.txt"), at("/no/such/folder.txt"));
+    EXPECT_EQ(listFolder(folder_.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST_F(FileSystemTest, ForbiddenNamesFailEverywhere) {
+    folder_.write("a.txt", "x");
+    copyFile(at("/a.txt"), at("/b?.txt"));
+    createDirectory(at("/c:d"));
+    EXPECT_FALSE(fileExists(at("/a?.txt")));
+    EXPECT_FALSE(AtomicFileWriter::create(at("/x|y.xml")).has_value());
+    EXPECT_FALSE(InputFile::open(at("/a*.txt")).has_value());
+    EXPECT_EQ(listFolder(folder_.path()), (std::vector<std::string>{"a.txt"}));
+}
+
+TEST_F(FileSystemTest, DeleteRemovesFilesButNeverFolders) {
+    folder_.write("a.txt", "x");
+    folder_.makeFolder("f");
+    deleteFile(at("/a.txt"));
+    deleteFile(at("/f"));
+    deleteFile(at("/missing"));
+    EXPECT_EQ(listFolder(folder_.path()), (std::vector<std::string>{"f"}));
+}
+
+TEST_F(FileSystemTest, CreateDirectoryMakesOneLevelOnly) {
+    createDirectory(at("/a"));
+    createDirectory(at("/b/c"));
+    EXPECT_TRUE(directoryExists(at("/a")));
+    EXPECT_FALSE(directoryExists(at("/b")));
+    EXPECT_FALSE(fileExists(at("/a")));
+}
+
+TEST_F(FileSystemTest, AtomicWriterPublishesOnlyOnCommit) {
+    folder_.write("out.xml", "antigo");
+    {
+        auto writer = AtomicFileWriter::create(at("/out.xml"));
+        ASSERT_TRUE(writer.has_value());
+        EXPECT_EQ(writer->write("novo", 4), 4u);
+        EXPECT_EQ(readFile(folder_.path() / "out.xml"), "antigo");
+        EXPECT_EQ(listFolder(folder_.path()).size(), 2u);  // the hidden temporary
+        EXPECT_TRUE(writer->commit());
+    }
+    EXPECT_EQ(readFile(folder_.path() / "out.xml"), "novo");
+    {
+        auto abandoned = AtomicFileWriter::create(at("/out.xml"));
+        ASSERT_TRUE(abandoned.has_value());
+        abandoned->write("perdido", 7);
+    }
+    EXPECT_EQ(listFolder(folder_.path()), (std::vector<std::string>{"out.xml"}));
+    EXPECT_EQ(readFile(folder_.path() / "out.xml"), "novo");
+}
+
+TEST_F(FileSystemTest, AtomicWriterRefusesWhatWindowsWouldRefuse) {
+    EXPECT_FALSE(AtomicFileWriter::create(at("/missing/out.xml")).has_value());
+    folder_.makeFolder("dir.xml");
+    EXPECT_FALSE(AtomicFileWriter::create(at("/dir.xml")).has_value());
+    const auto readOnly = folder_.write("ro.xml", "guardado");
+    fs::permissions(readOnly,
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_FALSE(AtomicFileWriter::create(at("/ro.xml")).has_value());
+    EXPECT_EQ(readFile(readOnly), "guardado");
+}
+
+TEST_F(FileSystemTest, StaleTemporariesAreRemovedLiveOnesKept) {
+    folder_.write("a/.kelmar-999999999-1f.part", "crash");
+    folder_.write("a/b/.kelmar-999999998-2f.part", "crash");
+    folder_.write("a/keep.xml", "x");
+    auto live = AtomicFileWriter::create(at("/a/live.xml"));
+    ASSERT_TRUE(live.has_value());
+    removeStaleTemporaries(at("/a"), 1);
+    auto names = listFolder(folder_.path() / "a");
+    ASSERT_EQ(names.size(), 3u);  // b, keep.xml and the live temporary
+    EXPECT_TRUE(isTemporaryName(names[0]));
+    EXPECT_TRUE(listFolder(folder_.path() / "a/b").empty());
+}
+
+TEST_F(FileSystemTest, InputFileReadsAndRefusesFilesBeingWritten) {
+    const auto path = folder_.write("r.xml", "0123456789");
+    {
+        auto file = InputFile::open(at("/r.xml"));
+        ASSERT_TRUE(file.has_value());
+        EXPECT_EQ(file->size(), 10u);
+        char buffer[4];
+        EXPECT_EQ(file->read(buffer, 4), 4u);
+        EXPECT_TRUE(file->seek(8));
+        EXPECT_EQ(file->read(buffer, 4), 2u);
+    }
+    EXPECT_FALSE(InputFile::open(at("/missing.xml")).has_value());
+    EXPECT_FALSE(InputFile::open(folder_.text()).has_value());
+#ifdef __linux__
+    // A writer in another process is what the check is for; within one process the
+    // kernel sees our own open descriptor, which serves the same purpose here.
+    std::ofstream writer(path, std::ios::app);
+    ASSERT_TRUE(writer.is_open());
+    EXPECT_FALSE(InputFile::open(at("/r.xml")).has_value());
+#endif
+}
+
+}  // namespace
+}  // namespace kelmar::platform

@@ -1,0 +1,108 @@
+#include "settings/settings_file.hpp"
+
+#include <gtest/gtest.h>
+
+#include "platform/error.hpp"
+#include "settings/settings_location.hpp"
+#include "support/temporary_folder.hpp"
+
+namespace kelmar::settings {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readFile;
+using testing::TemporaryFolder;
+
+class SettingsFileTest : public ::testing::Test {
+  protected:
+    SettingsFile file() const {
+        return SettingsFile(folder_.text() + "\\config.ini", "C:\\Quelmont\\nf_e");
+    }
+
+    TemporaryFolder folder_;
+};
+
+TEST_F(SettingsFileTest, MissingFileShowsTheDefaults) {
+    SimulatorState state;
+    file().load(state);
+    EXPECT_EQ(state.batch(), "204");
+    EXPECT_EQ(state.receipt(), "159092");
+    EXPECT_EQ(state.protocol(), "589900");
+    EXPECT_EQ(state.exchangeFolder(), "C:\\Quelmont\\nf_e");
+    EXPECT_FALSE(fs::exists(folder_.path() / "config.ini"));
+}
+
+TEST_F(SettingsFileTest, SaveAndLoadRoundTripAllFourTexts) {
+    SimulatorState state;
+    state.setText(StateField::Batch, "1000");
+    state.setText(StateField::Receipt, "abc");
+    state.setText(StateField::Protocol, "7");
+    state.setText(StateField::ExchangeFolder, "D:\\S\xE3o Paulo\\nf_e\\");
+    file().save(state);
+    SimulatorState loaded;
+    file().load(loaded);
+    for (int i = 0; i < kStateFieldCount; ++i) {
+        EXPECT_EQ(loaded.text(static_cast<StateField>(i)), state.text(static_cast<StateField>(i)));
+    }
+    const auto content = readFile(folder_.path() / "config.ini");
+    EXPECT_NE(content.find("PASTA=D:\\S\xE3o Paulo\\nf_e\\"), std::string::npos);
+    EXPECT_LT(content.find("LOTE="), content.find("RECIBO="));
+    EXPECT_LT(content.find("PROTOCOLO="), content.find("PASTA="));
+}
+
+TEST_F(SettingsFileTest, FileWrittenOnWindowsLoadsUnchangedAndKeepsItsOtherLines) {
+    folder_.write("config.ini",
+                  "[Janela]\r\nTopo=10\r\n\r\n[nfe]\r\nLote=300\r\nrecibo=400\r\n"
+                  "Protocolo=500\r\npasta=C:\\Quelmont\\nf_e\r\n");
+    SimulatorState state;
+    file().load(state);
+    EXPECT_EQ(state.batch(), "300");
+    EXPECT_EQ(state.exchangeFolder(), "C:\\Quelmont\\nf_e");
+    state.setText(StateField::Batch, "301");
+    file().save(state);
+    EXPECT_EQ(readFile(folder_.path() / "config.ini"),
+              "[Janela]\r\nTopo=10\r\n\r\n[nfe]\r\nLOTE=301\r\nRECIBO=400\r\n"
+              "PROTOCOLO=500\r\nPASTA=C:\\Quelmont\\nf_e\r\n");
+}
+
+TEST_F(SettingsFileTest, RefusedWritesRaiseAndLeaveTheFileWhole) {
+    SimulatorState state;
+    file().load(state);
+    file().save(state);
+    const auto before = readFile(folder_.path() / "config.ini");
+    fs::permissions(folder_.path() / "config.ini", fs::perms::owner_read);
+    state.setText(StateField::Batch, "999");
+    try {
+        file().save(state);
+        FAIL() << "no error raised";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Incapaz de gravar para " + folder_.text() + "\\config.ini");
+    }
+    EXPECT_EQ(readFile(folder_.path() / "config.ini"), before);
+
+    const SettingsFile nowhere(folder_.text() + "\\missing\\config.ini", "x");
+    EXPECT_THROW(nowhere.save(state), Error);
+}
+
+TEST(SettingsLocationTest, InstalledProgramsUseTheUsersConfigFolder) {
+    SettingsLocationFacts facts{"/opt/k", true, false, "/home/u/.config"};
+    EXPECT_EQ(chooseSettingsFile(facts), "/opt/k/config.ini");
+    facts.executableFolderWritable = false;
+    EXPECT_EQ(chooseSettingsFile(facts), "/home/u/.config/kelmar-sim/config.ini");
+    facts.executableFolderHasConfig = true;
+    EXPECT_EQ(chooseSettingsFile(facts), "/opt/k/config.ini");
+}
+
+TEST(SettingsLocationTest, DefaultExchangeFolderIsAbsolute) {
+    const auto folder = defaultExchangeFolder();
+#ifdef _WIN32
+    EXPECT_EQ(folder, "C:\\Quelmont\\nf_e");
+#else
+    EXPECT_EQ(folder.front(), '/');
+    EXPECT_TRUE(folder.ends_with("/Quelmont/nf_e"));
+#endif
+}
+
+}  // namespace
+}  // namespace kelmar::settings
