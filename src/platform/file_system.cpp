@@ -97,8 +97,10 @@ std::optional<std::string> findFirstXml(std::string_view folderText,
         if (error) {
             break;
         }
+        // A name Windows refuses could not exist there; it is passed over here too.
         auto name = visibleName(*it);
-        if (!name || !endsWithXmlIgnoringCase(*name) || !holdsAnyFragment(*name, fragments)) {
+        if (!name || isForbiddenFileName(*name) || !endsWithXmlIgnoringCase(*name) ||
+            !holdsAnyFragment(*name, fragments)) {
             continue;
         }
         if (first && !precedes(*name, *first)) {

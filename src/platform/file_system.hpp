@@ -12,7 +12,8 @@ namespace kelmar::platform {
 
 // The first "*.xml" file of a folder whose name holds one of the fragments (any name
 // when no fragment is given), in case-insensitive name order. Directories, hidden
-// entries and names that Windows-1252 cannot hold are passed over. Nothing when the
+// entries, names that Windows-1252 cannot hold and names that Windows refuses are
+// passed over. Nothing when the
 // folder is missing or holds no such file.
 std::optional<std::string> findFirstXml(std::string_view folderText,
                                         std::span<const std::string_view> fragments = {});

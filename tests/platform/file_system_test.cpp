@@ -46,6 +46,8 @@ TEST_F(FileSystemTest, FindFirstPassesOverWhatIsNoRequestFile) {
     folder_.makeFolder("d/0-folder.xml");
     folder_.write("d/1-notes.txt", "");
     folder_.write("d/2-nfe.xml.bak", "");
+    folder_.write("d/3?-nfe.xml", "");
+    folder_.write("d/4:-nfe.xml", "");
     folder_.write("d/z-nfe.xml", "");
     EXPECT_EQ(findFirstXml(at("/d")), "z-nfe.xml");
 }
