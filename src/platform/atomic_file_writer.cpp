@@ -34,20 +34,26 @@ std::string temporaryName() {
     return name;
 }
 
-// A destination that Windows would refuse to replace: a directory, or a file whose
-// read-only flag is set (checked by its mode, since root ignores permission bits).
+bool hasNoWriteBit(const std::filesystem::file_status& status) {
+    using std::filesystem::perms;
+    return (status.permissions() &
+            (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
+}
+
+// A destination the operator has made read-only, or one that is not a file. Checked by
+// the mode bits rather than by trying, because root may write anywhere and the tool
+// must still honour a folder or file the operator has locked.
 bool isUnwritableDestination(const std::filesystem::path& destination) {
     std::error_code error;
+    const auto folder = std::filesystem::status(destination.parent_path(), error);
+    if (!error && folder.type() == std::filesystem::file_type::directory && hasNoWriteBit(folder)) {
+        return true;
+    }
     const auto status = std::filesystem::status(destination, error);
     if (error || status.type() == std::filesystem::file_type::not_found) {
         return false;
     }
-    if (status.type() != std::filesystem::file_type::regular) {
-        return true;
-    }
-    using std::filesystem::perms;
-    return (status.permissions() &
-            (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
+    return status.type() != std::filesystem::file_type::regular || hasNoWriteBit(status);
 }
 
 }  // namespace

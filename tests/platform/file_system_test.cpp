@@ -141,6 +141,9 @@ TEST_F(FileSystemTest, AtomicWriterRefusesWhatWindowsWouldRefuse) {
                     fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     EXPECT_FALSE(AtomicFileWriter::create(at("/ro.xml")).has_value());
     EXPECT_EQ(readFile(readOnly), "guardado");
+    const auto lockedFolder = folder_.makeFolder("locked");
+    fs::permissions(lockedFolder, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_FALSE(AtomicFileWriter::create(at("/locked/out.xml")).has_value());
 }
 
 TEST_F(FileSystemTest, StaleTemporariesAreRemovedLiveOnesKept) {
