@@ -1,13 +1,13 @@
 #include "engine/simulator.hpp"
 
-#include "engine/not_yet_built_handlers.hpp"
+#include "engine/exchange_handlers.hpp"
 #include "platform/file_system.hpp"
 #include "platform/native_path.hpp"
 
 namespace kelmar::engine {
 
-std::unique_ptr<RequestHandlers> makeRequestHandlers(EngineContext&) {
-    return std::make_unique<NotYetBuiltHandlers>();
+std::unique_ptr<RequestHandlers> makeRequestHandlers(EngineContext& context) {
+    return std::make_unique<ExchangeHandlers>(context);
 }
 
 Simulator::Simulator(settings::SettingsFile settingsFile, const platform::Clock& clock,

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/engine_context.hpp"
+#include "engine/request_handlers.hpp"
+
+namespace kelmar::engine {
+
+// The answers the sender and the authority would give, for every kind of request.
+// Each handler follows the sender's steps in order; an error stops it where it is, and
+// what was done before stays done.
+class ExchangeHandlers final : public RequestHandlers {
+  public:
+    explicit ExchangeHandlers(EngineContext& context) : context_(context) {}
+
+    void submitNfe(const std::string& name) override;
+    void answerReceiptQuery(const std::string& name) override;
+    void cancelNfe(const std::string& name) override;
+    void voidNumbers(const std::string& name) override;
+    void holdNfe(const std::string& name) override;
+    void assembleBatch(const std::string& name) override;
+
+  private:
+    enum class ProtocolResult { Cancellation, Voiding };
+
+    void answerWithProtocol(const std::string& name, ProtocolResult result);
+    // Writes the authorised archive copy and its twin in Denegados.
+    void archiveNfe(std::string_view name, std::string_view body);
+    // A file in one archive's folder for the current month.
+    std::string archivePath(std::string_view archive, std::string_view name) const;
+
+    EngineContext& context_;
+};
+
+}  // namespace kelmar::engine

@@ -1,0 +1,44 @@
+// Cancellations and number voiding: always answered favourably, with a protocol number.
+#include "engine/exchange_handlers.hpp"
+#include "engine/request_reading.hpp"
+#include "engine/response_documents.hpp"
+#include "platform/file_system.hpp"
+
+namespace kelmar::engine {
+
+using settings::StateField;
+
+void ExchangeHandlers::cancelNfe(const std::string& name) {
+    answerWithProtocol(name, ProtocolResult::Cancellation);
+}
+
+void ExchangeHandlers::voidNumbers(const std::string& name) {
+    answerWithProtocol(name, ProtocolResult::Voiding);
+}
+
+void ExchangeHandlers::answerWithProtocol(const std::string& name, ProtocolResult result) {
+    // The number is taken before the request is read, as the sender does: a request
+    // that cannot be read still uses one up on every try.
+    const auto protocol = context_.advanceAndSave(StateField::Protocol);
+    const auto request = context_.path("\\envio\\" + name);
+    std::string key;
+    {
+        xml::XmlDocument document;
+        document.loadDocument(request);
+        key = removeAll(removeAll(firstChildOfRoot(document, name).attributeText("Id", ""), "NFe"),
+                        "ID");
+    }
+    requireFileNamePart(key, name);
+    if (result == ProtocolResult::Cancellation) {
+        buildCancellationResult(key, protocol, context_.clock())
+            ->saveDocument(context_.path("\\retorno\\" + key + "-can.xml"));
+    } else {
+        buildVoidingResult(protocol, context_.clock())
+            ->saveDocument(context_.path("\\retorno\\" + key + "-inu.xml"));
+    }
+    context_.ensureArchiveFolders(ArchiveFolders::WithoutDeniedMonth);
+    platform::copyFile(request, archivePath("Autorizados", name));
+    platform::deleteFile(request);
+}
+
+}  // namespace kelmar::engine

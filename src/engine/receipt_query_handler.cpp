@@ -1,0 +1,51 @@
+// Receipt queries: the batch's result, read from its record in lotes.
+#include "engine/exchange_handlers.hpp"
+#include "engine/exchange_names.hpp"
+#include "engine/request_reading.hpp"
+#include "engine/response_documents.hpp"
+#include "platform/file_system.hpp"
+
+namespace kelmar::engine {
+
+using settings::ReturnKind;
+using settings::StateField;
+
+void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
+    const auto request = context_.path("\\envio\\" + name);
+    std::string receipt;
+    {
+        xml::XmlDocument query;
+        query.loadDocument(request);
+        receipt = secondChildOfRoot(query, name).valueText();
+    }
+    requireFileNamePart(receipt, name);
+    const auto resultPath = context_.path("\\retorno\\" + receipt + "-pro-rec.xml");
+
+    const auto kind = context_.returnKind();
+    if (kind == ReturnKind::NotYetProcessed) {
+        buildNotYetProcessedResult(receipt)->saveDocument(resultPath);
+    } else {
+        xml::XmlDocument record;
+        record.loadDocument(context_.path("\\lotes\\" + receipt + "-lote-rec.xml"));
+        const xml::XmlNode& batch = *record.rootElement();
+        auto result = startProcessedResult(receipt);
+        for (int i = 0; i < batch.childCount(); ++i) {
+            const auto stem = removeAll(batch.child(i)->valueText(), "-nfe.xml");
+            if (kind == ReturnKind::Rejected) {
+                appendRejectedItem(result, stem, context_.clock());
+            } else {
+                const auto protocol = context_.advanceAndSave(StateField::Protocol);
+                appendAuthorisedItem(result, stem, protocolNumber(protocol),
+                                     kind == ReturnKind::Denied, context_.clock());
+            }
+        }
+        result.document->saveDocument(resultPath);
+    }
+
+    context_.ensureArchiveFolders(ArchiveFolders::All);
+    platform::copyFile(request, archivePath("Autorizados", name));
+    platform::copyFile(request, archivePath("Denegados", name));
+    platform::deleteFile(request);
+}
+
+}  // namespace kelmar::engine
