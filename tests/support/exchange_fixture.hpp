@@ -19,7 +19,7 @@ namespace kelmar::testing {
 // A complete exchange folder in a temporary folder, with the sample error files beside
 // it, the real request handlers, a fixed clock and counters at their defaults.
 class ExchangeFixture : public ::testing::Test {
-protected:
+  protected:
     ExchangeFixture() {
         for (const char* sub : {"envio", "envio_lote", "retorno", "lotes", "tmp", "backup"}) {
             root_.makeFolder(std::string("nf_e/") + sub);
@@ -31,9 +31,13 @@ protected:
     }
 
     std::filesystem::path exchange() const { return root_.path() / "nf_e"; }
-    std::filesystem::path path(std::string_view relative) const { return exchange() / std::string(relative); }
+    std::filesystem::path path(std::string_view relative) const {
+        return exchange() / std::string(relative);
+    }
     std::string file(std::string_view relative) const { return readFile(path(relative)); }
-    std::vector<std::string> list(std::string_view relative) const { return listFolder(path(relative)); }
+    std::vector<std::string> list(std::string_view relative) const {
+        return listFolder(path(relative));
+    }
     void put(std::string_view relative, std::string_view content) const {
         root_.write("nf_e/" + std::string(relative), content);
     }

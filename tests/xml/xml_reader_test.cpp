@@ -159,7 +159,7 @@ TEST(XmlReaderTest, EncodingsAndStoredUtf8) {
     const std::string utf16("\xFF\xFE<\0r\0>\0\xE7\0\x2D\x4E\x2D\x4E<\0/\0r\0>\0", 22);
     auto wide = load(utf16);
     EXPECT_EQ(wide->fileEncoding(), 9);
-    EXPECT_EQ(wide->rootElement()->rawText(), "\xE7??");
+    EXPECT_EQ(wide->rootElement()->rawText(), "\xE7?" "?");
     const std::string bigEndian("\xFE\xFF\0<\0r\0>\0a\0<\0/\0r\0>", 18);
     EXPECT_EQ(load(bigEndian)->rootElement()->rawText(), "a");
 }

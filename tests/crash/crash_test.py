@@ -1,0 +1,134 @@
+#!/usr/bin/env python3
+"""Kills the headless runner at random moments while it answers a stream of requests,
+restarts it each time, and checks that nothing was lost or left half written:
+
+- config.ini always parses and no counter ever goes backwards;
+- every XML file in retorno, lotes and backup parses completely;
+- every request was answered or is still waiting in its folder;
+- no temporary file is left once the runner has stopped cleanly.
+
+Prints the figures and exits non-zero on any violation.
+"""
+import argparse
+import configparser
+import os
+import random
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import xml.etree.ElementTree as ElementTree
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "support"))
+from exchange_folder import Exchange  # noqa: E402
+
+
+class Checker:
+    def __init__(self, exchange: Exchange):
+        self.exchange = exchange
+        self.counters = None
+        self.violations = []
+
+    def check_config(self, moment):
+        parser = configparser.ConfigParser()
+        try:
+            parser.read_string(self.exchange.config.read_text(encoding="cp1252"))
+            section = parser["NFE"]
+            counters = tuple(int(section[key]) for key in ("LOTE", "RECIBO", "PROTOCOLO"))
+            if section["PASTA"] != str(self.exchange.folder):
+                raise ValueError("PASTA changed: " + section["PASTA"])
+        except Exception as error:  # noqa: BLE001 - any failure is a violation to report
+            self.violations.append(f"{moment}: config.ini does not parse: {error!r}")
+            return
+        if self.counters is not None and any(a < b for a, b in zip(counters, self.counters)):
+            self.violations.append(f"{moment}: counters went backwards {self.counters} -> {counters}")
+        self.counters = counters
+
+    def check_xml_files(self):
+        count = 0
+        for sub in ("retorno", "lotes", "backup"):
+            for path in (self.exchange.folder / sub).rglob("*.xml"):
+                count += 1
+                try:
+                    ElementTree.parse(path)
+                except ElementTree.ParseError as error:
+                    self.violations.append(f"{path} does not parse: {error}")
+        return count
+
+    def check_answers(self):
+        month = self.exchange.month()
+        for description, path in self.exchange.expected:
+            if path is not None and not path.exists():
+                self.violations.append(f"{description} was never answered ({path.name} missing)")
+        for key_path in (self.exchange.folder / "backup" / "Autorizados" / month).glob("*-nfe.xml"):
+            denied = self.exchange.folder / "backup" / "Denegados" / month / key_path.name
+            if not denied.exists():
+                self.violations.append(f"{key_path.name} archived without its second copy")
+
+    def check_no_temporaries(self):
+        for path in self.exchange.root.rglob(".kelmar-*"):
+            self.violations.append(f"temporary file left behind: {path}")
+
+
+def run(program, exchange, checker, kills_wanted, rng):
+    kills = 0
+    rounds = 0
+    command = [program, "--headless", "--config", str(exchange.config), "--interval", "0"]
+    while kills < kills_wanted:
+        rounds += 1
+        exchange.queue_round(rng)
+        exchange.queue_queries()
+        while exchange.waiting() and kills < kills_wanted:
+            runner = subprocess.Popen(command, cwd=exchange.root, stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.DEVNULL)
+            time.sleep(rng.uniform(0.002, 0.06))
+            runner.send_signal(signal.SIGKILL)
+            runner.wait()
+            kills += 1
+            checker.check_config(f"after kill {kills}")
+            exchange.queue_queries()
+    # Let the runner finish the queue undisturbed, then stop it the polite way.
+    deadline = time.time() + 120
+    while time.time() < deadline:
+        exchange.queue_queries()
+        if not exchange.waiting():
+            break
+        subprocess.run(command[:-2] + ["--ticks", "50"], cwd=exchange.root,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+    runner = subprocess.Popen(command, cwd=exchange.root, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL)
+    time.sleep(0.3)
+    runner.send_signal(signal.SIGTERM)
+    if runner.wait(timeout=10) != 0:
+        checker.violations.append("the runner did not stop cleanly on SIGTERM")
+    checker.check_config("at the end")
+    return kills, rounds
+
+
+def main():
+    arguments = argparse.ArgumentParser(description=__doc__)
+    arguments.add_argument("program")
+    arguments.add_argument("--kills", type=int, default=60)
+    arguments.add_argument("--seed", type=int, default=int(time.time()))
+    options = arguments.parse_args()
+    rng = random.Random(options.seed)
+    with tempfile.TemporaryDirectory(prefix="kelmar-crash-") as root:
+        exchange = Exchange(Path(root))
+        checker = Checker(exchange)
+        kills, rounds = run(os.path.abspath(options.program), exchange, checker, options.kills, rng)
+        files = checker.check_xml_files()
+        checker.check_answers()
+        checker.check_no_temporaries()
+        left = len(exchange.waiting())
+        print(f"crash test: seed {options.seed}, {len(exchange.expected)} requests in {rounds} rounds, "
+              f"{kills} kills, {files} XML files checked, {left} still waiting, "
+              f"{len(checker.violations)} violations")
+        for violation in checker.violations[:20]:
+            print("  " + violation)
+        return 1 if checker.violations or left else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,284 @@
+// The hostile-input catalogue: for each input, the visible result the tool promises.
+// Every case also checks that nothing was written outside the exchange folder and that
+// a request the tool could not answer is still where the application left it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <random>
+
+#include "support/exchange_fixture.hpp"
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace kelmar {
+namespace {
+
+namespace fs = std::filesystem;
+using settings::ReturnKind;
+using settings::StateField;
+using testing::listFolder;
+using testing::readFile;
+
+constexpr const char* kCannotCreate = "N\xE3o \xE9 poss\xEDvel criar o arquivo ";
+constexpr const char* kKey = "42090112345678000190550010000000011000000010";
+
+std::string nfe(std::string_view id, std::string_view body = "<ide><cUF>42</cUF></ide>") {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<NFe "
+           "xmlns=\"http://www.portalfiscal.inf.br/nfe\">"
+           "<infNFe Id=\"" +
+           std::string(id) + "\" versao=\"1.10\">" + std::string(body) + "</infNFe></NFe>\n";
+}
+
+std::string query(std::string_view receipt) {
+    return "<?xml version=\"1.0\"?><consReciNFe versao=\"1.10\"><tpAmb>2</tpAmb><nRec>" +
+           std::string(receipt) + "</nRec></consReciNFe>";
+}
+
+class HostileInputTest : public testing::ExchangeFixture {
+  protected:
+    // Everything beside the exchange folder: it must never change.
+    std::vector<std::string> outside() const { return listFolder(root_.path()); }
+};
+
+struct RefusedRequest {
+    const char* title;
+    const char* folder;
+    const char* name;
+    std::string content;
+    std::string message;  // the whole message, or a part of it when partial is set
+    bool partial = false;
+};
+
+// Requests the tool cannot answer: the tick ends with a clear message and the request
+// stays in its folder, byte for byte.
+TEST_F(HostileInputTest, UnreadableRequestsAreRefusedAndKept) {
+    const std::string utf32("\xFF\xFE\x00\x00<\x00\x00\x00", 8);
+    const RefusedRequest cases[] = {
+        {"zero-byte file", "envio", "a-nfe.xml", "", "Unsupported string encoding"},
+        {"only a byte-order mark", "envio", "a-nfe.xml", "\xEF\xBB\xBF",
+         "No root element found in xml"},
+        {"UTF-32", "envio", "a-nfe.xml", utf32, "Unsupported string encoding"},
+        {"only a declaration", "envio", "a-nfe.xml", "<?xml version=\"1.0\"?>\n",
+         "No root element found in xml"},
+        {"nameless tag", "envio", "a-nfe.xml", "<>", "Missing element name"},
+        {"missing close tag", "envio", "a-nfe.xml", "<NFe><infNFe Id=\"NFe1\">",
+         "Missing close tag in element infNFe"},
+        {"nothing after <", "envio", "a-nfe.xml", "<NFe><   ",
+         "Missing data after \"<\" in element NFe"},
+        {"close tag without >", "envio", "a-nfe.xml", "<NFe><a/></NFe",
+         "Missing \">\" in close tag of element NFe"},
+        {"wrong close tag", "envio", "a-nfe.xml", "<NFe><a/></nfeX>",
+         "Incorrect close tag in element NFe"},
+        {"root without child", "envio", "a-nfe.xml", "<NFe/>", "a-nfe.xml", true},
+        {"query with one child", "envio", "q-ped-rec.xml", "<c><tpAmb>2</tpAmb></c>",
+         "q-ped-rec.xml", true},
+        {"query for an unknown receipt", "envio", "q-ped-rec.xml", query("42000000099"),
+         "lotes\\42000000099-lote-rec.xml", true},
+        {"key climbing out", "envio", "a-nfe.xml", nfe("NFe../../fora"), "../../fora", true},
+        {"key with backslashes", "envio", "a-nfe.xml", nfe("NFe..\\..\\fora"), "..\\..\\fora",
+         true},
+        {"key with a zero byte", "envio", "a-nfe.xml", nfe("NFe&#0;x"), "a-nfe.xml", true},
+        {"receipt climbing out", "envio", "q-ped-rec.xml", query("../../fora"), "../../fora", true},
+        {"cancellation key climbing out", "envio", "c-ped-can.xml",
+         "<cancNFe><infCanc Id=\"ID../../fora\"/></cancNFe>", "../../fora", true},
+        {"list entry climbing out", "envio_lote", "l-montar-lote.xml",
+         "<l><ArquivoNFe>..\\..\\fora-nfe.xml</ArquivoNFe></l>", "..\\..\\fora", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        const auto request = root_.write(std::string("nf_e/") + c.folder + "/" + c.name, c.content);
+        const auto before = outside();
+        const auto message = tick();
+        if (c.partial) {
+            EXPECT_NE(message.find(c.message), std::string::npos) << message;
+        } else {
+            EXPECT_EQ(message, c.message);
+        }
+        EXPECT_EQ(readFile(request), c.content);
+        EXPECT_EQ(outside(), before);
+        EXPECT_EQ(listFolder(exchange() / "retorno"), std::vector<std::string>{});
+        fs::remove(request);
+    }
+}
+
+TEST_F(HostileInputTest, RandomBytesNeverCrashAndNeverEscape) {
+    std::mt19937 random(20091);
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes(random() % 600, '\0');
+        for (auto& byte : bytes) {
+            byte =
+                static_cast<char>(random() % 4 == 0 ? "<>/=\"'&;!?[]-"[random() % 13] : random());
+        }
+        const auto request = root_.write("nf_e/envio/r-nfe.xml", bytes);
+        const auto before = outside();
+        tick();
+        EXPECT_EQ(outside(), before);
+        fs::remove(request);
+    }
+}
+
+struct FolderFailure {
+    const char* title;
+    const char* removedFolder;
+    const char* folder;
+    const char* name;
+    std::string content;
+    std::string failingPath;  // relative to the exchange folder
+};
+
+// A missing folder ends the tick with the file it could not create; the request stays.
+TEST_F(HostileInputTest, MissingFoldersFailWithThePathAndKeepTheRequest) {
+    const std::string key = kKey;
+    const FolderFailure cases[] = {
+        {"no retorno", "retorno", "envio", "a-nfe.xml", nfe("NFe" + key),
+         "\\retorno\\" + key + "-num-lot.xml"},
+        {"no lotes", "lotes", "envio", "a-nfe.xml", nfe("NFe" + key), "\\lotes\\"},
+        {"no tmp", "tmp", "envio_lote", "l-montar-lote.xml", "<l><a>x-nfe.xml</a></l>", "\\tmp\\"},
+        {"no backup", "backup", "envio", "a-nfe.xml", nfe("NFe" + key),
+         "\\backup\\Autorizados\\200901\\a-nfe.xml"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        fs::rename(exchange() / c.removedFolder, root_.path() / "parked");
+        const auto request = root_.write(std::string("nf_e/") + c.folder + "/" + c.name, c.content);
+        const auto message = tick();
+        EXPECT_TRUE(message.starts_with(kCannotCreate + root_.text() + "\\nf_e" + c.failingPath))
+            << message;
+        EXPECT_TRUE(fs::exists(request));
+        fs::remove(request);
+        fs::rename(root_.path() / "parked", exchange() / c.removedFolder);
+    }
+}
+
+TEST_F(HostileInputTest, ReadOnlyRetornoRefusesTheAnswer) {
+    const auto request = root_.write("nf_e/envio/a-nfe.xml", nfe(std::string("NFe") + kKey));
+    fs::permissions(exchange() / "retorno", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_TRUE(tick().starts_with(kCannotCreate)) << tick();
+    EXPECT_TRUE(fs::exists(request));
+}
+
+TEST_F(HostileInputTest, ReadOnlySettingsFileStopsTheTickButShowsTheNewNumber) {
+    root_.write("nf_e/envio/a-nfe.xml", nfe(std::string("NFe") + kKey));
+    const auto before = readFile(root_.path() / "config.ini");
+    fs::permissions(root_.path() / "config.ini", fs::perms::owner_read);
+    EXPECT_EQ(tick(), "Incapaz de gravar para " + root_.text() + "\\config.ini");
+    EXPECT_EQ(state_.batch(), "205");
+    EXPECT_EQ(readFile(root_.path() / "config.ini"), before);
+    EXPECT_TRUE(fs::exists(exchange() / "envio/a-nfe.xml"));
+}
+
+TEST_F(HostileInputTest, BadCountersStopBeforeAnythingIsWritten) {
+    root_.write("nf_e/envio/a-nfe.xml", nfe(std::string("NFe") + kKey));
+    state_.setText(StateField::Batch, "abc");
+    EXPECT_EQ(tick(), "'abc' n\xE3o \xE9 um valor inteiro v\xE1lido");
+    state_.setText(StateField::Batch, "2147483647");
+    EXPECT_NE(tick().find("'2147483647'"), std::string::npos);
+    EXPECT_EQ(state_.batch(), "2147483647");
+    EXPECT_EQ(listFolder(exchange() / "retorno"), std::vector<std::string>{});
+    EXPECT_TRUE(fs::exists(exchange() / "envio/a-nfe.xml"));
+}
+
+TEST_F(HostileInputTest, MissingSampleErrorFilesAreSkippedSilently) {
+    fs::remove(root_.path() / "erro_layout.err");
+    state_.setReturnKind(ReturnKind::SchemaFailure);
+    root_.write("nf_e/envio/a-nfe.xml", nfe(std::string("NFe") + kKey));
+    EXPECT_EQ(tick(), "");
+    EXPECT_EQ(listFolder(exchange() / "retorno"), std::vector<std::string>{});
+    EXPECT_EQ(listFolder(exchange() / "backup/Autorizados/200901"),
+              std::vector<std::string>{"a-nfe.xml"});
+    EXPECT_FALSE(fs::exists(exchange() / "envio/a-nfe.xml"));
+}
+
+TEST_F(HostileInputTest, UnusualButLegalNamesAreAnswered) {
+    const std::string name = "S\xE3o Jo\xE3o & Cia-nfe.xml";
+    root_.write("nf_e/envio/S\xC3\xA3o Jo\xC3\xA3o & Cia-nfe.xml", nfe(std::string("NFe") + kKey));
+    root_.write("nf_e/envio/a?b-nfe.xml", nfe("NFe1"));  // a name Windows refuses: left alone
+    EXPECT_EQ(tick(), "");
+    const auto record = readFile(exchange() / "lotes/420000000159093-lote-rec.xml");
+    EXPECT_NE(record.find("<ArquivoNFe>Sao Joao &amp; Cia-nfe.xml</ArquivoNFe>"),
+              std::string::npos);
+    EXPECT_TRUE(
+        fs::exists(exchange() / "backup/Autorizados/200901/S\xC3\xA3o Jo\xC3\xA3o & Cia-nfe.xml"));
+    EXPECT_EQ(listFolder(exchange() / "envio"), std::vector<std::string>{"a?b-nfe.xml"});
+    EXPECT_EQ(tick(), "");
+    EXPECT_EQ(listFolder(exchange() / "envio"), std::vector<std::string>{"a?b-nfe.xml"});
+}
+
+TEST_F(HostileInputTest, Utf16WithWideCharactersIsAnsweredWithQuestionMarks) {
+    // No encoding in the declaration: a UTF-16 file that claimed UTF-8 would switch the
+    // reader to single bytes half-way.
+    const auto text = "<?xml version=\"1.0\"?><NFe><infNFe Id=\"NFe" + std::string(kKey) +
+                      "\"><xProd>Caf\xC3\xA9 \xE4\xB8\xAD\xE6\x96\x87</xProd></infNFe></NFe>";
+    std::string utf16 = "\xFF\xFE";
+    std::u32string
+        wide;  // decode the UTF-8 test text by hand: it holds é (2 bytes) and two CJK (3 bytes)
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        char32_t cp = c;
+        int length = 1;
+        if (c >= 0xE0) {
+            cp = ((c & 0x0F) << 12) | ((text[i + 1] & 0x3F) << 6) | (text[i + 2] & 0x3F),
+            length = 3;
+        } else if (c >= 0xC0) {
+            cp = ((c & 0x1F) << 6) | (text[i + 1] & 0x3F), length = 2;
+        }
+        utf16.push_back(static_cast<char>(cp & 0xFF));
+        utf16.push_back(static_cast<char>(cp >> 8));
+        i += static_cast<std::size_t>(length);
+    }
+    root_.write("nf_e/envio/w-nfe.xml", utf16);
+    EXPECT_EQ(tick(), "");
+    const auto archive = readFile(exchange() / "backup/Autorizados/200901/w-nfe.xml");
+    EXPECT_NE(archive.find("<xProd>Caf\xE9 ?" "?</xProd>"), std::string::npos);
+}
+
+TEST_F(HostileInputTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
+    std::string deep = "<NFe>";
+    deep.reserve(5'000'000);
+    for (int i = 0; i < 1'000'000; ++i) {
+        deep += "<a>";
+    }
+    root_.write("nf_e/envio/d-nfe.xml", deep);
+    EXPECT_FALSE(tick().empty());
+    EXPECT_TRUE(fs::exists(exchange() / "envio/d-nfe.xml"));
+}
+
+TEST_F(HostileInputTest, HundredMegabyteRequestIsAnswered) {
+    std::string body;
+    const std::string item =
+        "<det nItem=\"1\"><prod><cProd>0001</cProd><xProd>Parafuso "
+        "sextavado</xProd><vProd>1.00</vProd>"
+        "</prod></det>";
+    body.reserve(100u << 20);
+    while (body.size() < (100u << 20)) {
+        body += item;
+    }
+    root_.write("nf_e/envio/g-nfe.xml", nfe(std::string("NFe") + kKey, body));
+    body = {};
+    EXPECT_EQ(tick(), "");
+    EXPECT_GT(fs::file_size(exchange() / "backup/Autorizados/200901/g-nfe.xml"), 100u << 20);
+    EXPECT_TRUE(fs::exists(exchange() / "retorno" / (std::string(kKey) + "-num-lot.xml")));
+}
+
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+// The heap in use must not grow from one failing tick to the next.
+TEST_F(HostileInputTest, FailingTicksDoNotGrowTheHeap) {
+    root_.write("nf_e/envio/q-ped-rec.xml", query("42000000099"));
+    root_.write("nf_e/envio_lote/x-montar-lote.xml", "<l><a>x-nfe.xml</a></l>");
+    for (int i = 0; i < 20; ++i) {
+        tick();
+    }
+    const auto before = mallinfo2().uordblks;
+    for (int i = 0; i < 500; ++i) {
+        tick();
+    }
+    const auto after = mallinfo2().uordblks;
+    EXPECT_LT(after, before + 16 * 1024) << "heap in use went from " << before << " to " << after;
+}
+#endif
+
+}  // namespace
+}  // namespace kelmar
