@@ -1,6 +1,5 @@
 #include "ui/application.hpp"
 
-#include "engine/simulator.hpp"
 #include "platform/clock.hpp"
 #include "settings/settings_location.hpp"
 #include "ui/command_line.hpp"
@@ -14,24 +13,20 @@
 namespace kelmar::ui {
 namespace {
 
-int runHeadlessProgram(const CommandLine& line, std::ostream& out, std::ostream& err) {
-    const platform::SystemClock clock;
-    engine::Simulator simulator(
-        settings::SettingsFile(settings::locateSettingsFile(line.configFile),
-                               settings::defaultExchangeFolder()),
-        clock);
-    simulator.removeLeftovers();
-    simulator.state().setReturnKind(line.outcome);
+// A fixed number of ticks runs back to back and is never waited on.
+class NeverStop final : public StopRequest {
+  public:
+    bool waitFor(std::chrono::milliseconds) override { return false; }
+};
 
+int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, std::ostream& out,
+                       std::ostream& err) {
     ConsoleReporter reporter(out, err);
     HeadlessOptions options;
     options.ticks = line.ticks;
     options.interval = std::chrono::milliseconds(line.intervalMs);
     if (line.ticks) {
-        // A fixed number of ticks runs back to back and is never waited on.
-        struct NeverStop final : StopRequest {
-            bool waitFor(std::chrono::milliseconds) override { return false; }
-        } neverStop;
+        NeverStop neverStop;
         return runHeadless(simulator.tick(), reporter, reporter, options, neverStop);
     }
     SignalStopRequest stop;
@@ -41,7 +36,7 @@ int runHeadlessProgram(const CommandLine& line, std::ostream& out, std::ostream&
 }  // namespace
 
 int runApplication(std::span<const std::string_view> arguments, std::ostream& out,
-                   std::ostream& err) {
+                   std::ostream& err, const WindowRunner& windowRunner) {
     const auto parsed = parseCommandLine(arguments);
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
         err << "kelmar-sim: " << *problem << "\n\n" << usageText();
@@ -56,7 +51,23 @@ int runApplication(std::span<const std::string_view> arguments, std::ostream& ou
         out << "kelmar-sim " << KELMAR_VERSION << '\n';
         return 0;
     }
-    return runHeadlessProgram(line, out, err);
+
+    const platform::SystemClock clock;
+    engine::Simulator simulator(
+        settings::SettingsFile(settings::locateSettingsFile(line.configFile),
+                               settings::defaultExchangeFolder()),
+        clock);
+    simulator.removeLeftovers();
+    simulator.state().setReturnKind(line.outcome);
+
+    if (line.headless) {
+        return runHeadlessProgram(line, simulator, out, err);
+    }
+    if (!windowRunner) {
+        err << "kelmar-sim: built without the window; running headless (see --help)\n";
+        return runHeadlessProgram(line, simulator, out, err);
+    }
+    return windowRunner(simulator);
 }
 
 }  // namespace kelmar::ui

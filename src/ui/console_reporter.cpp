@@ -22,6 +22,15 @@ std::string describeHandOut(const engine::HandOut& handOut) {
 
 }  // namespace
 
+std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts) {
+    std::string text;
+    for (std::size_t i = 0; i < handOuts.size(); ++i) {
+        text += i == 0 ? "" : ", ";
+        text += describeHandOut(handOuts[i]);
+    }
+    return text;
+}
+
 std::string describeHandledRequest(const engine::HandledRequest& request) {
     std::string line(engine::folderName(request.folder));
     line += '/';
@@ -29,12 +38,7 @@ std::string describeHandledRequest(const engine::HandledRequest& request) {
     line += ": ";
     line += engine::kindLabel(request.kind);
     if (!request.handOuts.empty()) {
-        line += " (";
-        for (std::size_t i = 0; i < request.handOuts.size(); ++i) {
-            line += i == 0 ? "" : ", ";
-            line += describeHandOut(request.handOuts[i]);
-        }
-        line += ')';
+        line += " (" + describeHandOuts(request.handOuts) + ')';
     }
     return line;
 }

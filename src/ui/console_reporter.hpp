@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "engine/message_presenter.hpp"
 #include "engine/polling_tick.hpp"
@@ -21,6 +22,9 @@ class ConsoleReporter final : public engine::TickObserver, public engine::Messag
     std::ostream& out_;
     std::ostream& err_;
 };
+
+// "lote 205, recibo 420000000159093": the numbers handed out, in Windows-1252.
+std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts);
 
 // "envio/123-nfe.xml: NF-e (lote 205, recibo 420000000159093)", in Windows-1252.
 std::string describeHandledRequest(const engine::HandledRequest& request);
