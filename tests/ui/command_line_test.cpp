@@ -1,0 +1,105 @@
+#include "ui/command_line.hpp"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+
+#include "support/temporary_folder.hpp"
+
+namespace kelmar::ui {
+namespace {
+
+ParsedCommandLine parse(std::initializer_list<std::string_view> arguments) {
+    const std::vector<std::string_view> list(arguments);
+    return parseCommandLine(list);
+}
+
+TEST(CommandLineTest, AcceptsEveryOption) {
+    const auto parsed = parse({"--headless", "--config", "x.ini", "--outcome", "rejeitado",
+                               "--ticks=3", "--interval", "0"});
+    ASSERT_TRUE(std::holds_alternative<CommandLine>(parsed));
+    const auto& line = std::get<CommandLine>(parsed);
+    EXPECT_TRUE(line.headless);
+    EXPECT_EQ(line.configFile, "x.ini");
+    EXPECT_EQ(line.outcome, settings::ReturnKind::Rejected);
+    EXPECT_EQ(line.ticks, 3);
+    EXPECT_EQ(line.intervalMs, 0);
+}
+
+TEST(CommandLineTest, OutcomesByIndexOrName) {
+    const std::pair<const char*, settings::ReturnKind> cases[] = {
+        {"0", settings::ReturnKind::Authorised},
+        {"autorizado", settings::ReturnKind::Authorised},
+        {"falha-esquema", settings::ReturnKind::SchemaFailure},
+        {"2", settings::ReturnKind::SendFailure},
+        {"nao-processado", settings::ReturnKind::NotYetProcessed},
+        {"5", settings::ReturnKind::Denied},
+    };
+    for (const auto& [text, kind] : cases) {
+        EXPECT_EQ(parseOutcome(text), kind) << text;
+    }
+    for (const char* bad : {"6", "-1", "", "Autorizado", "1x"}) {
+        EXPECT_FALSE(parseOutcome(bad).has_value()) << bad;
+    }
+}
+
+TEST(CommandLineTest, BadUsageIsReported) {
+    for (const auto& arguments : std::vector<std::vector<std::string_view>>{{"--outcome", "7"},
+                                                                            {"--ticks", "-1"},
+                                                                            {"--ticks"},
+                                                                            {"--interval", "x"},
+                                                                            {"--config"},
+                                                                            {"--nope"},
+                                                                            {"--headless=1"}}) {
+        EXPECT_TRUE(std::holds_alternative<std::string>(parseCommandLine(arguments)))
+            << arguments[0];
+    }
+}
+
+// Runs the program and gives its exit status, standard output and standard error.
+struct Run {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Run runProgram(const testing::TemporaryFolder& folder, const std::string& arguments) {
+    const auto out = folder.path() / "out.txt";
+    const auto err = folder.path() / "err.txt";
+    const std::string command = "cd '" + folder.path().string() + "' && '" + KELMAR_PROGRAM + "' " +
+                                arguments + " > '" + out.string() + "' 2> '" + err.string() + "'";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing::readFile(out), testing::readFile(err)};
+}
+
+TEST(HeadlessRunnerTest, ExitStatusTellsWhetherEveryTickSucceeded) {
+    testing::TemporaryFolder folder;
+    for (const char* sub : {"envio", "envio_lote", "retorno", "lotes", "tmp", "backup"}) {
+        folder.makeFolder(std::string("nf_e/") + sub);
+    }
+    folder.write("config.ini", "[NFE]\nPASTA=" + folder.path().string() + "/nf_e\n");
+    folder.write("nf_e/envio/a-nfe.xml", "<NFe><infNFe Id=\"NFe123\"/></NFe>");
+
+    auto run = runProgram(folder, "--headless --ticks 2 --config config.ini");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "envio/a-nfe.xml: NF-e (lote 205, recibo 420000000159093)\n");
+    EXPECT_EQ(run.err, "");
+
+    folder.write("nf_e/envio/b-nfe.xml", "<NFe>");
+    run = runProgram(folder, "--headless --ticks 1 --config config.ini");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Missing close tag in element NFe.\n");
+    EXPECT_TRUE(std::filesystem::exists(folder.path() / "nf_e/envio/b-nfe.xml"));
+
+    run = runProgram(folder, "--headless --outcome 9");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("Usage:"), std::string::npos);
+    EXPECT_EQ(runProgram(folder, "--help").status, 0);
+    EXPECT_EQ(runProgram(folder, "--version").out.rfind("kelmar-sim ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace kelmar::ui
