@@ -140,7 +140,9 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
         if (!lines_.empty() && !trim(lines_.back()).empty()) {
             lines_.emplace_back();
         }
-        lines_.push_back("[" + std::string(section) + "]");
+        std::string header(1, '[');
+        header.append(section).push_back(']');
+        lines_.push_back(std::move(header));
         insertAt = lines_.size();
     }
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(entry));
