@@ -47,7 +47,7 @@ class BufferedFileSink final : public ByteSink {
 
 }  // namespace
 
-XmlDocument::XmlDocument() : arena_(4096) {
+XmlDocument::XmlDocument() {
     topLevel_ = &newNode(nullptr, ElementKind::Element);
     XmlNode& declaration = newNode(topLevel_, ElementKind::Declaration);
     declaration.setNameUnchecked("xml");

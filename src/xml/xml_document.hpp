@@ -1,9 +1,9 @@
 #pragma once
 
 #include <memory>
-#include <memory_resource>
 #include <string_view>
 
+#include "xml/arena.hpp"
 #include "xml/byte_sink.hpp"
 #include "xml/xml_errors.hpp"
 #include "xml/xml_node.hpp"
@@ -70,7 +70,7 @@ class XmlDocument {
     void* allocate(std::size_t bytes, std::size_t alignment) const;
     void setDeclarationAttribute(std::string_view attribute, std::string_view value);
 
-    mutable std::pmr::monotonic_buffer_resource arena_;
+    mutable Arena arena_;
     XmlNode* topLevel_ = nullptr;
     std::string_view indentText_ = "  ";
     OutputForm outputForm_ = OutputForm::Compact;

@@ -30,7 +30,7 @@ void growArray(const XmlDocument& document, T*& items, std::uint32_t count, std:
     if (count < capacity) {
         return;
     }
-    const std::uint32_t newCapacity = capacity == 0 ? 4 : capacity * 2;
+    const std::uint32_t newCapacity = capacity == 0 ? 2 : capacity * 2;
     auto* grown = static_cast<T*>((document.*allocate)(sizeof(T) * newCapacity, alignof(T)));
     if (count > 0) {
         std::memcpy(static_cast<void*>(grown), static_cast<const void*>(items), sizeof(T) * count);
@@ -257,14 +257,6 @@ void XmlNode::insertFirstChild(XmlNode& child) {
 
 void XmlNode::removeLastChild() {
     if (childCount_ > 0) {
-        --childCount_;
-    }
-}
-
-void XmlNode::removeFirstChild() {
-    if (childCount_ > 0) {
-        std::memmove(static_cast<void*>(children_), static_cast<const void*>(children_ + 1),
-                     sizeof(XmlNode*) * (childCount_ - 1));
         --childCount_;
     }
 }

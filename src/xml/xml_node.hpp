@@ -92,7 +92,6 @@ class XmlNode {
     void adoptChild(XmlNode& child);
     void insertFirstChild(XmlNode& child);
     void removeLastChild();
-    void removeFirstChild();
     void clearChildren() { childCount_ = 0; }
     void setNameUnchecked(std::string_view name) { name_ = name; }
     void setRawTextUnchecked(std::string_view text) { rawText_ = text; }

@@ -39,6 +39,47 @@ std::string withName(const char* messageTemplate, std::string_view name) {
     return formatMessage(messageTemplate, name);
 }
 
+// Splits a start tag into words kept in place, as splitWords does; false when a word
+// would have to be glued to the one before it, which needs new texts.
+bool splitInPlace(std::string_view text, std::vector<std::string_view>& words) {
+    words.clear();
+    char quote = 0;
+    std::size_t start = 0;
+    bool inWord = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote != 0) {
+            quote = c == quote ? 0 : quote;
+            continue;
+        }
+        if (isXmlWhitespace(c)) {
+            if (inWord) {
+                words.push_back(text.substr(start, i - start));
+                inWord = false;
+            }
+            continue;
+        }
+        if (!inWord) {
+            start = i;
+            inWord = true;
+        }
+        if (c == '"' || c == '\'') {
+            quote = c;
+        }
+    }
+    if (inWord) {
+        words.push_back(text.substr(start));
+    }
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const char first = words[i].front();
+        if (first == '=' ||
+            ((first == '"' || first == '\'') && words[i - 1].find('=') != std::string_view::npos)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool isEmptyNode(const XmlNode& node) {
     return node.name().empty() && node.rawText().empty() && node.childCount() == 0 &&
            node.attributeEntryCount() == 0;
@@ -134,6 +175,11 @@ void XmlReader::checkStructure() const {
 }
 
 std::size_t XmlReader::matchOpener(std::size_t lessThan) {
+    // Every opener but the element's goes on with "!" or "?": the common case is decided
+    // by one look.
+    if (pos_ < text_.size() && text_[pos_] != '!' && text_[pos_] != '?') {
+        return kElementRow;
+    }
     std::array<bool, kTagTable.size()> possible;
     possible.fill(true);
     std::size_t choice = kElementRow;
@@ -284,17 +330,21 @@ void XmlReader::readNode(XmlNode& node, int depth) {
     if (empty) {
         inside.remove_suffix(1);
     }
-    const auto words = splitWords(inside);
-    if (words.empty()) {
-        throw EFilerError("Missing element name");
-    }
-    // The name is kept in place when the tag starts with it, which is the usual case.
-    const auto at = inside.find(words[0]);
-    node.setNameUnchecked(at != inside.npos ? inside.substr(at, words[0].size()) : keep(words[0]));
-    for (std::size_t i = 1; i < words.size(); ++i) {
-        const auto entryAt = inside.find(words[i]);
-        node.appendAttributeEntry(entryAt != inside.npos ? inside.substr(entryAt, words[i].size())
-                                                         : keep(words[i]));
+    if (splitInPlace(inside, words_)) {
+        if (words_.empty()) {
+            throw EFilerError("Missing element name");
+        }
+        node.setNameUnchecked(words_[0]);
+        for (std::size_t i = 1; i < words_.size(); ++i) {
+            node.appendAttributeEntry(words_[i]);
+        }
+    } else {
+        // Spaces around an "=" make words that must be glued into new texts.
+        const auto words = splitWords(inside);
+        node.setNameUnchecked(keep(words[0]));
+        for (std::size_t i = 1; i < words.size(); ++i) {
+            node.appendAttributeEntry(keep(words[i]));
+        }
     }
     if (!empty) {
         readContent(node, depth);
@@ -350,19 +400,27 @@ void XmlReader::readDocType(XmlNode& node, int depth) {
     }
 }
 
-void XmlReader::flushPending(XmlNode& node, std::size_t begin, std::size_t end) {
+bool XmlReader::flushPending(XmlNode& node, std::size_t begin, std::size_t end) {
     const auto pending = text_.substr(begin, end - begin);
     if (trimControls(pending).empty()) {
-        return;
+        return false;
+    }
+    if (node.childCount() == 0 && node.rawText().empty()) {
+        // Text before the first child ends up as the element's own text; it goes there
+        // at once instead of through a text node that would be moved and dropped.
+        node.setRawTextUnchecked(pending);
+        return true;
     }
     XmlNode& run = document_.newNode(&node, ElementKind::TextRun);
     run.setRawTextUnchecked(pending);
     node.adoptChild(run);
+    return false;
 }
 
 void XmlReader::readContent(XmlNode& node, int depth) {
     bool childSeen = false;
     bool crSeen = false;
+    bool leadingText = false;  // the element's text came from text before any child
     std::size_t pendingBegin = pos_;
     std::size_t pendingEnd = pos_;
     const char* data = text_.data();
@@ -391,7 +449,7 @@ void XmlReader::readContent(XmlNode& node, int depth) {
         if (after == '/') {
             break;
         }
-        flushPending(node, pendingBegin, pendingEnd);
+        leadingText = flushPending(node, pendingBegin, pendingEnd) || leadingText;
         crSeen = false;
         childSeen = true;
         if (depth + 1 >= kMaxNestingDepth) {
@@ -414,24 +472,24 @@ void XmlReader::readContent(XmlNode& node, int depth) {
     if (!equalsIgnoringCase(trimControls(closing), node.name())) {
         throw EFilerError(withName("Incorrect close tag in element %s", node.name()));
     }
-    flushPending(node, pendingBegin, pendingEnd);
+    leadingText = flushPending(node, pendingBegin, pendingEnd) || leadingText;
     if (childSeen && crSeen) {
-        for (int i = 0; i < node.childCount(); ++i) {
-            XmlNode& child = *node.child(i);
-            if (child.elementKind() != ElementKind::TextRun) {
-                continue;
-            }
-            auto raw = child.rawText();
+        const auto trimmed = [](std::string_view raw) {
             while (!raw.empty() &&
                    (raw.back() == '\n' || raw.back() == '\r' || raw.back() == ' ')) {
                 raw.remove_suffix(1);
             }
-            child.setRawTextUnchecked(raw);
+            return raw;
+        };
+        if (leadingText) {
+            node.setRawTextUnchecked(trimmed(node.rawText()));
         }
-    }
-    if (node.childCount() > 0 && node.child(0)->elementKind() == ElementKind::TextRun) {
-        node.setRawTextUnchecked(node.child(0)->rawText());
-        node.removeFirstChild();
+        for (int i = 0; i < node.childCount(); ++i) {
+            XmlNode& child = *node.child(i);
+            if (child.elementKind() == ElementKind::TextRun) {
+                child.setRawTextUnchecked(trimmed(child.rawText()));
+            }
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 #include "xml/xml_document.hpp"
 
@@ -32,7 +33,9 @@ class XmlReader {
     void readDocType(XmlNode& node, int depth);
     void readStartTag(XmlNode& node, std::string_view closer);
     void readContent(XmlNode& node, int depth);
-    void flushPending(XmlNode& node, std::size_t begin, std::size_t end);
+    // Turns the text read since the last child into a text node; true when it became
+    // the element's own text instead.
+    bool flushPending(XmlNode& node, std::size_t begin, std::size_t end);
     void addWordsAsAttributes(XmlNode& node, std::string_view text, bool skipFirst);
     std::string_view keep(std::string_view text);
     void checkStructure() const;
@@ -40,7 +43,8 @@ class XmlReader {
     XmlDocument& document_;
     std::string_view text_;
     std::size_t pos_ = 0;
-    std::size_t before_[2] = {0, 0};  // positions before the last two characters delivered
+    std::size_t before_[2] = {0, 0};       // positions before the last two characters delivered
+    std::vector<std::string_view> words_;  // reused for every start tag
 };
 
 }  // namespace kelmar::xml
