@@ -82,7 +82,8 @@ void XmlDocument::loadFromBytes(std::string_view bytes) {
         throw EStreamError("Unsupported string encoding");
     }
     if (signature != nullptr && signature->skipped) {
-        bytes.remove_prefix(signature->length);
+        // A file shorter than its mark (a lone 0xEF) holds nothing after it.
+        bytes.remove_prefix(std::min(signature->length, bytes.size()));
     }
     std::string_view text = bytes;
     if (isSixteenBit(encoding)) {

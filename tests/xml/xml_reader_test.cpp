@@ -36,6 +36,8 @@ TEST(XmlReaderTest, ReaderErrorsCarryTheirMessages) {
         {"<?xml version=\"1.0\"?>", "No root element found in xml"},
         {"<!-- so -->texto", "No root element found in xml"},
         {"<>", "Missing element name"},
+        {"\xEF", "No root element found in xml"},  // shorter than the mark it starts
+        {"\xFE", "No root element found in xml"},
         {"<a><b>", "Missing close tag in element b"},
         {std::string("<a>x\0</a>", 9), "Missing close tag in element a"},
         {"<a><   ", "Missing data after \"<\" in element a"},
