@@ -1,21 +1,26 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with Clang and the sanitizers and runs each for the given
-# number of seconds (default 60) on a copy of its seed corpus. Exits non-zero on a finding.
+# Builds the libFuzzer targets (Clang, ASan, UBSan) and runs each for SECONDS seconds on
+# one core, starting from the seed corpus. Exits non-zero when a target finds a crash,
+# leak, sanitizer report or timeout; the failing input is left in build/fuzz/artifacts/.
+#
+#   bash scripts/run-fuzz.sh 60
 set -euo pipefail
-seconds=${1:-60}
-here=$(cd "$(dirname "$0")/.." && pwd)
-cd "$here"
+cd "$(dirname "$0")/.."
+
+seconds="${1:-60}"
 cmake --preset fuzz > /dev/null
-cmake --build --preset fuzz
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -r fuzz/corpus/xml "$work/corpus"
-mkdir -p "$work/findings"
-build/fuzz/xml_load_fuzzer "$work/corpus" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
-    -timeout=10 -artifact_prefix="$work/findings/" -print_final_stats=1 2>&1 | tail -n 25
-status=${PIPESTATUS[0]}
-if [ "$status" -ne 0 ]; then
-    mkdir -p build/fuzz-findings && cp "$work"/findings/* build/fuzz-findings/ 2>/dev/null || true
-    echo "fuzzing found a problem; inputs kept in build/fuzz-findings"
-fi
-exit "$status"
+cmake --build --preset fuzz -j2
+
+mkdir -p build/fuzz/artifacts
+status=0
+for target in xml_load; do
+    corpus="build/fuzz/corpus/${target%%_*}"
+    mkdir -p "$corpus"
+    echo "== ${target}_fuzzer for ${seconds} s"
+    if ! "build/fuzz/${target}_fuzzer" "$corpus" "fuzz/corpus/${target%%_*}" \
+        -dict=fuzz/xml.dict -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -max_len=16384 -print_final_stats=1 -artifact_prefix=build/fuzz/artifacts/; then
+        status=1
+    fi
+done
+exit $status

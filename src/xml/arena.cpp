@@ -1,34 +1,63 @@
 #include "xml/arena.hpp"
 
 #include <algorithm>
-#include <cstdint>
+#include <new>
 
-namespace kelmar::xml {
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
-void* Arena::allocate(std::size_t bytes, std::size_t alignment) {
-    const auto padding = [&](const std::byte* at) {
-        const auto address = reinterpret_cast<std::uintptr_t>(at);
-        return (alignment - address % alignment) % alignment;
-    };
-    if (cursor_ != nullptr && padding(cursor_) + bytes <= left_) {
-        const auto pad = padding(cursor_);
-        std::byte* result = cursor_ + pad;
-        cursor_ += pad + bytes;
-        left_ -= pad + bytes;
-        return result;
-    }
-    if (bytes + alignment > nextChunk_ / 2) {
-        // Large blocks (a whole file, a long text) stand alone and leave the current
-        // chunk in use.
-        chunks_.push_back(std::make_unique_for_overwrite<std::byte[]>(bytes + alignment));
-        std::byte* start = chunks_.back().get();
-        return start + padding(start);
-    }
-    chunks_.push_back(std::make_unique_for_overwrite<std::byte[]>(nextChunk_));
-    cursor_ = chunks_.back().get();
-    left_ = nextChunk_;
-    nextChunk_ = std::min(nextChunk_ * 2, kLargestChunk);
-    return allocate(bytes, alignment);
+namespace kelmar::xml::detail {
+namespace {
+
+// A fresh document needs a few hundred bytes; a loaded one grows block by block. Blocks
+// stop doubling at 2 MiB so the unused tail of the last block stays small next to the tree.
+constexpr std::size_t kFirstBlockSize = 1024;
+constexpr std::size_t kHugePageSize = std::size_t{2} << 20;
+constexpr std::size_t kLargestBlockSize = kHugePageSize;
+
+}  // namespace
+
+void Arena::BlockRelease::operator()(std::byte* block) const {
+    ::operator delete (block, std::align_val_t{alignment});
 }
 
-}  // namespace kelmar::xml
+std::byte* Arena::newBlock(std::size_t size) {
+    const std::size_t alignment = size >= kHugePageSize ? kHugePageSize : alignof(std::max_align_t);
+    auto* block = static_cast<std::byte*>(::operator new (size, std::align_val_t{alignment}));
+    blocks_.push_back(Block(block, BlockRelease{alignment}));
+#ifdef __linux__
+    if (alignment == kHugePageSize) {
+        // Only advice: where transparent huge pages are off, nothing changes.
+        ::madvise(block, size - size % kHugePageSize, MADV_HUGEPAGE);
+    }
+#endif
+    reserved_ += size;
+    return block;
+}
+
+void* Arena::allocateSlow(std::size_t size, std::size_t alignment) {
+    const std::size_t needed = size + alignment;
+    if (needed > kLargestBlockSize / 4) {
+        // A large text gets a block of its own, so the current block keeps its free tail.
+        const auto address = reinterpret_cast<std::uintptr_t>(newBlock(needed));
+        const auto aligned = (address + alignment - 1) & ~(std::uintptr_t{alignment} - 1);
+        return reinterpret_cast<void*>(aligned);
+    }
+    nextBlockSize_ = std::clamp(nextBlockSize_ * 2, kFirstBlockSize, kLargestBlockSize);
+    const std::size_t blockSize = std::max(nextBlockSize_, needed);
+    cursor_ = newBlock(blockSize);
+    end_ = cursor_ + blockSize;
+    return allocate(size, alignment);
+}
+
+void Arena::release() {
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+    cursor_ = nullptr;
+    end_ = nullptr;
+    nextBlockSize_ = 0;
+    reserved_ = 0;
+}
+
+}  // namespace kelmar::xml::detail

@@ -1,27 +1,57 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
-namespace kelmar::xml {
+namespace kelmar::xml::detail {
 
-// Memory for one document's nodes and texts, handed out in order and given back all at
-// once. Chunks grow to at most 64 KiB (below the size the C library maps fresh pages
-// for, so a document reuses memory a released one gave back), so a large file does not make every
-// later chunk large too; a request bigger than a chunk gets a chunk of its own.
+// A bump allocator owned by a document. Nodes, texts and lists of a tree are carved out of
+// a few large blocks and released together with the document, so a tree costs no
+// per-node heap bookkeeping and its release neither recurses nor walks the nodes.
 class Arena {
   public:
-    void* allocate(std::size_t bytes, std::size_t alignment);
+    Arena() = default;
+    Arena(const Arena&) = delete;
+    Arena& operator=(const Arena&) = delete;
+
+    void* allocate(std::size_t size, std::size_t alignment) {
+        const auto address = reinterpret_cast<std::uintptr_t>(cursor_);
+        const auto aligned = (address + alignment - 1) & ~(std::uintptr_t{alignment} - 1);
+        const auto padding = static_cast<std::size_t>(aligned - address);
+        if (cursor_ != nullptr && padding + size <= static_cast<std::size_t>(end_ - cursor_)) {
+            cursor_ += padding + size;
+            return reinterpret_cast<void*>(aligned);
+        }
+        return allocateSlow(size, alignment);
+    }
+
+    char* allocateBytes(std::size_t size) { return static_cast<char*>(allocate(size, 1)); }
+
+    // Frees every block; all memory handed out before becomes invalid.
+    void release();
+
+    // Bytes taken from the heap for blocks (what the tree costs in memory).
+    std::size_t bytesReserved() const { return reserved_; }
 
   private:
-    static constexpr std::size_t kFirstChunk = 4096;
-    static constexpr std::size_t kLargestChunk = 64 << 10;
+    // Blocks are aligned to their own size class, so the large ones can be backed by huge
+    // pages (one page fault per 2 MiB instead of 512).
+    struct BlockRelease {
+        std::size_t alignment;
+        void operator()(std::byte* block) const;
+    };
+    using Block = std::unique_ptr<std::byte[], BlockRelease>;
 
-    std::vector<std::unique_ptr<std::byte[]>> chunks_;
+    void* allocateSlow(std::size_t size, std::size_t alignment);
+    std::byte* newBlock(std::size_t size);
+
+    std::vector<Block> blocks_;
     std::byte* cursor_ = nullptr;
-    std::size_t left_ = 0;
-    std::size_t nextChunk_ = kFirstChunk;
+    std::byte* end_ = nullptr;
+    std::size_t nextBlockSize_ = 0;
+    std::size_t reserved_ = 0;
 };
 
-}  // namespace kelmar::xml
+}  // namespace kelmar::xml::detail

@@ -2,13 +2,13 @@
 
 #include <array>
 #include <cstdio>
+#include <optional>
 
 #include "platform/text_encoding.hpp"
 
 namespace kelmar::xml {
 namespace {
 
-// Windows-1252 accented letters and their plain forms, position by position.
 constexpr std::string_view kAccented =
     "\xE1\xE9\xED\xF3\xFA\xE0\xE8\xEC\xF2\xF9\xE3\xF5\xE2\xEA\xEE\xF4\xFB\xE7\xFC\xFD\xFF\xF1"
     "\xC1\xC9\xCD\xD3\xDA\xC0\xC8\xCC\xD2\xD9\xC2\xCA\xCE\xD4\xDB\xC3\xD5\xC7\xDC\xDD\x9F\xD1";
@@ -17,41 +17,85 @@ static_assert(kAccented.size() == 44 && kPlain.size() == 44);
 
 constexpr std::array<char, 256> makeFoldTable() {
     std::array<char, 256> table{};
-    for (int i = 0; i < 256; ++i) {
-        table[static_cast<std::size_t>(i)] = static_cast<char>(i);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        table[i] = static_cast<char>(i);
     }
     for (std::size_t i = 0; i < kAccented.size(); ++i) {
         table[static_cast<unsigned char>(kAccented[i])] = kPlain[i];
     }
     return table;
 }
-constexpr auto kFoldTable = makeFoldTable();
+constexpr std::array<char, 256> kFoldTable = makeFoldTable();
 
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+bool isWhitespace(char c) {
+    return c == '\t' || c == '\n' || c == '\r' || c == ' ';
+}
+bool isQuote(char c) {
+    return c == '"' || c == '\'';
 }
 
-// A numeric reference's digits; nothing unless every character is a digit of the base.
-bool parseReferenceNumber(std::string_view digits, int base, long& value) {
-    if (digits.empty() || digits.size() > 8) {
-        return false;
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+
+// Digits only: no sign, no prefix, no spaces. Values beyond the limit count as too large.
+std::optional<unsigned long> parseNumber(std::string_view digits, unsigned base) {
+    if (digits.empty()) {
+        return std::nullopt;
     }
-    value = 0;
+    unsigned long value = 0;
     for (const char c : digits) {
-        int digit = -1;
+        unsigned digit = 0;
         if (c >= '0' && c <= '9') {
-            digit = c - '0';
+            digit = static_cast<unsigned>(c - '0');
         } else if (base == 16 && c >= 'a' && c <= 'f') {
-            digit = c - 'a' + 10;
+            digit = static_cast<unsigned>(c - 'a' + 10);
         } else if (base == 16 && c >= 'A' && c <= 'F') {
-            digit = c - 'A' + 10;
-        }
-        if (digit < 0 || digit >= base) {
-            return false;
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        } else {
+            return std::nullopt;
         }
         value = value * base + digit;
+        if (value > 0x10FFFF) {
+            value = 0x110000;  // stays "too large" however many digits follow
+        }
     }
-    return true;
+    return value;
+}
+
+void appendReference(std::string& out, std::string_view reference, bool storedUtf8) {
+    if (reference.size() >= 3 && reference[1] == '#') {
+        std::string_view digits = reference.substr(2, reference.size() - 3);
+        unsigned base = 10;
+        if (!digits.empty() && (digits[0] == 'x' || digits[0] == 'X')) {
+            digits.remove_prefix(1);
+            base = 16;
+        }
+        const auto value = parseNumber(digits, base);
+        if (value && !storedUtf8 && *value <= 254) {
+            out.push_back(static_cast<char>(*value));
+            return;
+        }
+        if (value && storedUtf8 && *value <= 65534) {
+            platform::appendUtf8(out, static_cast<char32_t>(*value));
+            return;
+        }
+        out += reference;
+        return;
+    }
+    if (reference == "&amp;") {
+        out.push_back('&');
+    } else if (reference == "&lt;") {
+        out.push_back('<');
+    } else if (reference == "&gt;") {
+        out.push_back('>');
+    } else if (reference == "&apos;") {
+        out.push_back('\'');
+    } else if (reference == "&quot;") {
+        out.push_back('"');
+    } else {
+        out += reference;
+    }
 }
 
 }  // namespace
@@ -78,7 +122,6 @@ std::string escapeText(std::string_view text) {
                 break;
             default:
                 out.push_back(c);
-                break;
         }
     }
     return out;
@@ -99,14 +142,14 @@ std::string toUtf8(std::string_view text) {
 std::string quoteAttributeValue(std::string_view escapedValue) {
     std::string out;
     out.reserve(escapedValue.size() + 2);
-    out += '"';
+    out.push_back('"');
     out += escapedValue;
-    out += '"';
+    out.push_back('"');
     return out;
 }
 
 std::string dateTimeText(const platform::LocalDateTime& v) {
-    char text[64];
+    char text[96];
     if (v.hour == 0 && v.minute == 0 && v.second == 0 && v.millisecond == 0) {
         std::snprintf(text, sizeof text, "%.4d-%.2d-%.2d", v.year, v.month, v.day);
     } else {
@@ -119,131 +162,103 @@ std::string dateTimeText(const platform::LocalDateTime& v) {
 std::string decodeText(std::string_view text, bool storedUtf8) {
     std::string out;
     out.reserve(text.size());
-    while (true) {
-        const auto amp = text.find('&');
-        if (amp == text.npos) {
+    for (;;) {
+        const auto ampersand = text.find('&');
+        if (ampersand == std::string_view::npos) {
             out += text;
             return out;
         }
-        out += text.substr(0, amp);
-        const auto semicolon = text.find(';', amp);
-        if (semicolon == text.npos) {
-            out += text.substr(amp);
+        out += text.substr(0, ampersand);
+        text.remove_prefix(ampersand);
+        const auto semicolon = text.find(';');
+        if (semicolon == std::string_view::npos) {
+            out += text;
             return out;
         }
-        const auto reference = text.substr(amp, semicolon - amp + 1);
+        appendReference(out, text.substr(0, semicolon + 1), storedUtf8);
         text.remove_prefix(semicolon + 1);
-        if (reference.starts_with("&#")) {
-            auto digits = reference.substr(2, reference.size() - 3);
-            int base = 10;
-            if (!digits.empty() && (digits.front() == 'x' || digits.front() == 'X')) {
-                base = 16;
-                digits.remove_prefix(1);
-            }
-            long value = 0;
-            const long limit = storedUtf8 ? 65534 : 254;
-            if (parseReferenceNumber(digits, base, value) && value <= limit) {
-                if (storedUtf8) {
-                    platform::appendUtf8(out, static_cast<char32_t>(value));
-                } else {
-                    out.push_back(static_cast<char>(value));
-                }
-            } else {
-                out += reference;
-            }
-        } else if (reference == "&amp;") {
-            out += '&';
-        } else if (reference == "&lt;") {
-            out += '<';
-        } else if (reference == "&gt;") {
-            out += '>';
-        } else if (reference == "&apos;") {
-            out += '\'';
-        } else if (reference == "&quot;") {
-            out += '"';
-        } else {
-            out += reference;
-        }
     }
 }
 
 std::string unquoteValue(std::string_view text) {
-    if (text.size() < 2 || (text.front() != '"' && text.front() != '\'')) {
+    if (text.size() < 2 || !isQuote(text[0])) {
         return std::string(text);
     }
-    const char quote = text.front();
+    const char quote = text[0];
     std::string out;
     for (std::size_t i = 1; i < text.size(); ++i) {
         if (text[i] != quote) {
             out.push_back(text[i]);
         } else if (i + 1 < text.size() && text[i + 1] == quote) {
-            out.push_back(quote);  // a doubled quote stands for one
+            out.push_back(quote);
             ++i;
         } else {
-            return out;  // the closing quote; what follows it is dropped
+            return out;
         }
     }
-    // No closing quote: the rest of the text without its last character.
+    // No closing quote: everything after the opening one except the last character.
     return std::string(text.substr(1, text.size() - 2));
 }
 
 std::vector<std::string> splitWords(std::string_view text) {
-    std::vector<std::string> words;
-    std::size_t first = 0;
-    while (first < text.size() && isXmlWhitespace(text[first])) {
-        ++first;
+    while (!text.empty() && isWhitespace(text.front())) {
+        text.remove_prefix(1);
     }
-    std::size_t last = text.size();
-    while (last > first && isXmlWhitespace(text[last - 1])) {
-        --last;
+    while (!text.empty() && isWhitespace(text.back())) {
+        text.remove_suffix(1);
     }
-    text = text.substr(first, last - first);
+    // Raw words are stretches of the text between whitespace outside quotes.
+    std::vector<std::string_view> raw;
     char quote = 0;
-    std::size_t wordStart = 0;
-    bool inWord = false;
+    std::size_t start = std::string_view::npos;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
+        if (quote == 0 && isWhitespace(c)) {
+            if (start != std::string_view::npos) {
+                raw.push_back(text.substr(start, i - start));
+                start = std::string_view::npos;
+            }
+            continue;
+        }
+        if (start == std::string_view::npos) {
+            start = i;
+        }
         if (quote != 0) {
-            if (c == quote) {
-                quote = 0;
-            }
-            continue;
-        }
-        if (isXmlWhitespace(c)) {
-            if (inWord) {
-                words.emplace_back(text.substr(wordStart, i - wordStart));
-                inWord = false;
-            }
-            continue;
-        }
-        if (!inWord) {
-            wordStart = i;
-            inWord = true;
-        }
-        if (c == '"' || c == '\'') {
+            quote = c == quote ? 0 : quote;
+        } else if (isQuote(c)) {
             quote = c;
         }
     }
-    if (inWord) {
-        words.emplace_back(text.substr(wordStart));
+    if (start != std::string_view::npos) {
+        raw.push_back(text.substr(start));
     }
-    for (std::size_t i = words.size(); i-- > 1;) {
-        if (words[i].front() == '=') {
-            words[i - 1] += words[i];
-            words.erase(words.begin() + static_cast<std::ptrdiff_t>(i));
+    // A word starting with "=" belongs to the word before it. Joining forwards gives the
+    // same words as joining from the last one back, in linear time.
+    std::vector<std::string> joined;
+    for (const std::string_view word : raw) {
+        if (!joined.empty() && word.front() == '=') {
+            joined.back() += word;
+        } else {
+            joined.emplace_back(word);
         }
     }
-    for (std::size_t i = words.size(); i-- > 1;) {
-        const char c = words[i].front();
-        if ((c == '"' || c == '\'') && words[i - 1].find('=') != std::string::npos) {
-            words[i - 1] += words[i];
-            words.erase(words.begin() + static_cast<std::ptrdiff_t>(i));
+    // Then a quoted word belongs to the word before it when that one holds "=" (as it was
+    // before this step).
+    std::vector<std::string> words;
+    bool previousHoldsEquals = false;
+    for (std::string& word : joined) {
+        const bool holdsEquals = word.find('=') != std::string::npos;
+        if (!words.empty() && isQuote(word.front()) && previousHoldsEquals) {
+            words.back() += word;
+        } else {
+            words.push_back(std::move(word));
         }
+        previousHoldsEquals = holdsEquals;
     }
     return words;
 }
 
-std::string_view trimControls(std::string_view text) {
+std::string_view trimText(std::string_view text) {
     while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32) {
         text.remove_prefix(1);
     }
@@ -253,15 +268,12 @@ std::string_view trimControls(std::string_view text) {
     return text;
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+bool sameTextIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
-    if (a == b) {
-        return true;
-    }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) {
+        if (a[i] != b[i] && asciiLower(a[i]) != asciiLower(b[i])) {
             return false;
         }
     }

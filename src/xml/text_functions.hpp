@@ -10,42 +10,38 @@
 // function says otherwise.
 namespace kelmar::xml {
 
-// Replaces & < > ' and " by their entities, the ampersand first.
+// Replaces & < > ' " by their entities (the ampersand first, so nothing is escaped twice).
 std::string escapeText(std::string_view text);
 
-// Replaces each of the 44 accented Portuguese letters by its plain letter.
+// Replaces the accented letters of Portuguese by plain ones; every other byte stays.
 std::string foldAccents(std::string_view text);
 
-// Windows-1252 to UTF-8.
+// Windows-1252 to UTF-8; the five undefined bytes become the C1 control of their value.
 std::string toUtf8(std::string_view text);
 
 // Encloses an already escaped value in double quotes.
 std::string quoteAttributeValue(std::string_view escapedValue);
 
-// 2009-01-16T14:50:43.551Z, or the date alone at exactly midnight.
+// 2009-01-16 at midnight, else 2009-01-16T14:50:43.551Z (the fields as given, no offset).
 std::string dateTimeText(const platform::LocalDateTime& value);
 
-// Decodes the five named entities and numeric references. In an 8-bit document a
-// numeric reference from 0 to 254 becomes that byte; in a UTF-8 one, 0 to 65534 becomes
-// the code point's UTF-8 bytes. Anything else stays as written.
+// Decodes character references: the five named ones and numeric ones. With storedUtf8 a
+// numeric reference up to 65534 becomes UTF-8, else one up to 254 becomes that byte;
+// anything else stays as written.
 std::string decodeText(std::string_view text, bool storedUtf8);
 
-// The value inside one pair of quotes (either kind), doubled quotes reduced.
+// The value inside a leading pair of quotes (doubled quotes reduced to one); a text that
+// does not start with a quote comes back unchanged.
 std::string unquoteValue(std::string_view text);
 
-// Splits a tag's text into words, keeping quoted runs together and gluing "=" and
-// quoted values to the name before them, so `a = "b c"` is the one word `a="b c"`.
+// The words of a start tag: split at whitespace outside quotes, with "name = 'value'"
+// joined back into one word name='value'.
 std::vector<std::string> splitWords(std::string_view text);
 
-// True for TAB, LF, CR and space.
-inline bool isXmlWhitespace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
 // Removes every character of code 32 or below from both ends.
-std::string_view trimControls(std::string_view text);
+std::string_view trimText(std::string_view text);
 
-// ASCII letters compared without case.
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
+// True when the two texts are equal ignoring ASCII letter case.
+bool sameTextIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace kelmar::xml

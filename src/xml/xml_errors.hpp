@@ -4,20 +4,32 @@
 
 namespace kelmar::xml {
 
-// A stream could not be read or written in the form expected.
+// Failures of reading and writing XML files. The messages are the operator-visible texts.
 class EStreamError : public kelmar::Error {
   public:
     using kelmar::Error::Error;
 };
 
-// The markup read is not well formed enough to build a tree from.
+// Malformed markup found while reading.
 class EFilerError : public EStreamError {
   public:
     using EStreamError::EStreamError;
 };
 
-// A file could not be opened.
+// A file that could not be opened for reading.
 class EFOpenError : public EStreamError {
+  public:
+    using EStreamError::EStreamError;
+};
+
+// A file that could not be created for writing.
+class EFCreateError : public EStreamError {
+  public:
+    using EStreamError::EStreamError;
+};
+
+// A write that stored fewer bytes than it was handed.
+class EWriteError : public EStreamError {
   public:
     using EStreamError::EStreamError;
 };

@@ -60,6 +60,8 @@ TEST_F(HostileInputTest, UnreadableRequestsAreRefusedAndKept) {
         {"zero-byte file", "envio", "a-nfe.xml", "", "Unsupported string encoding"},
         {"only a byte-order mark", "envio", "a-nfe.xml", "\xEF\xBB\xBF",
          "No root element found in xml"},
+        {"a lone first byte of a mark", "envio", "a-nfe.xml", "\xEF",
+         "No root element found in xml"},
         {"UTF-32", "envio", "a-nfe.xml", utf32, "Unsupported string encoding"},
         {"only a declaration", "envio", "a-nfe.xml", "<?xml version=\"1.0\"?>\n",
          "No root element found in xml"},
@@ -232,7 +234,9 @@ TEST_F(HostileInputTest, Utf16WithWideCharactersIsAnsweredWithQuestionMarks) {
     root_.write("nf_e/envio/w-nfe.xml", utf16);
     EXPECT_EQ(tick(), "");
     const auto archive = readFile(exchange() / "backup/Autorizados/200901/w-nfe.xml");
-    EXPECT_NE(archive.find("<xProd>Caf\xE9 ?" "?</xProd>"), std::string::npos);
+    EXPECT_NE(archive.find("<xProd>Caf\xE9 ?"
+                           "?</xProd>"),
+              std::string::npos);
 }
 
 TEST_F(HostileInputTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {

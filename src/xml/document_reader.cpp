@@ -1,0 +1,574 @@
+#include "xml/document_reader.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+
+#include "platform/error.hpp"
+#include "xml/stored_text.hpp"
+#include "xml/text_functions.hpp"
+
+namespace kelmar::xml::detail {
+namespace {
+
+// The tag table's openers, in the order of DocumentReader::Opener.
+constexpr std::array<std::string_view, 12> kOpeners = {
+    "<![CDATA[",        "<!DOCTYPE", "<!ELEMENT", "<!ATTLIST", "<!ENTITY", "<!NOTATION",
+    "<?xml-stylesheet", "<?xml",     "<!--",      "<!",        "<?",       "<"};
+
+const std::string kNestingMessage =
+    "Elements nested more than " + std::to_string(kMaxNestingDepth) + " levels deep in element %s";
+
+bool isWhitespace(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool isEmptyNode(const XmlNode& node) {
+    return node.name().empty() && node.rawText().empty() && node.childCount() == 0 &&
+           node.attributeEntryCount() == 0;
+}
+
+std::string joinWords(const std::vector<std::string>& words, std::size_t first,
+                      std::string_view separator) {
+    std::string joined;
+    for (std::size_t i = first; i < words.size(); ++i) {
+        if (i > first) {
+            joined += separator;
+        }
+        joined += words[i];
+    }
+    return joined;
+}
+
+}  // namespace
+
+DocumentReader::DocumentReader(XmlDocument& document, CharSource& source)
+    : document_(document), arena_(document.arena_), source_(source) {}
+
+XmlNode& DocumentReader::newNode(XmlNode* parent, ElementKind kind) {
+    return document_.newNode(parent, kind);
+}
+
+void DocumentReader::readDocument() {
+    document_.clearTree();
+    source_.start();
+    XmlNode& top = document_.topLevel_;
+    XmlNode* node = nullptr;
+    while (!source_.atEnd()) {
+        // A node that read nothing (stray text) is reused, so stray bytes cost no memory.
+        node = node == nullptr
+                   ? &newNode(&top)
+                   : ::new (static_cast<void*>(node))
+                         XmlNode(XmlNode::ConstructionKey{}, &top, ElementKind::Element);
+        try {
+            readNode(*node, false, 0);
+        } catch (...) {
+            top.appendChildNode(*node);
+            throw;
+        }
+        if (node->kind_ == ElementKind::Declaration && node->attributePresent("encoding") &&
+            node->attributeText("encoding", "") == "UTF-8") {
+            source_.switchToUtf8();
+        }
+        if (!isEmptyNode(*node)) {
+            top.appendChildNode(*node);
+            node = nullptr;
+        }
+    }
+    checkRootRules();
+}
+
+void DocumentReader::checkRootRules() const {
+    const XmlNode& top = document_.topLevel_;
+    int elements = 0, declarations = 0, docTypes = 0, sections = 0;
+    int firstDeclaration = -1, lastElement = -1, lastDocType = -1;
+    for (int i = 0; i < top.childCount(); ++i) {
+        switch (top.child(i)->elementKind()) {
+            case ElementKind::Element:
+                ++elements, lastElement = i;
+                break;
+            case ElementKind::Declaration:
+                firstDeclaration = declarations++ == 0 ? i : firstDeclaration;
+                break;
+            case ElementKind::DocType:
+                ++docTypes, lastDocType = i;
+                break;
+            case ElementKind::CData:
+                ++sections;
+                break;
+            default:
+                break;
+        }
+    }
+    if (elements == 0) {
+        throw EFilerError("No root element found in xml");
+    }
+    if (!document_.rootRequired_) {
+        return;
+    }
+    if (elements > 1) {
+        throw EFilerError("More than one root element found in xml");
+    }
+    if (declarations > 1) {
+        throw EFilerError("More than one xml declaration found in xml");
+    }
+    if (declarations == 1 && firstDeclaration != 0) {
+        throw EFilerError("Xml declaration must be first element");
+    }
+    if (docTypes > 1) {
+        throw EFilerError("More than one doctype declaration found in root");
+    }
+    if (docTypes == 1 && lastDocType > lastElement) {
+        throw EFilerError("Doctype declaration found after root element");
+    }
+    if (sections > 0) {
+        throw EFilerError("No CDATA allowed in root");
+    }
+}
+
+void DocumentReader::readNode(XmlNode& node, bool afterLessThan, int depth) {
+    if (!afterLessThan && skipWhitespace() != '<') {
+        return;  // end of input or a stray character, which is consumed
+    }
+    const Opener opener = matchOpener();
+    auto readText = [&](ElementKind kind, std::string_view name, std::string_view closer) {
+        node.kind_ = kind;
+        node.name_ = document_.names_.intern(arena_, name);
+        std::string_view text;
+        readUntil(closer, text);  // an unclosed section takes the rest of the input
+        node.raw_ = storeText(arena_, text);
+    };
+    switch (opener) {
+        case Opener::CData:
+            readText(ElementKind::CData, "CData", "]]>");
+            return;
+        case Opener::Comment:
+            readText(ElementKind::Comment, "Comment", "-->");
+            return;
+        case Opener::BangMarkup:
+            readText(ElementKind::BangMarkup, "Special", ">");
+            return;
+        case Opener::Instruction:
+            readText(ElementKind::ProcessingInstruction, "Special", "?>");
+            return;
+        case Opener::DtdElement:
+        case Opener::DtdAttList:
+        case Opener::DtdEntity:
+        case Opener::DtdNotation:
+            node.kind_ = static_cast<ElementKind>(
+                static_cast<int>(ElementKind::DtdElement) +
+                (static_cast<int>(opener) - static_cast<int>(Opener::DtdElement)));
+            readDtdDeclaration(node);
+            return;
+        case Opener::DocType:
+            readDocType(node, depth);
+            return;
+        case Opener::Stylesheet:
+        case Opener::Declaration:
+        case Opener::Element:
+            readTag(node, opener);
+            if (opener == Opener::Element && tagHasContent_) {
+                readContent(node, depth);
+            }
+            return;
+    }
+}
+
+// After a "<": follows every row of the tag table while the characters read still match
+// one, and chooses the longest opener completed. Characters read past it are kept for
+// the text that follows.
+DocumentReader::Opener DocumentReader::matchOpener() {
+    carry_.clear();
+    int c = source_.get();
+    if (c != '!' && c != '?') {
+        // Only the plain "<" can match: the character read belongs to the tag.
+        if (c != kEndOfInput) {
+            source_.stepBack();
+        }
+        return Opener::Element;
+    }
+    std::array<bool, kOpeners.size()> possible{};
+    possible.fill(true);
+    std::size_t choice = kOpeners.size() - 1;
+    std::size_t choiceLength = 1;
+    for (std::size_t position = 1;; ++position) {
+        bool matched = false;
+        for (std::size_t row = 0; row < kOpeners.size(); ++row) {
+            if (!possible[row]) {
+                continue;
+            }
+            const std::string_view opener = kOpeners[row];
+            if (opener.size() > position && opener[position] == static_cast<char>(c)) {
+                matched = true;
+                if (opener.size() == position + 1) {
+                    choice = row;
+                    choiceLength = position + 1;
+                }
+            } else {
+                possible[row] = false;
+            }
+        }
+        carry_.push_back(static_cast<char>(c));
+        if (!matched) {
+            break;
+        }
+        c = source_.get();
+        if (c == kEndOfInput) {
+            break;
+        }
+    }
+    carry_.erase(0, choiceLength - 1);
+    return static_cast<Opener>(choice);
+}
+
+// The text up to the closer, which is consumed. It points into the page when the text lies
+// there whole, else into a scratch text; either way it is valid until the next read.
+bool DocumentReader::readUntil(std::string_view closer, std::string_view& text) {
+    if (carry_.empty() && closer.size() == 1) {
+        const unsigned char* const begin = source_.cursor();
+        const unsigned char* const end = source_.pageEnd();
+        const auto stop = static_cast<unsigned char>(closer[0]);
+        const unsigned char* hit = begin;
+        while (hit < end && *hit != stop && *hit != 0) {
+            ++hit;
+        }
+        if (hit < end && *hit == stop) {
+            text = std::string_view(reinterpret_cast<const char*>(begin),
+                                    static_cast<std::size_t>(hit - begin));
+            source_.setCursor(hit + 1);
+            return true;
+        }
+    }
+    const bool found = readUntilSlow(tag_, closer);
+    text = tag_;
+    return found;
+}
+
+// Collects characters (the carried ones first) until the text ends with the closer, which
+// is dropped. False at the end of input, with everything collected kept.
+bool DocumentReader::readUntilSlow(std::string& out, std::string_view closer) {
+    out.clear();
+    const char last = closer.back();
+    auto closes = [&] {
+        return out.size() >= closer.size() &&
+               std::string_view(out).substr(out.size() - closer.size()) == closer;
+    };
+    for (std::size_t i = 0; i < carry_.size(); ++i) {
+        out.push_back(carry_[i]);
+        if (carry_[i] == last && closes()) {
+            carry_.erase(0, i + 1);
+            out.resize(out.size() - closer.size());
+            return true;
+        }
+    }
+    carry_.clear();
+    const auto stop = static_cast<unsigned char>(last);
+    for (;;) {
+        const unsigned char* const begin = source_.cursor();
+        const unsigned char* const end = source_.pageEnd();
+        const unsigned char* p = begin;
+        while (p < end && *p != stop && *p != 0) {
+            ++p;
+        }
+        out.append(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(p - begin));
+        source_.setCursor(p);
+        const int c = source_.get();
+        if (c == kEndOfInput) {
+            return false;
+        }
+        out.push_back(static_cast<char>(c));
+        if (c == stop && closes()) {
+            out.resize(out.size() - closer.size());
+            return true;
+        }
+    }
+}
+
+void DocumentReader::readTag(XmlNode& node, Opener opener) {
+    const bool element = opener == Opener::Element;
+    std::string_view tag;
+    readUntil(element ? ">" : "?>", tag);
+    tagHasContent_ = element;
+    if (element && !tag.empty() && tag.back() == '/') {
+        tagHasContent_ = false;
+        tag.remove_suffix(1);
+    }
+    if (opener == Opener::Declaration) {
+        node.kind_ = ElementKind::Declaration;
+        node.name_ = document_.names_.intern(arena_, "xml");
+    } else if (opener == Opener::Stylesheet) {
+        node.kind_ = ElementKind::Stylesheet;
+        node.name_ = document_.names_.intern(arena_, "xml-stylesheet");
+        node.raw_ = storeText(arena_, trimText(tag));
+    }
+    if (element && std::none_of(tag.begin(), tag.end(), isWhitespace)) {
+        // The usual start tag: a name and nothing else.
+        if (tag.empty()) {
+            throw EFilerError("Missing element name");
+        }
+        node.name_ = document_.names_.intern(arena_, tag);
+        return;
+    }
+    const std::vector<std::string> words = splitWords(tag);
+    if (!element) {
+        setAttributes(node, words, 0);
+        return;
+    }
+    if (words.empty()) {
+        throw EFilerError("Missing element name");
+    }
+    node.name_ = document_.names_.intern(arena_, words.front());
+    setAttributes(node, words, 1);
+}
+
+void DocumentReader::setAttributes(XmlNode& node, const std::vector<std::string>& words,
+                                   std::size_t first) {
+    if (words.size() <= first) {
+        return;
+    }
+    const auto count = static_cast<std::uint32_t>(words.size() - first);
+    auto* list = static_cast<XmlNode::AttributeList*>(
+        arena_.allocate(sizeof(XmlNode::AttributeList), alignof(XmlNode::AttributeList)));
+    auto* entries = static_cast<const char**>(
+        arena_.allocate(sizeof(const char*) * count, alignof(const char*)));
+    for (std::uint32_t i = 0; i < count; ++i) {
+        entries[i] = storeText(arena_, words[first + i]);
+    }
+    *list = XmlNode::AttributeList{count, count, entries};
+    document_.attributes_[&node] = list;
+    node.flags_ = static_cast<std::uint8_t>(node.flags_ | XmlNode::kHasAttributes);
+}
+
+// <!ELEMENT and its kin: up to the next ">" outside quotes; the first word names the node.
+void DocumentReader::readDtdDeclaration(XmlNode& node) {
+    carry_.clear();
+    tag_.clear();
+    int quote = 0;
+    for (;;) {
+        const int c = source_.get();
+        if (c == kEndOfInput || (quote == 0 && c == '>')) {
+            break;
+        }
+        if (quote != 0) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        }
+        tag_.push_back(static_cast<char>(c));
+    }
+    const std::vector<std::string> words = splitWords(tag_);
+    if (words.empty()) {
+        return;
+    }
+    node.name_ = document_.names_.intern(arena_, words.front());
+    node.raw_ = storeText(arena_, trimText(joinWords(words, 1, "\r\n")));
+}
+
+void DocumentReader::readDocType(XmlNode& node, int depth) {
+    node.kind_ = ElementKind::DocType;
+    node.name_ = document_.names_.intern(arena_, "DTD");
+    carry_.clear();
+    tag_.clear();
+    int c = 0;
+    for (;;) {
+        c = source_.get();
+        if (c == kEndOfInput || c == '>' || c == '[') {
+            break;
+        }
+        tag_.push_back(static_cast<char>(c));
+    }
+    {
+        const std::vector<std::string> words = splitWords(tag_);
+        if (!words.empty()) {
+            node.name_ = document_.names_.intern(arena_, words.front());
+            node.raw_ = storeText(arena_, joinWords(words, 1, " "));
+        }
+    }
+    if (c != '[') {
+        return;
+    }
+    if (depth + 1 >= kMaxNestingDepth) {
+        fail(kNestingMessage, node);
+    }
+    // The internal subset: entries up to "]". Stray characters leave no empty entries, and
+    // the end of input ends the subset (stepping back there would read the same again).
+    XmlNode* child = nullptr;
+    for (;;) {
+        child = child == nullptr
+                    ? &newNode(&node)
+                    : ::new (static_cast<void*>(child))
+                          XmlNode(XmlNode::ConstructionKey{}, &node, ElementKind::Element);
+        try {
+            readNode(*child, false, depth + 1);
+        } catch (...) {
+            node.appendChildNode(*child);
+            throw;
+        }
+        if (!isEmptyNode(*child)) {
+            node.appendChildNode(*child);
+            child = nullptr;
+        }
+        const int next = skipWhitespace();
+        if (next == ']' || next == kEndOfInput) {
+            break;
+        }
+        source_.stepBack();
+    }
+    do {
+        c = source_.get();
+    } while (c != kEndOfInput && c != '>');
+}
+
+void DocumentReader::readContent(XmlNode& node, int depth) {
+    ContentState state{childStack_.size()};
+    try {
+        readContentUntilCloseTag(node, depth, state);
+    } catch (...) {
+        // Keep what was read: the children so far stay in the tree.
+        commitChildren(node, state.firstChild);
+        throw;
+    }
+    finishContent(node, state);
+}
+
+void DocumentReader::readContentUntilCloseTag(XmlNode& node, int depth, ContentState& state) {
+    pending_.clear();
+    for (;;) {
+        // Text up to the next "<", taken from the page in bulk; only text that spans pages
+        // is gathered in pending_.
+        const unsigned char* const begin = source_.cursor();
+        const unsigned char* const end = source_.pageEnd();
+        const unsigned char* lessThan = begin;
+        while (lessThan < end && *lessThan != '<' && *lessThan != 0) {
+            ++lessThan;  // texts are short: a plain loop beats library calls here
+        }
+        if (lessThan < end && *lessThan == 0) {
+            fail("Missing close tag in element %s", node);  // a zero character ends the input
+        }
+        if (lessThan == end) {
+            pending_.append(reinterpret_cast<const char*>(begin),
+                            static_cast<std::size_t>(end - begin));
+            source_.setCursor(end);
+            if (source_.atEnd()) {
+                fail("Missing close tag in element %s", node);
+            }
+            continue;
+        }
+        std::string_view text(reinterpret_cast<const char*>(begin),
+                              static_cast<std::size_t>(lessThan - begin));
+        if (!pending_.empty()) {
+            pending_ += text;
+            text = pending_;
+        }
+        source_.setCursor(lessThan + 1);
+        flushText(node, state, text);
+        pending_.clear();
+
+        const int next = skipWhitespace();
+        if (next == kEndOfInput) {
+            fail("Missing data after \"<\" in element %s", node);
+        }
+        if (next == '/') {
+            break;
+        }
+        state.crSeen = false;
+        state.childSeen = true;
+        // The child is read from the character after "<" and any whitespace, so "< b>"
+        // reads like "<b>".
+        source_.stepBack();
+        if (depth + 1 >= kMaxNestingDepth) {
+            fail(kNestingMessage, node);
+        }
+        XmlNode& child = newNode(&node);
+        childStack_.push_back(&child);
+        readNode(child, true, depth + 1);
+        if (document_.skipComments_ && child.kind_ == ElementKind::Comment) {
+            childStack_.pop_back();
+        }
+    }
+    std::string_view closing;
+    if (!readUntil(">", closing)) {
+        fail("Missing \">\" in close tag of element %s", node);
+    }
+    if (!sameTextIgnoringCase(trimText(closing), storedView(node.name_))) {
+        fail("Incorrect close tag in element %s", node);
+    }
+}
+
+// Text before a "<". With a visible character it becomes a text run; the first one,
+// standing before any child, becomes the element's own text instead. Whether it holds a
+// carriage return matters for the text after the last child.
+void DocumentReader::flushText(XmlNode& node, ContentState& state, std::string_view text) {
+    bool visible = false;
+    bool carriageReturn = false;
+    for (const char c : text) {
+        visible = visible || static_cast<unsigned char>(c) > 32;
+        carriageReturn = carriageReturn || c == '\r';
+    }
+    state.crSeen = carriageReturn;
+    if (!visible) {
+        return;
+    }
+    const char* stored = storeText(arena_, text);
+    if (!state.hasLeadingText && childStack_.size() == state.firstChild) {
+        state.leadingText = stored;
+        state.hasLeadingText = true;
+    } else {
+        XmlNode& run = newNode(&node, ElementKind::TextRun);
+        run.raw_ = stored;
+        childStack_.push_back(&run);
+    }
+}
+
+void DocumentReader::finishContent(XmlNode& node, ContentState& state) {
+    if (state.childSeen && state.crSeen) {
+        // Line ends after the last child were CR LF: the texts lose their trailing breaks.
+        auto trimmed = [&](const char* stored) {
+            const std::string_view text = storedView(stored);
+            const auto keep = text.find_last_not_of("\r\n ");
+            return keep + 1 == text.size() ? stored : storeText(arena_, text.substr(0, keep + 1));
+        };
+        if (state.hasLeadingText) {
+            state.leadingText = trimmed(state.leadingText);
+        }
+        for (std::size_t i = state.firstChild; i < childStack_.size(); ++i) {
+            if (childStack_[i]->kind_ == ElementKind::TextRun) {
+                childStack_[i]->raw_ = trimmed(childStack_[i]->raw_);
+            }
+        }
+    }
+    if (state.hasLeadingText) {
+        node.raw_ = state.leadingText;
+    }
+    commitChildren(node, state.firstChild);
+}
+
+void DocumentReader::commitChildren(XmlNode& node, std::size_t firstChild) {
+    const std::size_t count = childStack_.size() - firstChild;
+    if (count == 0) {
+        return;
+    }
+    auto* children =
+        static_cast<XmlNode**>(arena_.allocate(sizeof(XmlNode*) * count, alignof(XmlNode*)));
+    std::copy(childStack_.begin() + static_cast<std::ptrdiff_t>(firstChild), childStack_.end(),
+              children);
+    node.children_ = children;
+    node.childCount_ = static_cast<std::uint32_t>(count);
+    node.flags_ = static_cast<std::uint8_t>(node.flags_ | XmlNode::kExactChildren);
+    childStack_.resize(firstChild);
+}
+
+int DocumentReader::skipWhitespace() {
+    int c = 0;
+    do {
+        c = source_.get();
+    } while (isWhitespace(c));
+    return c;
+}
+
+void DocumentReader::fail(std::string_view messageTemplate, const XmlNode& node) const {
+    throw EFilerError(formatMessage(messageTemplate, storedView(node.name_)));
+}
+
+}  // namespace kelmar::xml::detail

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xml/char_source.hpp"
+#include "xml/xml_document.hpp"
+
+namespace kelmar::xml::detail {
+
+// The forgiving single-pass parser behind XmlDocument::loadDocument. It keeps the file's
+// bytes as they are (entities undecoded, line breaks kept) and drops whitespace-only text
+// between elements. Nesting deeper than kMaxNestingDepth is refused.
+class DocumentReader {
+  public:
+    DocumentReader(XmlDocument& document, CharSource& source);
+
+    // Replaces the document's top-level nodes by the file's.
+    void readDocument();
+
+  private:
+    // Rows of the tag table: what the characters after a "<" open.
+    enum class Opener {
+        CData,
+        DocType,
+        DtdElement,
+        DtdAttList,
+        DtdEntity,
+        DtdNotation,
+        Stylesheet,
+        Declaration,
+        Comment,
+        BangMarkup,
+        Instruction,
+        Element
+    };
+
+    // Text collected in an element's content, waiting for the next child or the close tag.
+    struct ContentState {
+        std::size_t firstChild;  // where the element's children start on the child stack
+        const char* leadingText = nullptr;
+        bool hasLeadingText = false;
+        bool childSeen = false;
+        bool crSeen = false;
+    };
+
+    XmlNode& newNode(XmlNode* parent, ElementKind kind = ElementKind::Element);
+    void readNode(XmlNode& node, bool afterLessThan, int depth);
+    Opener matchOpener();
+    bool readUntil(std::string_view closer, std::string_view& text);
+    bool readUntilSlow(std::string& out, std::string_view closer);
+    // Reads a start tag or declaration; tagHasContent_ tells whether content follows.
+    void readTag(XmlNode& node, Opener opener);
+    void readDtdDeclaration(XmlNode& node);
+    void readDocType(XmlNode& node, int depth);
+    void readContent(XmlNode& node, int depth);
+    void readContentUntilCloseTag(XmlNode& node, int depth, ContentState& state);
+    void flushText(XmlNode& node, ContentState& state, std::string_view text);
+    void finishContent(XmlNode& node, ContentState& state);
+    void commitChildren(XmlNode& node, std::size_t firstChild);
+    void setAttributes(XmlNode& node, const std::vector<std::string>& words, std::size_t first);
+    int skipWhitespace();
+    void checkRootRules() const;
+    [[noreturn]] void fail(std::string_view messageTemplate, const XmlNode& node) const;
+
+    XmlDocument& document_;
+    Arena& arena_;
+    CharSource& source_;
+    std::string carry_;                 // characters read past a tag opener
+    std::string tag_;                   // text of the tag being read
+    std::string pending_;               // text of the content being read
+    std::vector<XmlNode*> childStack_;  // children of the open elements, innermost last
+    bool tagHasContent_ = false;
+};
+
+}  // namespace kelmar::xml::detail

@@ -1,0 +1,177 @@
+#include "xml/node_writer.hpp"
+
+#include "xml/stored_text.hpp"
+#include "xml/xml_document.hpp"
+
+namespace kelmar::xml::detail {
+
+NodeWriter::NodeWriter(const XmlDocument& document, OutputBuffer& out)
+    : document_(document),
+      out_(out),
+      lineBreak_(document.outputForm() == OutputForm::Readable ? "\r\n" : ""),
+      indentText_(document.indentText()),
+      indented_(document.outputForm() == OutputForm::Readable) {}
+
+void NodeWriter::write(const XmlNode& node, int depth) {
+    if (!open(node, depth)) {
+        return;
+    }
+    stack_.push_back(Frame{&node, 0, depth});
+    while (!stack_.empty()) {
+        Frame& frame = stack_.back();
+        const XmlNode& current = *frame.node;
+        if (frame.nextChild > 0) {
+            separateChildren(current, frame.nextChild);
+        }
+        if (frame.nextChild < current.childCount_) {
+            const XmlNode& child = *current.children_[frame.nextChild++];
+            const int childDepth = frame.depth + 1;
+            if (open(child, childDepth)) {
+                stack_.push_back(Frame{&child, 0, childDepth});  // frame is invalid from here
+            }
+            continue;
+        }
+        close(current, frame.depth);
+        stack_.pop_back();
+    }
+}
+
+bool NodeWriter::open(const XmlNode& node, int depth) {
+    const std::string_view name = storedView(node.name_);
+    const std::string_view text = storedView(node.raw_);
+    const bool hasChildren = node.childCount_ > 0;
+    switch (node.kind_) {
+        case ElementKind::Element: {
+            const bool shortForm = text.empty() && !hasChildren && depth >= 1;
+            indent(depth);
+            out_.append('<');
+            out_.append(name);
+            attributes(node);
+            out_.append(shortForm ? std::string_view("/>") : std::string_view(">"));
+            out_.append(text);
+            if (hasChildren) {
+                out_.append(lineBreak_);
+                return true;
+            }
+            if (!shortForm) {
+                close(node, depth);
+            }
+            return false;
+        }
+        case ElementKind::DocType:
+            indent(depth);
+            out_.append("<!DOCTYPE ");
+            out_.append(name);
+            out_.append(' ');
+            out_.append(text);
+            if (!hasChildren) {
+                out_.append('>');
+                return false;
+            }
+            out_.append(" [");
+            out_.append(lineBreak_);
+            return true;
+        case ElementKind::Comment:
+            indent(depth);
+            out_.append("<!--");
+            out_.append(text);
+            out_.append("-->");
+            return false;
+        case ElementKind::CData:
+            indent(depth);
+            out_.append("<![CDATA[");
+            out_.append(text);
+            out_.append("]]>");
+            return false;
+        case ElementKind::Declaration:
+        case ElementKind::Stylesheet:
+            indent(depth);
+            out_.append(node.kind_ == ElementKind::Declaration ? "<?xml" : "<?xml-stylesheet");
+            attributes(node);
+            out_.append("?>");
+            return false;
+        case ElementKind::DtdElement:
+        case ElementKind::DtdAttList:
+        case ElementKind::DtdEntity:
+        case ElementKind::DtdNotation: {
+            indent(depth);
+            constexpr std::string_view kKeywords[] = {"<!ELEMENT ", "<!ATTLIST ", "<!ENTITY ",
+                                                      "<!NOTATION "};
+            out_.append(kKeywords[static_cast<int>(node.kind_) -
+                                  static_cast<int>(ElementKind::DtdElement)]);
+            out_.append(name);
+            out_.append(' ');
+            out_.append(text);
+            out_.append('>');
+            return false;
+        }
+        case ElementKind::BangMarkup:
+            indent(depth);
+            out_.append("<!");
+            out_.append(text);
+            out_.append('>');
+            return false;
+        case ElementKind::ProcessingInstruction:
+            indent(depth);
+            out_.append("<?");
+            out_.append(text);
+            out_.append("?>");
+            return false;
+        case ElementKind::TextRun:
+            out_.append(text);
+            return false;
+    }
+    return false;
+}
+
+void NodeWriter::close(const XmlNode& node, int depth) {
+    if (node.kind_ == ElementKind::DocType) {
+        out_.append("]>");
+        return;
+    }
+    if (node.childCount_ > 0) {
+        indent(depth);
+    }
+    out_.append("</");
+    out_.append(storedView(node.name_));
+    out_.append('>');
+}
+
+// After each child: the line break, except around text runs in an element (they stand
+// where they were read); a document type separates every entry.
+void NodeWriter::separateChildren(const XmlNode& parent, std::uint32_t written) {
+    if (lineBreak_.empty()) {
+        return;
+    }
+    if (parent.kind_ == ElementKind::Element) {
+        const XmlNode& last = *parent.children_[written - 1];
+        const bool nextIsText = written < parent.childCount_ &&
+                                parent.children_[written]->kind_ == ElementKind::TextRun;
+        if (last.kind_ == ElementKind::TextRun || nextIsText) {
+            return;
+        }
+    }
+    out_.append(lineBreak_);
+}
+
+void NodeWriter::indent(int depth) {
+    if (!indented_) {
+        return;
+    }
+    for (int i = 0; i < depth; ++i) {
+        out_.append(indentText_);
+    }
+}
+
+void NodeWriter::attributes(const XmlNode& node) {
+    if ((node.flags_ & XmlNode::kHasAttributes) == 0) {
+        return;
+    }
+    const XmlNode::AttributeList& list = *document_.attributes_.at(&node);
+    for (std::uint32_t i = 0; i < list.count; ++i) {
+        out_.append(' ');
+        out_.append(storedView(list.entries[i]));
+    }
+}
+
+}  // namespace kelmar::xml::detail
