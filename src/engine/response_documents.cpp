@@ -59,6 +59,18 @@ XmlNode& appendItemStart(ProcessedResult& result, std::string_view stem,
     return item;
 }
 
+// The information group of a cancellation or voiding result, up to its state code.
+XmlNode& startHomologationResult(XmlNode& root, std::string_view group, std::string_view status,
+                                 std::string_view reason) {
+    XmlNode& info = root.appendChild(group);
+    info.writeTextChild("tpAmb", "2");
+    info.writeTextChild("verAplic", "1.10");
+    info.writeTextChild("cStat", status);
+    info.writeTextChild("xMotivo", reason);
+    info.writeTextChild("cUF", "42");
+    return info;
+}
+
 }  // namespace
 
 std::unique_ptr<XmlDocument> buildBatchNumberDocument(std::int32_t batch) {
@@ -135,12 +147,8 @@ std::unique_ptr<XmlDocument> buildCancellationResult(std::string_view key,
     auto document = newResponse("retCancNFe");
     XmlNode& root = *document->rootElement();
     addSchemaAttributes(root, "retCancNFe_v1.07.xsd", "1.07");
-    XmlNode& info = root.appendChild("infCanc");
-    info.writeTextChild("tpAmb", "2");
-    info.writeTextChild("verAplic", "1.10");
-    info.writeTextChild("cStat", "101");
-    info.writeTextChild("xMotivo", "Cancelamento de NF-e homologado");
-    info.writeTextChild("cUF", "42");
+    XmlNode& info =
+        startHomologationResult(root, "infCanc", "101", "Cancelamento de NF-e homologado");
     info.writeTextChild("chNFe", key);
     info.writeDateTimeChild("dhRecbto", clock.now());
     info.writeTextChild("nProt", protocolNumber(protocolCounter));
@@ -152,12 +160,8 @@ std::unique_ptr<XmlDocument> buildVoidingResult(std::int32_t protocolCounter,
     auto document = newResponse("retInutNFe");
     XmlNode& root = *document->rootElement();
     addSchemaAttributes(root, "retInutNFe_v1.07.xsd", "1.07");
-    XmlNode& info = root.appendChild("infInut");
-    info.writeTextChild("tpAmb", "2");
-    info.writeTextChild("verAplic", "1.10");
-    info.writeTextChild("cStat", "102");
-    info.writeTextChild("xMotivo", "Inutilizacao de numero homologado");
-    info.writeTextChild("cUF", "42");
+    XmlNode& info =
+        startHomologationResult(root, "infInut", "102", "Inutilizacao de numero homologado");
     info.writeTextChild("ano", "09");
     info.writeTextChild("CNPJ", "12345678901234");
     info.writeTextChild("mod", "55");
