@@ -2,12 +2,26 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdlib>
+#include <iostream>
 
 #include "ui/main_form.hpp"
 
 namespace kelmar::ui {
 
 int runWindow(int& argc, char** argv, engine::Simulator& simulator) {
+#if defined(__linux__)
+    // Without a display Qt would abort; say what to do instead.
+    const auto isSet = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    if (!isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY") && !isSet("QT_QPA_PLATFORM")) {
+        std::cerr
+            << "kelmar-sim: no display to open the window on; use --headless to run without one\n";
+        return 1;
+    }
+#endif
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kelmar-sim"));
     QApplication::setApplicationDisplayName(applicationTitle());
