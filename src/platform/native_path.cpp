@@ -55,6 +55,8 @@ bool isForbiddenFileName(std::string_view fileName) {
             case '|':
             case '?':
             case '*':
+            case '\\':
+            case '/':
                 return true;
             default:
                 break;

@@ -19,8 +19,9 @@ std::string_view fileNamePart(std::string_view pathText);
 std::string_view folderPart(std::string_view pathText);
 
 // True when a file name holds a character that Windows refuses in names: a control
-// character or one of < > : " | ? *. Checked on every system, so that the tool behaves
-// the same everywhere.
+// character or one of < > : " | ? * \ /. Checked on every system, so that the tool
+// behaves the same everywhere; a backslash in a Linux file name would otherwise become a
+// separator here and lead out of the folder.
 bool isForbiddenFileName(std::string_view fileName);
 
 }  // namespace kelmar::platform

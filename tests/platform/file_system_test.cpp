@@ -48,6 +48,7 @@ TEST_F(FileSystemTest, FindFirstPassesOverWhatIsNoRequestFile) {
     folder_.write("d/2-nfe.xml.bak", "");
     folder_.write("d/3?-nfe.xml", "");
     folder_.write("d/4:-nfe.xml", "");
+    folder_.write("d/5\\..\\..\\fora-nfe.xml", "");  // a backslash would climb out
     folder_.write("d/z-nfe.xml", "");
     EXPECT_EQ(findFirstXml(at("/d")), "z-nfe.xml");
 }

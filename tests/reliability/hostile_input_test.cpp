@@ -198,15 +198,19 @@ TEST_F(HostileInputTest, UnusualButLegalNamesAreAnswered) {
     const std::string name = "S\xE3o Jo\xE3o & Cia-nfe.xml";
     root_.write("nf_e/envio/S\xC3\xA3o Jo\xC3\xA3o & Cia-nfe.xml", nfe(std::string("NFe") + kKey));
     root_.write("nf_e/envio/a?b-nfe.xml", nfe("NFe1"));  // a name Windows refuses: left alone
+    // A backslash in a name here would turn into a separator and climb out of envio.
+    root_.write("nf_e/envio/b\\..\\..\\..\\fora-nfe.xml", nfe("NFe2"));
     EXPECT_EQ(tick(), "");
     const auto record = readFile(exchange() / "lotes/420000000159093-lote-rec.xml");
     EXPECT_NE(record.find("<ArquivoNFe>Sao Joao &amp; Cia-nfe.xml</ArquivoNFe>"),
               std::string::npos);
     EXPECT_TRUE(
         fs::exists(exchange() / "backup/Autorizados/200901/S\xC3\xA3o Jo\xC3\xA3o & Cia-nfe.xml"));
-    EXPECT_EQ(listFolder(exchange() / "envio"), std::vector<std::string>{"a?b-nfe.xml"});
+    EXPECT_EQ(listFolder(exchange() / "envio"),
+              (std::vector<std::string>{"a?b-nfe.xml", "b\\..\\..\\..\\fora-nfe.xml"}));
     EXPECT_EQ(tick(), "");
-    EXPECT_EQ(listFolder(exchange() / "envio"), std::vector<std::string>{"a?b-nfe.xml"});
+    EXPECT_EQ(listFolder(exchange() / "envio"),
+              (std::vector<std::string>{"a?b-nfe.xml", "b\\..\\..\\..\\fora-nfe.xml"}));
 }
 
 TEST_F(HostileInputTest, Utf16WithWideCharactersIsAnsweredWithQuestionMarks) {
