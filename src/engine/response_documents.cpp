@@ -59,15 +59,20 @@ XmlNode& appendItemStart(ProcessedResult& result, std::string_view stem,
     return item;
 }
 
+// The status lines that open a receipt and the cancellation and voiding results.
+void writeStatusLines(XmlNode& parent, std::string_view status, std::string_view reason) {
+    parent.writeTextChild("tpAmb", "2");
+    parent.writeTextChild("verAplic", "1.10");
+    parent.writeTextChild("cStat", status);
+    parent.writeTextChild("xMotivo", reason);
+    parent.writeTextChild("cUF", "42");
+}
+
 // The information group of a cancellation or voiding result, up to its state code.
 XmlNode& startHomologationResult(XmlNode& root, std::string_view group, std::string_view status,
                                  std::string_view reason) {
     XmlNode& info = root.appendChild(group);
-    info.writeTextChild("tpAmb", "2");
-    info.writeTextChild("verAplic", "1.10");
-    info.writeTextChild("cStat", status);
-    info.writeTextChild("xMotivo", reason);
-    info.writeTextChild("cUF", "42");
+    writeStatusLines(info, status, reason);
     return info;
 }
 
@@ -85,11 +90,7 @@ std::unique_ptr<XmlDocument> buildReceipt(std::int32_t receiptCounter,
     XmlNode& root = *document->rootElement();
     root.addAttribute("xmlns", kNfeNamespace);
     root.addAttribute("versao", "1.10");
-    root.writeTextChild("tpAmb", "2");
-    root.writeTextChild("verAplic", "1.10");
-    root.writeTextChild("cStat", "103");
-    root.writeTextChild("xMotivo", "Lote recebido com sucesso");
-    root.writeTextChild("cUF", "42");
+    writeStatusLines(root, "103", "Lote recebido com sucesso");
     XmlNode& infRec = root.appendChild("infRec");
     infRec.writeTextChild("nRec", receiptNumber(receiptCounter));
     infRec.writeDateTimeChild("dhRecbto", clock.now());
