@@ -11,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32_files.hpp"
 #endif
 
 namespace kelmar::platform {
@@ -55,17 +57,22 @@ bool holdsAnyFragment(std::string_view name, std::span<const std::string_view> f
                        [&](std::string_view fragment) { return name.find(fragment) != name.npos; });
 }
 
+// The entry's name as it is, for comparing with the temporaries' names. On Windows it is
+// never converted through path::string(), which throws on a name no code page holds.
+std::string rawName(const fs::directory_entry& entry) {
+#ifdef _WIN32
+    return win32::narrowPath(entry.path().filename().native());
+#else
+    return entry.path().filename().string();
+#endif
+}
+
 // The entry's name in Windows-1252, or nothing when it is hidden or cannot be held.
 std::optional<std::string> visibleName(const fs::directory_entry& entry) {
 #ifdef _WIN32
-    const auto wide = entry.path().filename().wstring();
-    std::string name;
-    for (const wchar_t c : wide) {
-        const auto byte = codePointToCp1252(static_cast<char32_t>(c));
-        if (!byte) {
-            return std::nullopt;
-        }
-        name.push_back(static_cast<char>(*byte));
+    auto name = win32::narrowName(entry.path().filename().native());
+    if (!name) {
+        return std::nullopt;
     }
     // Hidden and system entries are recognised by their attributes there.
     const DWORD attributes = ::GetFileAttributesW(entry.path().c_str());
@@ -180,7 +187,7 @@ void removeStaleTemporaries(std::string_view folderText, int depth) {
         if (error) {
             break;
         }
-        const auto name = it->path().filename().string();
+        const auto name = rawName(*it);
         std::error_code ignored;
         if (isStaleTemporary(name)) {
             fs::remove(it->path(), ignored);
