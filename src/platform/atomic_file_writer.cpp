@@ -18,9 +18,9 @@
 namespace kelmar::platform {
 namespace {
 
-// Temporaries are hidden (leading dot, and the hidden attribute on Windows), never end in ".xml" (so no request search picks
-// them up) and carry the writer's process id, so a later start can tell a crashed
-// writer's leftovers from a live writer's work.
+// Temporaries are hidden (leading dot, and the hidden attribute on Windows), never end in ".xml"
+// (so no request search picks them up) and carry the writer's process id, so a later start can tell
+// a crashed writer's leftovers from a live writer's work.
 constexpr std::string_view kTemporaryPrefix = ".kelmar-";
 constexpr std::string_view kTemporarySuffix = ".part";
 

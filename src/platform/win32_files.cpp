@@ -136,11 +136,17 @@ int createHidden(const std::wstring& path) {
 }
 
 bool isReplaceable(const std::wstring& path) {
+    // Windows refuses to replace a read-only file; checked first, since an administrator's
+    // (or Wine's root's) open for writing would get past it.
+    const DWORD existing = ::GetFileAttributesW(path.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES &&
+        (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        return false;
+    }
     for (int attempt = 0;; ++attempt) {
-        const HANDLE handle =
-            ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             const bool isFile = ::GetFileType(handle) == FILE_TYPE_DISK;
             ::CloseHandle(handle);
@@ -150,11 +156,8 @@ bool isReplaceable(const std::wstring& path) {
         if (error == ERROR_FILE_NOT_FOUND) {
             return true;
         }
-        // A read-only file is refused at once; only a file held by someone else waits.
-        const DWORD attributes = ::GetFileAttributesW(path.c_str());
-        const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES &&
-                              (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
-        if (readOnly || !isSharingConflict(error) || attempt == kSharingRetries) {
+        // Only a file held by someone else is waited for.
+        if (!isSharingConflict(error) || attempt == kSharingRetries) {
             return false;
         }
         std::this_thread::sleep_for(kSharingPause);
@@ -189,6 +192,45 @@ bool isProcessRunning(long processId) {
     const bool running = ::GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;
     ::CloseHandle(process);
     return running;
+}
+
+bool FolderEntry::isDirectory() const {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FolderEntry::isHiddenOrSystem() const {
+    return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+}
+
+bool FolderEntry::isLink() const {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+std::vector<FolderEntry> listFolder(const std::wstring& folder) {
+    std::vector<FolderEntry> entries;
+    std::wstring pattern = folder;
+    if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') {
+        pattern += L'\\';
+    }
+    pattern += L'*';
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        return entries;
+    }
+    do {
+        const std::wstring_view name(found.cFileName);
+        if (name != L"." && name != L"..") {
+            entries.push_back({std::wstring(name), found.dwFileAttributes});
+        }
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return entries;
+}
+
+bool deleteFile(const std::wstring& path) {
+    return ::DeleteFileW(path.c_str()) != 0;
 }
 
 bool isHidden(const std::wstring& path) {

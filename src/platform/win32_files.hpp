@@ -5,9 +5,11 @@
 // the ANSI code page of the machine never takes part.
 #ifdef _WIN32
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelmar::platform::win32 {
 
@@ -42,6 +44,22 @@ bool replaceWith(const std::wstring& temporary, const std::wstring& destination)
 
 // True when a process with this id is running.
 bool isProcessRunning(long processId);
+
+// One entry of a folder as the system lists it.
+struct FolderEntry {
+    std::wstring name;
+    std::uint32_t attributes = 0;
+
+    bool isDirectory() const;
+    bool isHiddenOrSystem() const;
+    bool isLink() const;  // a symbolic link or junction, which could lead anywhere
+};
+
+// The entries of a folder ("." and ".." left out); empty when it cannot be listed.
+std::vector<FolderEntry> listFolder(const std::wstring& folder);
+
+// Deletes a file; never a folder. False when it could not be deleted.
+bool deleteFile(const std::wstring& path);
 
 // True when the entry at the path exists and carries the hidden attribute.
 bool isHidden(const std::wstring& path);

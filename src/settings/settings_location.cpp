@@ -50,7 +50,8 @@ std::wstring executableFolder() {
 // Decided by trying: Windows ignores the read-only attribute of folders, and what counts
 // under Program Files is the folder's access list (and the virtualisation in front of it).
 bool isWritableFolder(const std::wstring& folder) {
-    const std::wstring probe = folder + L"\\.kelmar-probe-" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring probe =
+        folder + L"\\.kelmar-probe-" + std::to_wstring(::GetCurrentProcessId());
     const HANDLE handle = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {

@@ -4,6 +4,7 @@
 // waits on between ticks, so a tick is never cut in half.
 #include <windows.h>
 
+#include "ui/console_control_win32.hpp"
 #include "ui/headless_runner.hpp"
 
 namespace kelmar::ui {
@@ -27,24 +28,28 @@ ConsoleStopEvents& stopEvents() {
 constexpr DWORD kCloseGrace = 4500;
 
 BOOL WINAPI onConsoleControl(DWORD event) {
+    return handleConsoleControl(event) ? TRUE : FALSE;
+}
+
+}  // namespace
+
+bool handleConsoleControl(unsigned long event) {
     auto& events = stopEvents();
     switch (event) {
         case CTRL_C_EVENT:
         case CTRL_BREAK_EVENT:
             ::SetEvent(events.stop);
-            return TRUE;
+            return true;
         case CTRL_CLOSE_EVENT:
         case CTRL_LOGOFF_EVENT:
         case CTRL_SHUTDOWN_EVENT:
             ::SetEvent(events.stop);
             ::WaitForSingleObject(events.finished, kCloseGrace);
-            return TRUE;
+            return true;
         default:
-            return FALSE;
+            return false;
     }
 }
-
-}  // namespace
 
 SignalStopRequest::SignalStopRequest() {
     auto& events = stopEvents();
@@ -60,7 +65,8 @@ SignalStopRequest::~SignalStopRequest() {
 
 bool SignalStopRequest::waitFor(std::chrono::milliseconds time) {
     const auto milliseconds = time.count() < 0 ? 0 : time.count();
-    const DWORD timeout = milliseconds >= INFINITE ? INFINITE - 1 : static_cast<DWORD>(milliseconds);
+    const DWORD timeout =
+        milliseconds >= INFINITE ? INFINITE - 1 : static_cast<DWORD>(milliseconds);
     return ::WaitForSingleObject(stopEvents().stop, timeout) == WAIT_OBJECT_0;
 }
 
