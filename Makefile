@@ -6,7 +6,7 @@ PROGRAM := $(BUILD_DIR)/kelmar-sim
 DEMO := demo
 DEPS := bash scripts/install-deps.sh
 
-.PHONY: all deps configure build test test-asan run demo bench fuzz clean
+.PHONY: all deps configure build test test-asan run demo bench fuzz screenshot clean
 
 all: build
 
@@ -41,6 +41,11 @@ bench:
 fuzz:
 	@$(DEPS) build fuzz
 	@bash scripts/run-fuzz.sh 60
+
+# docs/window.png, taken on a virtual display with a demo folder under a neutral home.
+screenshot: build
+	@$(DEPS) screenshot
+	@bash scripts/take-screenshot.sh "$(PROGRAM)" docs/window.png
 
 clean:
 	@rm -rf build
