@@ -1,16 +1,19 @@
-# The two commands the README promises: `make run` and `make test`.
+# The commands the README promises: `make run` and `make test`, and the benchmark and
+# fuzzing runs. Each installs only the packages its own purpose needs.
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 PROGRAM := $(BUILD_DIR)/kelmar-sim
 DEMO := demo
+DEPS := bash scripts/install-deps.sh
 
-.PHONY: all deps configure build test test-asan run demo bench fuzz clean windows test-windows \
-	windows-package
+.PHONY: all deps configure build test test-asan run demo bench fuzz screenshot clean windows \
+	test-windows windows-package
 
 all: build
 
+# The default and asan presets build the window and the tests.
 deps:
-	@bash scripts/install-deps.sh
+	@$(DEPS) build tests window
 
 configure: deps
 	@cmake --preset $(PRESET) > /dev/null
@@ -34,7 +37,7 @@ run: demo
 
 # The Windows program, cross-compiled with MinGW-w64; its tests run under Wine.
 windows:
-	@bash scripts/install-windows-deps.sh
+	@$(DEPS) build tests windows
 	@cmake --preset windows > /dev/null
 	@cmake --build --preset windows
 
@@ -45,11 +48,18 @@ test-windows: windows
 windows-package: windows
 	@cd build/windows && cpack -C Release --config CPackConfig.cmake
 
-bench: deps
+bench:
+	@$(DEPS) build bench
 	@bash scripts/run-benchmarks.sh
 
-fuzz: deps
+fuzz:
+	@$(DEPS) build fuzz
 	@bash scripts/run-fuzz.sh 60
+
+# docs/window.png, taken on a virtual display with a demo folder under a neutral home.
+screenshot: build
+	@$(DEPS) screenshot
+	@bash scripts/take-screenshot.sh "$(PROGRAM)" docs/window.png
 
 clean:
 	@rm -rf build

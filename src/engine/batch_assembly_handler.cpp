@@ -11,14 +11,14 @@ namespace kelmar::engine {
 
 using settings::StateField;
 
-void ExchangeHandlers::assembleBatch(const std::string& name) {
-    const auto batch = context_.advanceAndSave(StateField::Batch);
-    const auto batchDocument = [&] {
-        return context_.path("\\tmp\\" + context_.state().batch() + "-lote.xml");
-    };
-    buildBatchNumberDocument(batch)->saveDocument(batchDocument());
+void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& record) {
+    const auto exchange = context_.layout();
+    const auto batch = context_.advanceAndSave(StateField::Batch, record);
+    const auto batchDocument = exchange.assemblyBatchNumber(context_.state().batch());
+    // Only a stand-in while the batch is assembled: it is gone when the list is answered.
+    buildBatchNumberDocument(batch)->saveDocument(batchDocument);
 
-    const auto list = context_.path("\\envio_lote\\" + name);
+    const auto list = exchange.request(RequestFolder::EnvioLote, name);
     std::vector<std::string> stems;
     {
         xml::XmlDocument document;
@@ -35,29 +35,26 @@ void ExchangeHandlers::assembleBatch(const std::string& name) {
 
     bool accepted = false;
     for (const auto& stem : stems) {
-        if (platform::fileExists(archivePath("Autorizados", stem + "-nfe.xml"))) {
-            platform::copyFile(batchDocument(),
-                               context_.path("\\retorno\\" + stem + "-num-lot.xml"));
+        if (platform::fileExists(archivePath(Archive::Authorised, stem + "-nfe.xml"))) {
+            copyRecorded(batchDocument, exchange.batchNumber(stem), record);
             accepted = true;
         } else {
-            platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
-                               context_.path("\\retorno\\" + stem + "-nfe.err"));
+            copyRecorded(context_.sampleErrorFile("erro_layout.err"), exchange.schemaFailure(stem),
+                         record);
         }
     }
 
     if (accepted) {
-        const auto receipt = context_.advanceAndSave(StateField::Receipt);
-        buildReceipt(receipt, context_.clock())
-            ->saveDocument(context_.path("\\retorno\\" + receiptFileName(batch)));
+        const auto receipt = context_.advanceAndSave(StateField::Receipt, record);
+        saveRecorded(*buildReceipt(receipt, context_.clock()), exchange.receipt(batch), record);
         // The list itself becomes the batch record that receipt queries read.
-        platform::copyFile(list,
-                           context_.path("\\lotes\\" + receiptNumber(receipt) + "-lote-rec.xml"));
+        copyRecorded(list, exchange.batchRecord(receiptNumber(receipt)), record);
     } else {
-        platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
-                           context_.path("\\retorno\\" + replaceAll(name, ".xml", ".err")));
+        copyRecorded(context_.sampleErrorFile("erro_layout.err"), exchange.batchFailure(name),
+                     record);
     }
     platform::deleteFile(list);
-    platform::deleteFile(batchDocument());
+    platform::deleteFile(batchDocument);
 }
 
 }  // namespace kelmar::engine

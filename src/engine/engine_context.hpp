@@ -5,17 +5,13 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/dispatch_record.hpp"
+#include "engine/exchange_layout.hpp"
 #include "platform/clock.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/simulator_state.hpp"
 
 namespace kelmar::engine {
-
-// A number handed out while one request was handled.
-struct HandOut {
-    settings::StateField counter;
-    std::int32_t value;
-};
 
 // Which archive folders a handler makes sure of before writing into them.
 enum class ArchiveFolders {
@@ -37,9 +33,9 @@ class EngineContext {
     const platform::Clock& clock() const { return clock_; }
     const settings::SettingsFile& settingsFile() const { return settingsFile_; }
 
-    // The exchange folder text, read afresh, followed by the fragment (which starts with
-    // a backslash): the plain concatenation every path of the exchange folder is.
-    std::string path(std::string_view fragment) const;
+    // The layout of the exchange folder as the state names it now; the folder text is
+    // read afresh on every call, so an edit counts at the next path built.
+    ExchangeLayout layout() const { return ExchangeLayout(state_.exchangeFolder()); }
 
     // The current month folder name, read from the clock now.
     std::string monthFolder() const;
@@ -47,21 +43,18 @@ class EngineContext {
     // The path of a sample error file ("erro_layout.err", "erro_envio.err").
     std::string sampleErrorFile(std::string_view name) const;
 
-    // Advances a counter, saves the settings at once, and records the number.
-    std::int32_t advanceAndSave(settings::StateField counter);
+    // Advances a counter, saves the settings at once, and notes the number handed out
+    // in the record of the request it is for.
+    std::int32_t advanceAndSave(settings::StateField counter, DispatchRecord& record);
 
     // Creates the archive folders one level at a time; failures are ignored.
     void ensureArchiveFolders(ArchiveFolders which) const;
-
-    const std::vector<HandOut>& handOuts() const { return handOuts_; }
-    void clearHandOuts() { handOuts_.clear(); }
 
   private:
     settings::SimulatorState& state_;
     const settings::SettingsFile& settingsFile_;
     const platform::Clock& clock_;
     std::string sampleFolder_;
-    std::vector<HandOut> handOuts_;
 };
 
 }  // namespace kelmar::engine

@@ -10,56 +10,55 @@ namespace kelmar::engine {
 using settings::ReturnKind;
 using settings::StateField;
 
-std::string ExchangeHandlers::archivePath(std::string_view archive, std::string_view name) const {
-    return context_.path("\\backup\\" + std::string(archive) + "\\" + context_.monthFolder() +
-                         "\\" + std::string(name));
+std::string ExchangeHandlers::archivePath(Archive archive, std::string_view name) const {
+    return context_.layout().archived(archive, context_.monthFolder(), name);
 }
 
-void ExchangeHandlers::archiveNfe(std::string_view name, std::string_view body) {
+void ExchangeHandlers::archiveNfe(std::string_view name, std::string_view body,
+                                  DispatchRecord& record) {
     context_.ensureArchiveFolders(ArchiveFolders::All);
-    const auto authorised = archivePath("Autorizados", name);
-    buildArchiveCopy(body)->saveDocument(authorised);
-    platform::copyFile(authorised, archivePath("Denegados", name));
+    const auto authorised = archivePath(Archive::Authorised, name);
+    saveRecorded(*buildArchiveCopy(body), authorised, record);
+    copyRecorded(authorised, archivePath(Archive::Denied, name), record);
 }
 
-void ExchangeHandlers::submitNfe(const std::string& name) {
-    const auto request = context_.path("\\envio\\" + name);
+void ExchangeHandlers::submitNfe(const std::string& name, DispatchRecord& record) {
+    const auto exchange = context_.layout();
+    const auto request = exchange.request(RequestFolder::Envio, name);
     const auto nfe = readNfeRequest(request, name);
     requireFileNamePart(nfe.accessKey, name);
 
     const auto kind = context_.returnKind();
     if (kind == ReturnKind::SchemaFailure) {
-        platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
-                           context_.path("\\retorno\\" + nfe.accessKey + "-nfe.err"));
+        copyRecorded(context_.sampleErrorFile("erro_layout.err"),
+                     exchange.schemaFailure(nfe.accessKey), record);
     } else {
-        const auto batch = context_.advanceAndSave(StateField::Batch);
-        buildBatchNumberDocument(batch)->saveDocument(
-            context_.path("\\retorno\\" + nfe.accessKey + "-num-lot.xml"));
+        const auto batch = context_.advanceAndSave(StateField::Batch, record);
+        saveRecorded(*buildBatchNumberDocument(batch), exchange.batchNumber(nfe.accessKey), record);
         if (kind == ReturnKind::SendFailure) {
-            platform::copyFile(
-                context_.sampleErrorFile("erro_envio.err"),
-                context_.path("\\retorno\\0000000" + eightDigits(batch) + "-rec.err"));
+            copyRecorded(context_.sampleErrorFile("erro_envio.err"), exchange.sendFailure(batch),
+                         record);
         } else {
-            const auto receipt = context_.advanceAndSave(StateField::Receipt);
-            buildReceipt(receipt, context_.clock())
-                ->saveDocument(context_.path("\\retorno\\" + receiptFileName(batch)));
-            buildBatchRecord(name)->saveDocument(
-                context_.path("\\lotes\\" + receiptNumber(receipt) + "-lote-rec.xml"));
+            const auto receipt = context_.advanceAndSave(StateField::Receipt, record);
+            saveRecorded(*buildReceipt(receipt, context_.clock()), exchange.receipt(batch), record);
+            saveRecorded(*buildBatchRecord(name), exchange.batchRecord(receiptNumber(receipt)),
+                         record);
         }
     }
-    archiveNfe(name, nfe.body);
+    archiveNfe(name, nfe.body, record);
     platform::deleteFile(request);
 }
 
-void ExchangeHandlers::holdNfe(const std::string& name) {
-    const auto request = context_.path("\\envio_lote\\" + name);
+void ExchangeHandlers::holdNfe(const std::string& name, DispatchRecord& record) {
+    const auto exchange = context_.layout();
+    const auto request = exchange.request(RequestFolder::EnvioLote, name);
     const auto nfe = readNfeRequest(request, name);
     if (context_.returnKind() == ReturnKind::SchemaFailure) {
         requireFileNamePart(nfe.accessKey, name);
-        platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
-                           context_.path("\\retorno\\" + nfe.accessKey + "-nfe.err"));
+        copyRecorded(context_.sampleErrorFile("erro_layout.err"),
+                     exchange.schemaFailure(nfe.accessKey), record);
     } else {
-        archiveNfe(name, nfe.body);
+        archiveNfe(name, nfe.body, record);
     }
     platform::deleteFile(request);
 }

@@ -10,8 +10,9 @@ namespace kelmar::engine {
 using settings::ReturnKind;
 using settings::StateField;
 
-void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
-    const auto request = context_.path("\\envio\\" + name);
+void ExchangeHandlers::answerReceiptQuery(const std::string& name, DispatchRecord& record) {
+    const auto exchange = context_.layout();
+    const auto request = exchange.request(RequestFolder::Envio, name);
     std::string receipt;
     {
         xml::XmlDocument query;
@@ -19,32 +20,32 @@ void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
         receipt = secondChildOfRoot(query, name).valueText();
     }
     requireFileNamePart(receipt, name);
-    const auto resultPath = context_.path("\\retorno\\" + receipt + "-pro-rec.xml");
+    const auto resultPath = exchange.queryResult(receipt);
 
     const auto kind = context_.returnKind();
     if (kind == ReturnKind::NotYetProcessed) {
-        buildNotYetProcessedResult(receipt)->saveDocument(resultPath);
+        saveRecorded(*buildNotYetProcessedResult(receipt), resultPath, record);
     } else {
-        xml::XmlDocument record;
-        record.loadDocument(context_.path("\\lotes\\" + receipt + "-lote-rec.xml"));
-        const xml::XmlNode& batch = *record.rootElement();
+        xml::XmlDocument batchRecord;
+        batchRecord.loadDocument(exchange.batchRecord(receipt));
+        const xml::XmlNode& batch = *batchRecord.rootElement();
         auto result = startProcessedResult(receipt);
         for (int i = 0; i < batch.childCount(); ++i) {
             const auto stem = removeAll(batch.child(i)->valueText(), "-nfe.xml");
             if (kind == ReturnKind::Rejected) {
                 appendRejectedItem(result, stem, context_.clock());
             } else {
-                const auto protocol = context_.advanceAndSave(StateField::Protocol);
+                const auto protocol = context_.advanceAndSave(StateField::Protocol, record);
                 appendAuthorisedItem(result, stem, protocolNumber(protocol),
                                      kind == ReturnKind::Denied, context_.clock());
             }
         }
-        result.document->saveDocument(resultPath);
+        saveRecorded(*result.document, resultPath, record);
     }
 
     context_.ensureArchiveFolders(ArchiveFolders::All);
-    platform::copyFile(request, archivePath("Autorizados", name));
-    platform::copyFile(request, archivePath("Denegados", name));
+    copyRecorded(request, archivePath(Archive::Authorised, name), record);
+    copyRecorded(request, archivePath(Archive::Denied, name), record);
     platform::deleteFile(request);
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/error.hpp"
+#include "platform/text_helpers.hpp"
 #include "xml/node_writer.hpp"
 #include "xml/stored_text.hpp"
 #include "xml/text_functions.hpp"
@@ -12,6 +13,7 @@ namespace kelmar::xml {
 namespace {
 
 using detail::storedView;
+using platform::sameTextIgnoringCase;
 
 bool isIllegalNameCharacter(char c) {
     return c == '\t' || c == '\n' || c == '\r' || c == ' ';
@@ -35,15 +37,6 @@ std::string attributeEntryText(std::string_view name, std::string_view value) {
     entry += quoteAttributeValue(escapeText(value));
     return entry;
 }
-
-class StringSink final : public ByteSink {
-  public:
-    explicit StringSink(std::string& text) : text_(text) {}
-    void write(std::string_view bytes) override { text_ += bytes; }
-
-  private:
-    std::string& text_;
-};
 
 }  // namespace
 
@@ -287,8 +280,9 @@ void XmlNode::writeTo(ByteSink& sink) const {
 
 std::string XmlNode::writeToText() const {
     std::string text;
-    StringSink sink(text);
-    writeTo(sink);
+    detail::OutputBuffer out(text);
+    detail::NodeWriter writer(document(), out);
+    writer.write(*this, treeDepth());
     return text;
 }
 

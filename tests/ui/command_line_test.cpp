@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "engine/exchange_layout.hpp"
 #include "platform/text_encoding.hpp"
 #include "support/temporary_folder.hpp"
 #include "ui/headless_runner.hpp"
@@ -43,6 +44,28 @@ TEST(CommandLineTest, AcceptsEveryOption) {
     EXPECT_EQ(line.outcome, settings::ReturnKind::Rejected);
     EXPECT_EQ(line.ticks, 3);
     EXPECT_EQ(line.intervalMs, 0);
+}
+
+TEST(CommandLineTest, EachProblemIsNamed) {
+    const std::pair<std::vector<std::string_view>, const char*> cases[] = {
+        {{"--config"}, "--config needs a file"},
+        {{"--config="}, "--config needs a file"},
+        {{"--outcome", "9"}, "--outcome takes 0 to 5 or an outcome name"},
+        {{"--ticks"}, "--ticks takes a whole number"},
+        {{"--interval=1.5"}, "--interval takes a whole number of milliseconds"},
+        {{"--headless=1"}, "unknown argument: --headless=1"},
+        {{"-x"}, "unknown argument: -x"},
+    };
+    for (const auto& [arguments, problem] : cases) {
+        const auto parsed = parseCommandLine(arguments);
+        ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << problem;
+        EXPECT_EQ(std::get<std::string>(parsed), problem);
+    }
+    const auto flags = parse({"-h", "--version", "--config=a=b.ini"});
+    ASSERT_TRUE(std::holds_alternative<CommandLine>(flags));
+    EXPECT_TRUE(std::get<CommandLine>(flags).help);
+    EXPECT_TRUE(std::get<CommandLine>(flags).version);
+    EXPECT_EQ(std::get<CommandLine>(flags).configFile, "a=b.ini");
 }
 
 TEST(CommandLineTest, OutcomesByIndexOrName) {
@@ -164,8 +187,8 @@ Run runProgram(const testing::TemporaryFolder& folder, const std::vector<std::st
 // An exchange folder with its subfolders under the given folder, and a config.ini there
 // naming it.
 void prepareExchange(const testing::TemporaryFolder& folder, std::string_view where = "") {
-    for (const char* sub : {"envio", "envio_lote", "retorno", "lotes", "tmp", "backup"}) {
-        folder.makeFolder(std::string(where) + "nf_e/" + sub);
+    for (const auto sub : engine::ExchangeLayout::subfolderNames()) {
+        folder.makeFolder(std::string(where) + "nf_e/" + std::string(sub));
     }
     folder.write(std::string(where) + "config.ini", "[NFE]\nPASTA=" + folder.text() + "\\" +
                                                         platform::utf8ToCp1252(std::string(where)) +
