@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/outcome_decision.hpp"
+#include "engine/scenario_rules.hpp"
 #include "platform/clock.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/simulator_state.hpp"
@@ -56,12 +58,27 @@ class EngineContext {
     const std::vector<HandOut>& handOuts() const { return handOuts_; }
     void clearHandOuts() { handOuts_.clear(); }
 
+    // Reads the scenarios from the settings file as it is now; raises when a rule
+    // cannot be read. The handlers use what was read last.
+    void loadScenarios();
+    const Scenarios& scenarios() const { return scenarios_; }
+
+    // The outcome for one NF-e under the scenarios and the selection.
+    OutcomeDecision decide(std::string_view accessKey) const;
+
+    // Outcomes applied while answering the current request.
+    void noteOutcome(AppliedOutcome outcome) { outcomes_.push_back(std::move(outcome)); }
+    const std::vector<AppliedOutcome>& outcomes() const { return outcomes_; }
+    void clearOutcomes() { outcomes_.clear(); }
+
   private:
     settings::SimulatorState& state_;
     const settings::SettingsFile& settingsFile_;
     const platform::Clock& clock_;
     std::string sampleFolder_;
     std::vector<HandOut> handOuts_;
+    Scenarios scenarios_;
+    std::vector<AppliedOutcome> outcomes_;
 };
 
 }  // namespace kelmar::engine

@@ -27,7 +27,10 @@ void ExchangeHandlers::submitNfe(const std::string& name) {
     const auto nfe = readNfeRequest(request, name);
     requireFileNamePart(nfe.accessKey, name);
 
-    const auto kind = context_.returnKind();
+    // A rule naming a query-time outcome takes the receipt road, as that outcome does.
+    const auto decision = context_.decide(nfe.accessKey);
+    context_.noteOutcome({nfe.accessKey, decision.outcome, decision.reason});
+    const auto kind = decision.outcome;
     if (kind == ReturnKind::SchemaFailure) {
         platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
                            context_.path("\\retorno\\" + nfe.accessKey + "-nfe.err"));
@@ -54,7 +57,10 @@ void ExchangeHandlers::submitNfe(const std::string& name) {
 void ExchangeHandlers::holdNfe(const std::string& name) {
     const auto request = context_.path("\\envio_lote\\" + name);
     const auto nfe = readNfeRequest(request, name);
-    if (context_.returnKind() == ReturnKind::SchemaFailure) {
+    // Only a schema failure matters for a held NF-e; any other outcome archives it.
+    const auto decision = context_.decide(nfe.accessKey);
+    context_.noteOutcome({nfe.accessKey, decision.outcome, decision.reason});
+    if (decision.outcome == ReturnKind::SchemaFailure) {
         requireFileNamePart(nfe.accessKey, name);
         platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
                            context_.path("\\retorno\\" + nfe.accessKey + "-nfe.err"));

@@ -32,6 +32,16 @@ struct OutcomeDecision {
     const ScenarioRule* rule = nullptr;  // the rule that decided, if any
 };
 
+// An outcome applied while one request was handled: to one NF-e, or, with an empty
+// key, to a whole batch (a receipt query answered "not yet processed").
+struct AppliedOutcome {
+    std::string accessKey;
+    settings::ReturnKind outcome = settings::ReturnKind::Authorised;
+    OutcomeReason reason;
+
+    friend bool operator==(const AppliedOutcome&, const AppliedOutcome&) = default;
+};
+
 // The outcome for NF-e no rule names: PADRAO when present, else the selection.
 OutcomeDecision selectedOutcome(const Scenarios& scenarios, settings::ReturnKind selected);
 

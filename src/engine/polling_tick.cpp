@@ -8,6 +8,7 @@ PollingTick::PollingTick(EngineContext& context, RequestHandlers& handlers)
     : context_(context), handlers_(handlers) {}
 
 void PollingTick::run(TickObserver* observer) {
+    context_.loadScenarios();
     pollFolder(RequestFolder::Envio, observer);
     pollFolder(RequestFolder::EnvioLote, observer);
 }
@@ -25,9 +26,10 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
         return;
     }
     context_.clearHandOuts();
+    context_.clearOutcomes();
     dispatch(folder, kind, *name);
     if (observer != nullptr) {
-        observer->requestHandled({folder, *name, kind, context_.handOuts()});
+        observer->requestHandled({folder, *name, kind, context_.handOuts(), context_.outcomes()});
     }
 }
 

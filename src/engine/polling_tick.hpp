@@ -15,7 +15,8 @@ struct HandledRequest {
     RequestFolder folder;
     std::string name;
     RequestKind kind;
-    std::vector<HandOut> handOuts;  // numbers given while answering it
+    std::vector<HandOut> handOuts;         // numbers given while answering it
+    std::vector<AppliedOutcome> outcomes;  // outcomes applied, and why
 };
 
 // Told about every request a tick answers, e.g. to print it or show it in a status bar.
@@ -25,9 +26,10 @@ class TickObserver {
     virtual void requestHandled(const HandledRequest& request) = 0;
 };
 
-// The engine's entry: looks at most at one request in "envio", then at most at one in
-// "envio_lote", and hands each to the handler of its kind. Any error ends the tick at
-// once and reaches the caller; work done before it stays done.
+// The engine's entry: reads the scenario rules afresh, looks at most at one request in
+// "envio", then at most at one in "envio_lote", and hands each to the handler of its
+// kind. Any error (a scenario rule that cannot be read included) ends the tick at once
+// and reaches the caller; work done before it stays done.
 class PollingTick {
   public:
     PollingTick(EngineContext& context, RequestHandlers& handlers);

@@ -1,13 +1,11 @@
 #include "ui/command_line.hpp"
 
-#include <array>
 #include <charconv>
+
+#include "settings/outcome_names.hpp"
 
 namespace kelmar::ui {
 namespace {
-
-constexpr std::array<std::string_view, settings::kReturnKindCount> kOutcomeNames = {
-    "autorizado", "falha-esquema", "falha-envio", "nao-processado", "rejeitado", "denegado"};
 
 std::optional<long long> parseWholeNumber(std::string_view text) {
     long long value = 0;
@@ -21,10 +19,8 @@ std::optional<long long> parseWholeNumber(std::string_view text) {
 }  // namespace
 
 std::optional<settings::ReturnKind> parseOutcome(std::string_view text) {
-    for (std::size_t i = 0; i < kOutcomeNames.size(); ++i) {
-        if (text == kOutcomeNames[i]) {
-            return static_cast<settings::ReturnKind>(i);
-        }
+    if (const auto named = settings::outcomeFromName(text)) {
+        return named;
     }
     const auto index = parseWholeNumber(text);
     if (index && *index < settings::kReturnKindCount) {

@@ -2,6 +2,7 @@
 
 #include "engine/exchange_names.hpp"
 #include "platform/text_encoding.hpp"
+#include "settings/outcome_names.hpp"
 
 namespace kelmar::ui {
 namespace {
@@ -31,6 +32,19 @@ std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts) {
     return text;
 }
 
+std::string describeOutcomes(const engine::HandledRequest& request) {
+    std::string text;
+    for (const auto& applied : request.outcomes) {
+        text += text.empty() ? "" : ", ";
+        if (request.kind == engine::RequestKind::ReceiptQuery && !applied.accessKey.empty()) {
+            text += applied.accessKey + ' ';
+        }
+        text += settings::outcomeName(applied.outcome);
+        text += " [" + applied.reason.text() + ']';
+    }
+    return text;
+}
+
 std::string describeHandledRequest(const engine::HandledRequest& request) {
     std::string line(engine::folderName(request.folder));
     line += '/';
@@ -39,6 +53,9 @@ std::string describeHandledRequest(const engine::HandledRequest& request) {
     line += engine::kindLabel(request.kind);
     if (!request.handOuts.empty()) {
         line += " (" + describeHandOuts(request.handOuts) + ')';
+    }
+    if (!request.outcomes.empty()) {
+        line += " -> " + describeOutcomes(request);
     }
     return line;
 }

@@ -26,7 +26,12 @@ class ConsoleReporter final : public engine::TickObserver, public engine::Messag
 // "lote 205, recibo 420000000159093": the numbers handed out, in Windows-1252.
 std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts);
 
-// "envio/123-nfe.xml: NF-e (lote 205, recibo 420000000159093)", in Windows-1252.
+// "autorizado [selecionado]", or for a receipt query each NF-e's key first:
+// "K1 autorizado [regra REGRA2], K2 rejeitado [PADRAO]". In Windows-1252.
+std::string describeOutcomes(const engine::HandledRequest& request);
+
+// "envio/123-nfe.xml: NF-e (lote 205, recibo 420000000159093) -> autorizado [selecionado]",
+// in Windows-1252.
 std::string describeHandledRequest(const engine::HandledRequest& request);
 
 }  // namespace kelmar::ui
