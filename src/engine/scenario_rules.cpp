@@ -5,6 +5,7 @@
 
 #include "platform/error.hpp"
 #include "platform/text_encoding.hpp"
+#include "platform/text_helpers.hpp"
 #include "settings/outcome_names.hpp"
 
 namespace kelmar::engine {
@@ -159,15 +160,6 @@ std::optional<long> ruleNumber(std::string_view key) {
     return number;
 }
 
-bool sameKey(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto upper = [](char c) {
-                   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-               };
-               return upper(x) == upper(y);
-           });
-}
-
 ReturnKind parseOutcome(std::string_view key, std::string_view name) {
     const auto outcome = settings::outcomeFromName(name);
     if (!outcome) {
@@ -258,9 +250,9 @@ Scenarios parseScenarios(std::span<const std::pair<std::string, std::string>> en
         if (text.empty()) {
             continue;
         }
-        if (sameKey(key, "PADRAO")) {
+        if (platform::sameTextIgnoringCase(key, "PADRAO")) {
             scenarios.fallback = parseOutcome(key, text);
-        } else if (sameKey(key, "ESPERA")) {
+        } else if (platform::sameTextIgnoringCase(key, "ESPERA")) {
             scenarios.waitSeconds = parseWait(key, text);
         } else if (const auto number = ruleNumber(key)) {
             scenarios.rules.push_back(parseScenarioRule(key, *number, text));

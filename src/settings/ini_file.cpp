@@ -1,5 +1,6 @@
 #include "settings/ini_file.hpp"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/text_helpers.hpp"
@@ -97,7 +98,7 @@ std::vector<std::string> IniFile::keys(std::string_view section) const {
     bool inSection = false;
     for (const auto& line : lines_) {
         if (const auto name = sectionName(line)) {
-            inSection = equalsIgnoringCase(*name, section);
+            inSection = sameTextIgnoringCase(*name, section);
             continue;
         }
         const auto key = keyName(line);
@@ -105,7 +106,7 @@ std::vector<std::string> IniFile::keys(std::string_view section) const {
             continue;
         }
         const bool seen = std::any_of(found.begin(), found.end(), [&](const std::string& other) {
-            return equalsIgnoringCase(other, *key);
+            return sameTextIgnoringCase(other, *key);
         });
         if (!seen) {
             found.emplace_back(*key);
