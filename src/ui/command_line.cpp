@@ -84,6 +84,15 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments) 
                 return std::string("--interval takes a whole number of milliseconds");
             }
             line.intervalMs = *interval;
+        } else if (option == "--events") {
+            const auto format = value();
+            if (format == "json") {
+                line.events = EventFormat::Json;
+            } else if (format == "text") {
+                line.events = EventFormat::Text;
+            } else {
+                return std::string("--events takes text or json");
+            }
         } else {
             return "unknown argument: " + std::string(argument);
         }
@@ -95,6 +104,7 @@ std::string usageText() {
     return "Usage: kelmar-sim [--config FILE]\n"
            "       kelmar-sim --headless [--config FILE] [--outcome K] [--ticks N] [--interval "
            "MS]\n"
+           "                  [--events json]\n"
            "\n"
            "Answers the requests an invoicing application drops into the exchange folder,\n"
            "as the NF-e sender and the tax authority would.\n"
@@ -105,6 +115,8 @@ std::string usageText() {
            "                  2 falha-envio, 3 nao-processado, 4 rejeitado, 5 denegado\n"
            "  --ticks N       run N ticks back to back, then exit (status 1 if any failed)\n"
            "  --interval MS   pause between ticks when running on (default 1000, 0 = none)\n"
+           "  --events F      report as text (default) or json: one JSON object per\n"
+           "                  line for each request handled, warning and error\n"
            "  --help          show this text\n"
            "  --version       show the version\n";
 }
