@@ -16,7 +16,7 @@ void PollingTick::run(TickObserver* observer) {
 void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     // Only names that carry one of the folder's fragments are candidates, so a stray
     // file the application dropped there never holds back the requests behind it.
-    const auto folderText = context_.path("\\" + std::string(folderName(folder)));
+    const auto folderText = context_.layout().requestFolder(folder);
     const auto name = platform::findFirstXml(folderText, requestFragments(folder));
     if (!name) {
         return;

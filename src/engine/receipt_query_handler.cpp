@@ -40,7 +40,8 @@ std::optional<ItemStatus> customStatus(const OutcomeDecision& decision) {
 }  // namespace
 
 void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
-    const auto request = context_.path("\\envio\\" + name);
+    const auto exchange = context_.layout();
+    const auto request = exchange.request(RequestFolder::Envio, name);
     std::string receipt;
     {
         xml::XmlDocument query;
@@ -48,8 +49,8 @@ void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
         receipt = secondChildOfRoot(query, name).valueText();
     }
     requireFileNamePart(receipt, name);
-    const auto resultPath = context_.path("\\retorno\\" + receipt + "-pro-rec.xml");
-    const auto recordPath = context_.path("\\lotes\\" + receipt + "-lote-rec.xml");
+    const auto resultPath = exchange.queryResult(receipt);
+    const auto recordPath = exchange.batchRecord(receipt);
 
     // The batch is not yet processed when the selection (or PADRAO) says so, while the
     // wait has not elapsed, or while a rule holds back one of its NF-e.
@@ -99,8 +100,8 @@ void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
     }
 
     context_.ensureArchiveFolders(ArchiveFolders::All);
-    platform::copyFile(request, archivePath("Autorizados", name));
-    platform::copyFile(request, archivePath("Denegados", name));
+    platform::copyFile(request, archivePath(Archive::Authorised, name));
+    platform::copyFile(request, archivePath(Archive::Denied, name));
     platform::deleteFile(request);
 }
 
