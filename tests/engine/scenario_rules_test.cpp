@@ -7,6 +7,7 @@
 #include "engine/scenario_source.hpp"
 #include "platform/error.hpp"
 #include "settings/ini_file.hpp"
+#include "support/temporary_folder.hpp"
 
 namespace kelmar::engine {
 namespace {
@@ -265,6 +266,22 @@ TEST(ScenarioSection, ReadFromTheSettingsFileBesideTheCounters) {
     EXPECT_EQ(scenarios.fallback, ReturnKind::Denied);
 
     EXPECT_TRUE(readScenarios(settings::IniFile("[NFE]\nLOTE=204\n")).rules.empty());
+}
+
+TEST(ScenarioSection, TheSampleSettingsFileReadsAsItsCommentsSay) {
+    const auto scenarios = readScenarios(
+        settings::IniFile(testing::readFile(std::string(KELMAR_SAMPLES) + "/config.ini")));
+    ASSERT_EQ(scenarios.rules.size(), 5u);
+    EXPECT_EQ(scenarios.waitSeconds, 5);
+    EXPECT_EQ(scenarios.fallback, ReturnKind::Authorised);
+    EXPECT_EQ(scenarios.firstMatch(kKey)->key, "REGRA1");       // nNF 13
+    EXPECT_EQ(scenarios.firstMatch(kOtherKey)->key, "REGRA2");  // serie 900
+    const auto* denied = scenarios.firstMatch("42090112345678000190550010000000141000000010");
+    ASSERT_NE(denied, nullptr);
+    EXPECT_EQ(denied->status, "301");
+    EXPECT_EQ(scenarios.firstMatch("42120100000000000000550010000000251000000010")->key, "REGRA4");
+    EXPECT_EQ(scenarios.firstMatch("42120100000000000000550010000000011000000010")->key, "REGRA5");
+    EXPECT_EQ(scenarios.firstMatch("43090100000000000000550010000000011000000010"), nullptr);
 }
 
 TEST(OutcomeDecision, RuleThenFallbackThenSelection) {
