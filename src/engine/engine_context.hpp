@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/dispatch_record.hpp"
 #include "engine/exchange_layout.hpp"
 #include "engine/outcome_decision.hpp"
 #include "engine/scenario_rules.hpp"
@@ -13,12 +14,6 @@
 #include "settings/simulator_state.hpp"
 
 namespace kelmar::engine {
-
-// A number handed out while one request was handled.
-struct HandOut {
-    settings::StateField counter;
-    std::int32_t value;
-};
 
 // Which archive folders a handler makes sure of before writing into them.
 enum class ArchiveFolders {
@@ -50,14 +45,12 @@ class EngineContext {
     // The path of a sample error file ("erro_layout.err", "erro_envio.err").
     std::string sampleErrorFile(std::string_view name) const;
 
-    // Advances a counter, saves the settings at once, and records the number.
-    std::int32_t advanceAndSave(settings::StateField counter);
+    // Advances a counter, saves the settings at once, and notes the number handed out
+    // in the record of the request it is for.
+    std::int32_t advanceAndSave(settings::StateField counter, DispatchRecord& record);
 
     // Creates the archive folders one level at a time; failures are ignored.
     void ensureArchiveFolders(ArchiveFolders which) const;
-
-    const std::vector<HandOut>& handOuts() const { return handOuts_; }
-    void clearHandOuts() { handOuts_.clear(); }
 
     // Reads the scenarios from the settings file as it is now; raises when a rule
     // cannot be read. The handlers use what was read last.
@@ -67,19 +60,12 @@ class EngineContext {
     // The outcome for one NF-e under the scenarios and the selection.
     OutcomeDecision decide(std::string_view accessKey) const;
 
-    // Outcomes applied while answering the current request.
-    void noteOutcome(AppliedOutcome outcome) { outcomes_.push_back(std::move(outcome)); }
-    const std::vector<AppliedOutcome>& outcomes() const { return outcomes_; }
-    void clearOutcomes() { outcomes_.clear(); }
-
   private:
     settings::SimulatorState& state_;
     const settings::SettingsFile& settingsFile_;
     const platform::Clock& clock_;
     std::string sampleFolder_;
-    std::vector<HandOut> handOuts_;
     Scenarios scenarios_;
-    std::vector<AppliedOutcome> outcomes_;
 };
 
 }  // namespace kelmar::engine

@@ -25,40 +25,44 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     if (kind == RequestKind::Unrecognised) {
         return;
     }
-    context_.clearHandOuts();
-    context_.clearOutcomes();
-    dispatch(folder, kind, *name);
+    const auto record = dispatch(folder, kind, *name);
     if (observer != nullptr) {
-        observer->requestHandled({folder, *name, kind, context_.handOuts(), context_.outcomes()});
+        observer->requestHandled(record);
     }
 }
 
-void PollingTick::dispatch(RequestFolder folder, RequestKind kind, const std::string& name) {
+DispatchRecord PollingTick::dispatch(RequestFolder folder, RequestKind kind,
+                                     const std::string& name) {
+    DispatchRecord record;
+    record.folder = folder;
+    record.name = name;
+    record.kind = kind;
     if (folder == RequestFolder::EnvioLote) {
         if (kind == RequestKind::NFe) {
-            handlers_.holdNfe(name);
+            handlers_.holdNfe(name, record);
         } else if (kind == RequestKind::BatchList) {
-            handlers_.assembleBatch(name);
+            handlers_.assembleBatch(name, record);
         }
-        return;
+        return record;
     }
     switch (kind) {
         case RequestKind::NFe:
-            handlers_.submitNfe(name);
+            handlers_.submitNfe(name, record);
             break;
         case RequestKind::ReceiptQuery:
-            handlers_.answerReceiptQuery(name);
+            handlers_.answerReceiptQuery(name, record);
             break;
         case RequestKind::Cancellation:
-            handlers_.cancelNfe(name);
+            handlers_.cancelNfe(name, record);
             break;
         case RequestKind::Voiding:
-            handlers_.voidNumbers(name);
+            handlers_.voidNumbers(name, record);
             break;
         case RequestKind::BatchList:
         case RequestKind::Unrecognised:
             break;
     }
+    return record;
 }
 
 }  // namespace kelmar::engine

@@ -2,28 +2,19 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "engine/dispatch_record.hpp"
 #include "engine/engine_context.hpp"
 #include "engine/request_handlers.hpp"
 #include "engine/request_kind.hpp"
 
 namespace kelmar::engine {
 
-// What one tick did with one request.
-struct HandledRequest {
-    RequestFolder folder;
-    std::string name;
-    RequestKind kind;
-    std::vector<HandOut> handOuts;         // numbers given while answering it
-    std::vector<AppliedOutcome> outcomes;  // outcomes applied, and why
-};
-
 // Told about every request a tick answers, e.g. to print it or show it in a status bar.
 class TickObserver {
   public:
     virtual ~TickObserver() = default;
-    virtual void requestHandled(const HandledRequest& request) = 0;
+    virtual void requestHandled(const DispatchRecord& record) = 0;
 };
 
 // The engine's entry: reads the scenario rules afresh, looks at most at one request in
@@ -36,9 +27,12 @@ class PollingTick {
 
     void run(TickObserver* observer = nullptr);
 
+    // Hands one request to the handler of its kind and returns what the handler did.
+    // An unrecognised request is left alone and gets an empty record.
+    DispatchRecord dispatch(RequestFolder folder, RequestKind kind, const std::string& name);
+
   private:
     void pollFolder(RequestFolder folder, TickObserver* observer);
-    void dispatch(RequestFolder folder, RequestKind kind, const std::string& name);
 
     EngineContext& context_;
     RequestHandlers& handlers_;

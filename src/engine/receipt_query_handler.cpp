@@ -39,7 +39,7 @@ std::optional<ItemStatus> customStatus(const OutcomeDecision& decision) {
 
 }  // namespace
 
-void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
+void ExchangeHandlers::answerReceiptQuery(const std::string& name, DispatchRecord& record) {
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::Envio, name);
     std::string receipt;
@@ -62,9 +62,9 @@ void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
     } else if (stillProcessing(context_, recordPath)) {
         wholeBatch = AppliedOutcome{{}, ReturnKind::NotYetProcessed, {OutcomeSource::Wait, {}}};
     } else {
-        xml::XmlDocument record;
-        record.loadDocument(recordPath);
-        const xml::XmlNode& batch = *record.rootElement();
+        xml::XmlDocument batchRecord;
+        batchRecord.loadDocument(recordPath);
+        const xml::XmlNode& batch = *batchRecord.rootElement();
         for (int i = 0; i < batch.childCount(); ++i) {
             stems.push_back(removeAll(batch.child(i)->valueText(), "-nfe.xml"));
         }
@@ -78,30 +78,30 @@ void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
     }
 
     if (wholeBatch) {
-        context_.noteOutcome(*wholeBatch);
-        buildNotYetProcessedResult(receipt)->saveDocument(resultPath);
+        record.outcomes.push_back(*wholeBatch);
+        saveRecorded(*buildNotYetProcessedResult(receipt), resultPath, record);
     } else {
         // One processed result; each NF-e gets the outcome its rule, PADRAO or the
         // selection gives it, all in the one protNFe.
         auto result = startProcessedResult(receipt);
         for (const auto& stem : stems) {
             const auto decision = context_.decide(stem);
-            context_.noteOutcome({stem, decision.outcome, decision.reason});
+            record.outcomes.push_back({stem, decision.outcome, decision.reason});
             if (decision.outcome == ReturnKind::Rejected) {
                 appendRejectedItem(result, stem, context_.clock(), customStatus(decision));
             } else {
-                const auto protocol = context_.advanceAndSave(StateField::Protocol);
+                const auto protocol = context_.advanceAndSave(StateField::Protocol, record);
                 appendAuthorisedItem(result, stem, protocolNumber(protocol),
                                      decision.outcome == ReturnKind::Denied, context_.clock(),
                                      customStatus(decision));
             }
         }
-        result.document->saveDocument(resultPath);
+        saveRecorded(*result.document, resultPath, record);
     }
 
     context_.ensureArchiveFolders(ArchiveFolders::All);
-    platform::copyFile(request, archivePath(Archive::Authorised, name));
-    platform::copyFile(request, archivePath(Archive::Denied, name));
+    copyRecorded(request, archivePath(Archive::Authorised, name), record);
+    copyRecorded(request, archivePath(Archive::Denied, name), record);
     platform::deleteFile(request);
 }
 

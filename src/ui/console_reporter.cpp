@@ -32,11 +32,11 @@ std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts) {
     return text;
 }
 
-std::string describeOutcomes(const engine::HandledRequest& request) {
+std::string describeOutcomes(const engine::DispatchRecord& record) {
     std::string text;
-    for (const auto& applied : request.outcomes) {
+    for (const auto& applied : record.outcomes) {
         text += text.empty() ? "" : ", ";
-        if (request.kind == engine::RequestKind::ReceiptQuery && !applied.accessKey.empty()) {
+        if (record.kind == engine::RequestKind::ReceiptQuery && !applied.accessKey.empty()) {
             text += applied.accessKey + ' ';
         }
         text += settings::outcomeName(applied.outcome);
@@ -45,7 +45,7 @@ std::string describeOutcomes(const engine::HandledRequest& request) {
     return text;
 }
 
-std::string describeHandledRequest(const engine::HandledRequest& request) {
+std::string describeHandledRequest(const engine::DispatchRecord& request) {
     std::string line(engine::folderName(request.folder));
     line += '/';
     line += request.name;
@@ -60,8 +60,8 @@ std::string describeHandledRequest(const engine::HandledRequest& request) {
     return line;
 }
 
-void ConsoleReporter::requestHandled(const engine::HandledRequest& request) {
-    out_ << platform::cp1252ToUtf8(describeHandledRequest(request)) << '\n' << std::flush;
+void ConsoleReporter::requestHandled(const engine::DispatchRecord& record) {
+    out_ << platform::cp1252ToUtf8(describeHandledRequest(record)) << '\n' << std::flush;
 }
 
 void ConsoleReporter::showError(std::string_view message) {

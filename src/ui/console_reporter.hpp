@@ -15,7 +15,7 @@ class ConsoleReporter final : public engine::TickObserver, public engine::Messag
   public:
     ConsoleReporter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
-    void requestHandled(const engine::HandledRequest& request) override;
+    void requestHandled(const engine::DispatchRecord& record) override;
     void showError(std::string_view message) override;
 
   private:
@@ -28,10 +28,10 @@ std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts);
 
 // "autorizado [selecionado]", or for a receipt query each NF-e's key first:
 // "K1 autorizado [regra REGRA2], K2 rejeitado [PADRAO]". In Windows-1252.
-std::string describeOutcomes(const engine::HandledRequest& request);
+std::string describeOutcomes(const engine::DispatchRecord& record);
 
 // "envio/123-nfe.xml: NF-e (lote 205, recibo 420000000159093) -> autorizado [selecionado]",
 // in Windows-1252.
-std::string describeHandledRequest(const engine::HandledRequest& request);
+std::string describeHandledRequest(const engine::DispatchRecord& record);
 
 }  // namespace kelmar::ui

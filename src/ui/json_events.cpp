@@ -109,7 +109,24 @@ std::string eventTime(const platform::LocalDateTime& time) {
     return text.data();
 }
 
-std::string requestEvent(const engine::HandledRequest& request,
+namespace {
+
+// A path text as the operating system names it: on POSIX every backslash is a "/".
+std::string shownPath(std::string_view pathText) {
+    std::string text(pathText);
+#ifndef _WIN32
+    for (auto& c : text) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+#endif
+    return text;
+}
+
+}  // namespace
+
+std::string requestEvent(const engine::DispatchRecord& request,
                          const platform::LocalDateTime& time) {
     std::vector<std::string> keys;
     std::vector<JsonObject> outcomes;
@@ -143,6 +160,10 @@ std::string requestEvent(const engine::HandledRequest& request,
                 break;
         }
     }
+    std::vector<std::string> written;
+    for (const auto& path : request.filesWritten) {
+        written.push_back(shownPath(path));
+    }
     JsonObject event;
     event.text("event", "request")
         .text("time", eventTime(time))
@@ -154,6 +175,8 @@ std::string requestEvent(const engine::HandledRequest& request,
         .optionalNumber("batch", batch)
         .optionalText("receipt", receipt)
         .texts("protocols", protocols)
+        .texts("written", written)
+        .texts("warnings", request.warnings)
         .optionalText("error", std::nullopt);
     return event.str();
 }
@@ -165,7 +188,7 @@ std::string messageEvent(std::string_view event, std::string_view message,
     return object.str();
 }
 
-void JsonEventReporter::requestHandled(const engine::HandledRequest& request) {
+void JsonEventReporter::requestHandled(const engine::DispatchRecord& request) {
     out_ << requestEvent(request, clock_.now()) << '\n' << std::flush;
 }
 

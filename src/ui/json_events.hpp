@@ -44,8 +44,9 @@ std::string eventTime(const platform::LocalDateTime& time);
 
 // {"event":"request","time":...,"folder":"envio","file":...,"kind":"NF-e","keys":[...],
 //  "outcomes":[{"key":...,"outcome":...,"reason":...}],"batch":205,
-//  "receipt":"420000000159093","protocols":[...],"written":[...],"error":null}
-std::string requestEvent(const engine::HandledRequest& request,
+//  "receipt":"420000000159093","protocols":[...],"written":[...],"warnings":[...],
+//  "error":null}. Paths written are shown as the system names them ("/" on POSIX).
+std::string requestEvent(const engine::DispatchRecord& request,
                          const platform::LocalDateTime& time);
 
 // {"event":"error" or "warning","time":...,"message":...}
@@ -58,7 +59,7 @@ class JsonEventReporter final : public engine::TickObserver, public engine::Mess
   public:
     JsonEventReporter(std::ostream& out, const platform::Clock& clock) : out_(out), clock_(clock) {}
 
-    void requestHandled(const engine::HandledRequest& request) override;
+    void requestHandled(const engine::DispatchRecord& request) override;
     void showError(std::string_view message) override;
     void showWarning(std::string_view message);
 

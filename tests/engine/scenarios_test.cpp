@@ -72,13 +72,6 @@ const std::string kAuthorised = "Autorizado o uso da NF-e";
 const std::string kRejected = "Rejeicao: Erro na Chave de Acesso - Campo ID";
 const std::string kDenied = "Denegacao: Situacao do Destinatario Irregular";
 
-// Keeps what the tick reports about each request.
-class Recorder final : public TickObserver {
-  public:
-    void requestHandled(const HandledRequest& request) override { handled.push_back(request); }
-    std::vector<HandledRequest> handled;
-};
-
 class ScenariosTest : public testing::ExchangeFixture {
   protected:
     // Replaces the [CENARIOS] section of the settings file, keeping the counters.
@@ -90,20 +83,10 @@ class ScenariosTest : public testing::ExchangeFixture {
         root_.write("config.ini", content + "[CENARIOS]\n" + std::string(section));
     }
 
-    // Runs one tick, recording what it reports; the error's message or empty text.
-    std::string recordedTick() {
-        try {
-            tick_.run(&recorder_);
-            return {};
-        } catch (const Error& error) {
-            return error.what();
-        }
-    }
-
     // One NF-e submitted in envio; its receipt number.
     std::string submit(const std::string& key) {
         put("envio/" + key + "-nfe.xml", nfeRequest(key));
-        EXPECT_EQ(recordedTick(), "");
+        EXPECT_EQ(tick(), "");
         return "420000000" + state_.receipt();
     }
 
@@ -112,18 +95,18 @@ class ScenariosTest : public testing::ExchangeFixture {
         std::string list = "<retConsReciNFe>";
         for (const auto& key : keys) {
             put("envio_lote/" + key + "-nfe.xml", nfeRequest(key));
-            EXPECT_EQ(recordedTick(), "");
+            EXPECT_EQ(tick(), "");
             list += "<ArquivoNFe>" + key + "-nfe.xml</ArquivoNFe>";
         }
         put("envio_lote/lote-montar-lote.xml", list + "</retConsReciNFe>");
-        EXPECT_EQ(recordedTick(), "");
+        EXPECT_EQ(tick(), "");
         return "420000000" + state_.receipt();
     }
 
     // Asks for a receipt's result; the result file's content.
     std::string query(const std::string& receipt) {
         put("envio/q-ped-rec.xml", queryRequest(receipt));
-        EXPECT_EQ(recordedTick(), "");
+        EXPECT_EQ(tick(), "");
         EXPECT_EQ(list("envio"), Names{});
         return file("retorno/" + receipt + "-pro-rec.xml");
     }
@@ -131,18 +114,16 @@ class ScenariosTest : public testing::ExchangeFixture {
     // The outcomes of the last request handled, as "key outcome [reason]".
     Names lastOutcomes() const {
         Names texts;
-        if (recorder_.handled.empty()) {
+        if (records_.empty()) {
             return texts;
         }
-        for (const auto& applied : recorder_.handled.back().outcomes) {
+        for (const auto& applied : records_.back().outcomes) {
             texts.push_back(applied.accessKey + (applied.accessKey.empty() ? "" : " ") +
                             std::to_string(static_cast<int>(applied.outcome)) + " [" +
                             applied.reason.text() + "]");
         }
         return texts;
     }
-
-    Recorder recorder_;
 };
 
 TEST_F(ScenariosTest, MixedBatchAuthorisedDeniedWithItsOwnCodeAndRejected) {
@@ -207,14 +188,14 @@ TEST_F(ScenariosTest, DefaultOutcomeOverridesTheSelection) {
     // PADRAO decides the road of a submission too.
     setScenarios("PADRAO=falha-esquema\n");
     put("envio/" + kSecondKey + "-nfe.xml", nfeRequest(kSecondKey));
-    ASSERT_EQ(recordedTick(), "");
+    ASSERT_EQ(tick(), "");
     EXPECT_EQ(file("retorno/" + kSecondKey + "-nfe.err"), "Erro de esquema\n");
     EXPECT_EQ(state_.batch(), "205");
 
     // Without it the selection counts again.
     setScenarios("");
     put("envio/q-ped-rec.xml", queryRequest(receipt));
-    ASSERT_EQ(recordedTick(), "");
+    ASSERT_EQ(tick(), "");
     EXPECT_EQ(file("retorno/" + receipt + "-pro-rec.xml"),
               processed(receipt, item(kAuthorisedKey, "", "227", kRejected)));
     EXPECT_EQ(lastOutcomes(), Names{kAuthorisedKey + " 4 [selecionado]"});
@@ -239,19 +220,19 @@ TEST_F(ScenariosTest, SubmissionRoadsChosenByRule) {
         "REGRA3=chave 4209019999* -> falha-esquema\n");
 
     put("envio/" + kAuthorisedKey + "-nfe.xml", nfeRequest(kAuthorisedKey));
-    ASSERT_EQ(recordedTick(), "");
+    ASSERT_EQ(tick(), "");
     EXPECT_EQ(list("retorno"), (Names{"000000000000205-rec.err", kAuthorisedKey + "-num-lot.xml"}));
     EXPECT_EQ(lastOutcomes(), Names{kAuthorisedKey + " 2 [regra REGRA1]"});
 
     // A rule naming a query-time outcome gets a receipt whatever the selection.
     put("envio/" + kSecondKey + "-nfe.xml", nfeRequest(kSecondKey));
-    ASSERT_EQ(recordedTick(), "");
+    ASSERT_EQ(tick(), "");
     EXPECT_EQ(list("lotes"), Names{"420000000159093-lote-rec.xml"});
     EXPECT_EQ(state_.batch(), "206");
     EXPECT_EQ(state_.receipt(), "159093");
 
     put("envio/" + kDeniedKey + "-nfe.xml", nfeRequest(kDeniedKey));
-    ASSERT_EQ(recordedTick(), "");
+    ASSERT_EQ(tick(), "");
     EXPECT_EQ(file("retorno/" + kDeniedKey + "-nfe.err"), "Erro de esquema\n");
     EXPECT_EQ(state_.batch(), "206");
     // Every road archives the NF-e and removes the request.
@@ -263,7 +244,7 @@ TEST_F(ScenariosTest, HeldNfeWithASchemaFailureRuleIsNotArchived) {
     setScenarios("REGRA1=nNF 13 -> falha-esquema\nREGRA2=nNF 11 -> falha-envio\n");
     for (const auto& key : {kRejectedKey, kAuthorisedKey}) {
         put("envio_lote/" + key + "-nfe.xml", nfeRequest(key));
-        ASSERT_EQ(recordedTick(), "");
+        ASSERT_EQ(tick(), "");
     }
     EXPECT_EQ(list("retorno"), Names{kRejectedKey + "-nfe.err"});
     EXPECT_EQ(list("backup/Autorizados/200901"), Names{kAuthorisedKey + "-nfe.xml"});
@@ -295,15 +276,15 @@ TEST_F(ScenariosTest, RuleThatCannotBeReadFailsEveryTickAndAnswersNothing) {
     const auto message =
         "[CENARIOS] REGRA2: o padr\xE3o 'treze' de nNF n\xE3o \xE9 um n\xFAmero nem um intervalo "
         "a-b";
-    EXPECT_EQ(recordedTick(), message);  // even with nothing to answer
+    EXPECT_EQ(tick(), message);  // even with nothing to answer
     put("envio/" + kRejectedKey + "-nfe.xml", nfeRequest(kRejectedKey));
-    EXPECT_EQ(recordedTick(), message);
+    EXPECT_EQ(tick(), message);
     EXPECT_EQ(list("envio"), Names{kRejectedKey + "-nfe.xml"});
     EXPECT_EQ(list("retorno"), Names{});
     EXPECT_EQ(state_.batch(), "204");
 
     setScenarios("REGRA1=nNF 13 -> rejeitado\n");
-    EXPECT_EQ(recordedTick(), "");
+    EXPECT_EQ(tick(), "");
     EXPECT_EQ(list("envio"), Names{});
 }
 

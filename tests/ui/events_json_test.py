@@ -9,7 +9,7 @@ from pathlib import Path
 PROGRAM = str(Path(sys.argv[1]).resolve())
 NS = "http://www.portalfiscal.inf.br/nfe"
 FIELDS = ["event", "time", "folder", "file", "kind", "keys", "outcomes", "batch", "receipt",
-          "protocols", "error"]
+          "protocols", "written", "warnings", "error"]
 # nNF 11 and nNF 13 of one issuer.
 KEY_11 = "42090112345678000190550010000000111000000010"
 KEY_13 = "42090112345678000190550010000000131000000010"
@@ -68,6 +68,13 @@ def main():
               first)
         check(first["batch"] == 205 and first["receipt"] == "420000000159093", first)
         check(first["protocols"] == [] and first["error"] is None, first)
+        written = [Path(path) for path in first["written"]]
+        check(written[:4] == [exchange / "retorno" / f"{KEY_11}-num-lot.xml",
+                              exchange / "retorno" / "000000000000205-rec.xml",
+                              exchange / "lotes" / "420000000159093-lote-rec.xml",
+                              exchange / "backup" / "Autorizados" / written[3].parent.name /
+                              f"{KEY_11}-nfe.xml"], written)
+        check(all(path.exists() for path in written), written)
         check(len(first["time"]) == 23 and first["time"][10] == "T", first)
 
         (exchange / "envio" / f"{KEY_13}-nfe.xml").write_text(nfe(KEY_13))

@@ -11,6 +11,13 @@ namespace {
 using settings::ReturnKind;
 using settings::StateField;
 
+// A path written, as the system names it.
+#ifdef _WIN32
+constexpr const char* kShownPath = "C:\\\\nf_e\\\\retorno\\\\420000000159093-pro-rec.xml";
+#else
+constexpr const char* kShownPath = "C:/nf_e/retorno/420000000159093-pro-rec.xml";
+#endif
+
 TEST(JsonEvents, StringsAreEscapedAndConvertedToUtf8) {
     const struct {
         std::string_view text;
@@ -31,35 +38,43 @@ TEST(JsonEvents, StringsAreEscapedAndConvertedToUtf8) {
 }
 
 TEST(JsonEvents, RequestEventHoldsEveryFieldInItsOrder) {
-    engine::HandledRequest request{
-        engine::RequestFolder::Envio,
-        "q-ped-rec.xml",
-        engine::RequestKind::ReceiptQuery,
-        {{StateField::Protocol, 589901}, {StateField::Protocol, 123456789}},
-        {{"K1", ReturnKind::Authorised, {engine::OutcomeSource::Selected, {}}},
-         {"K2", ReturnKind::Denied, {engine::OutcomeSource::Rule, "REGRA3"}},
-         {"K3", ReturnKind::Rejected, {engine::OutcomeSource::Fallback, {}}}}};
+    engine::DispatchRecord record;
+    record.folder = engine::RequestFolder::Envio;
+    record.name = "q-ped-rec.xml";
+    record.kind = engine::RequestKind::ReceiptQuery;
+    record.handOuts = {{StateField::Protocol, 589901}, {StateField::Protocol, 123456789}};
+    record.filesWritten = {"C:\\nf_e\\retorno\\420000000159093-pro-rec.xml"};
+    record.outcomes = {{"K1", ReturnKind::Authorised, {engine::OutcomeSource::Selected, {}}},
+                       {"K2", ReturnKind::Denied, {engine::OutcomeSource::Rule, "REGRA3"}},
+                       {"K3", ReturnKind::Rejected, {engine::OutcomeSource::Fallback, {}}}};
     EXPECT_EQ(
-        requestEvent(request, {2009, 1, 16, 14, 50, 43, 51}),
+        requestEvent(record, {2009, 1, 16, 14, 50, 43, 51}),
         "{\"event\":\"request\",\"time\":\"2009-01-16T14:50:43.051\",\"folder\":\"envio\","
         "\"file\":\"q-ped-rec.xml\",\"kind\":\"Consulta NF-e\",\"keys\":[\"K1\",\"K2\",\"K3\"],"
         "\"outcomes\":[{\"key\":\"K1\",\"outcome\":\"autorizado\",\"reason\":\"selecionado\"},"
         "{\"key\":\"K2\",\"outcome\":\"denegado\",\"reason\":\"regra REGRA3\"},"
         "{\"key\":\"K3\",\"outcome\":\"rejeitado\",\"reason\":\"PADRAO\"}],"
         "\"batch\":null,\"receipt\":null,"
-        "\"protocols\":[\"160000000589901\",\"1600000123456789\"],\"error\":null}");
+        "\"protocols\":[\"160000000589901\",\"1600000123456789\"],"
+        "\"written\":[\"" +
+            std::string(kShownPath) +
+            "\"],\"warnings\":[],"
+            "\"error\":null}");
 
-    request = {engine::RequestFolder::EnvioLote,
-               "x\"y-montar-lote.xml",
-               engine::RequestKind::BatchList,
-               {{StateField::Batch, 205}, {StateField::Receipt, 159093}},
-               {{{}, ReturnKind::NotYetProcessed, {engine::OutcomeSource::Wait, {}}}}};
-    EXPECT_EQ(requestEvent(request, {2009, 1, 6, 4, 5, 3, 0}),
+    record = {};
+    record.folder = engine::RequestFolder::EnvioLote;
+    record.name = "x\"y-montar-lote.xml";
+    record.kind = engine::RequestKind::BatchList;
+    record.handOuts = {{StateField::Batch, 205}, {StateField::Receipt, 159093}};
+    record.warnings = {"c\xF3pia n\xE3o feita"};
+    record.outcomes = {{{}, ReturnKind::NotYetProcessed, {engine::OutcomeSource::Wait, {}}}};
+    EXPECT_EQ(requestEvent(record, {2009, 1, 6, 4, 5, 3, 0}),
               "{\"event\":\"request\",\"time\":\"2009-01-06T04:05:03.000\",\"folder\":"
               "\"envio_lote\",\"file\":\"x\\\"y-montar-lote.xml\",\"kind\":\"Lote NF-e\","
               "\"keys\":[],\"outcomes\":[{\"key\":null,\"outcome\":\"nao-processado\","
               "\"reason\":\"ESPERA\"}],\"batch\":205,\"receipt\":\"420000000159093\","
-              "\"protocols\":[],\"error\":null}");
+              "\"protocols\":[],\"written\":[],\"warnings\":[\"c\xC3\xB3pia n\xC3\xA3o feita\"],"
+              "\"error\":null}");
 }
 
 TEST(JsonEvents, ErrorsAndWarningsGoToTheSameStreamOneLineEach) {
