@@ -26,8 +26,8 @@ int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, st
     JsonEventReporter json(out, clock);
     engine::TickObserver& observer =
         line.events == EventFormat::Json ? static_cast<engine::TickObserver&>(json) : console;
-    engine::MessagePresenter& presenter =
-        line.events == EventFormat::Json ? static_cast<engine::MessagePresenter&>(json) : console;
+    MessagePresenter& presenter =
+        line.events == EventFormat::Json ? static_cast<MessagePresenter&>(json) : console;
     HeadlessOptions options;
     options.ticks = line.ticks;
     options.interval = std::chrono::milliseconds(line.intervalMs);
@@ -63,17 +63,17 @@ int runApplication(std::span<const std::string_view> arguments, std::ostream& ou
         settings::SettingsFile(settings::locateSettingsFile(line.configFile),
                                settings::defaultExchangeFolder()),
         clock);
-    simulator.removeLeftovers();
     simulator.state().setReturnKind(line.outcome);
 
-    if (line.headless) {
-        return runHeadlessProgram(line, simulator, out, err, clock);
+    if (!line.headless && windowRunner) {
+        return windowRunner(simulator);  // the window loads the settings when it is created
     }
-    if (!windowRunner) {
+    if (!line.headless) {
         err << "kelmar-sim: built without the window; running headless (see --help)\n";
-        return runHeadlessProgram(line, simulator, out, err, clock);
     }
-    return windowRunner(simulator);
+    simulator.loadSettings();
+    simulator.removeLeftovers();
+    return runHeadlessProgram(line, simulator, out, err, clock);
 }
 
 }  // namespace kelmar::ui

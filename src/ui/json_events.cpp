@@ -193,7 +193,7 @@ void JsonEventReporter::requestHandled(const engine::DispatchRecord& request) {
 }
 
 void JsonEventReporter::showError(std::string_view message) {
-    out_ << messageEvent("error", engine::withClosingFullStop(message), clock_.now()) << '\n'
+    out_ << messageEvent("error", withClosingFullStop(message), clock_.now()) << '\n'
          << std::flush;
 }
 

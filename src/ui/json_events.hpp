@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/message_presenter.hpp"
+#include "ui/message_presenter.hpp"
 #include "engine/polling_tick.hpp"
 #include "platform/clock.hpp"
 
@@ -55,7 +55,7 @@ std::string messageEvent(std::string_view event, std::string_view message,
 
 // Writes the events to a stream, one line each, flushed at once so that a harness
 // reading a pipe sees each answer as soon as it is written.
-class JsonEventReporter final : public engine::TickObserver, public engine::MessagePresenter {
+class JsonEventReporter final : public engine::TickObserver, public MessagePresenter {
   public:
     JsonEventReporter(std::ostream& out, const platform::Clock& clock) : out_(out), clock_(clock) {}
 
