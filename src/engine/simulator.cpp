@@ -15,7 +15,9 @@ Simulator::Simulator(settings::SettingsFile settingsFile, const platform::Clock&
     : settingsFile_(std::move(settingsFile)),
       context_(state_, settingsFile_, clock, std::move(sampleFolder)),
       handlers_(makeRequestHandlers(context_)),
-      tick_(context_, *handlers_) {
+      tick_(context_, *handlers_) {}
+
+void Simulator::loadSettings() {
     settingsFile_.load(state_);
 }
 

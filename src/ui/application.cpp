@@ -57,17 +57,17 @@ int runApplication(std::span<const std::string_view> arguments, std::ostream& ou
         settings::SettingsFile(settings::locateSettingsFile(line.configFile),
                                settings::defaultExchangeFolder()),
         clock);
-    simulator.removeLeftovers();
     simulator.state().setReturnKind(line.outcome);
 
-    if (line.headless) {
-        return runHeadlessProgram(line, simulator, out, err);
+    if (!line.headless && windowRunner) {
+        return windowRunner(simulator);  // the window loads the settings when it is created
     }
-    if (!windowRunner) {
+    if (!line.headless) {
         err << "kelmar-sim: built without the window; running headless (see --help)\n";
-        return runHeadlessProgram(line, simulator, out, err);
     }
-    return windowRunner(simulator);
+    simulator.loadSettings();
+    simulator.removeLeftovers();
+    return runHeadlessProgram(line, simulator, out, err);
 }
 
 }  // namespace kelmar::ui

@@ -1,17 +1,15 @@
 #pragma once
 
 #include <ostream>
-#include <string>
-#include <vector>
 
-#include "engine/message_presenter.hpp"
 #include "engine/polling_tick.hpp"
+#include "ui/message_presenter.hpp"
 
 namespace kelmar::ui {
 
 // One line per request handled, on standard output; errors on standard error. Both in
 // UTF-8, converted from the engine's Windows-1252 at this boundary.
-class ConsoleReporter final : public engine::TickObserver, public engine::MessagePresenter {
+class ConsoleReporter final : public engine::TickObserver, public MessagePresenter {
   public:
     ConsoleReporter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
@@ -22,11 +20,5 @@ class ConsoleReporter final : public engine::TickObserver, public engine::Messag
     std::ostream& out_;
     std::ostream& err_;
 };
-
-// "lote 205, recibo 420000000159093": the numbers handed out, in Windows-1252.
-std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts);
-
-// "envio/123-nfe.xml: NF-e (lote 205, recibo 420000000159093)", in Windows-1252.
-std::string describeHandledRequest(const engine::DispatchRecord& record);
 
 }  // namespace kelmar::ui

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <optional>
 
-#include "engine/message_presenter.hpp"
 #include "engine/polling_tick.hpp"
+#include "ui/message_presenter.hpp"
 
 namespace kelmar::ui {
 
@@ -37,7 +37,6 @@ struct HeadlessOptions {
 // and the next tick starts fresh. Returns the exit status: with a tick count, 1 when
 // any tick failed; otherwise 0.
 int runHeadless(engine::PollingTick& tick, engine::TickObserver& observer,
-                engine::MessagePresenter& presenter, const HeadlessOptions& options,
-                StopRequest& stop);
+                MessagePresenter& presenter, const HeadlessOptions& options, StopRequest& stop);
 
 }  // namespace kelmar::ui

@@ -1,6 +1,6 @@
-#include "engine/message_presenter.hpp"
+#include "ui/message_presenter.hpp"
 
-namespace kelmar::engine {
+namespace kelmar::ui {
 
 std::string withClosingFullStop(std::string_view message) {
     std::string text(message);
@@ -11,4 +11,4 @@ std::string withClosingFullStop(std::string_view message) {
     return text;
 }
 
-}  // namespace kelmar::engine
+}  // namespace kelmar::ui

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace kelmar::engine {
+namespace kelmar::ui {
 
 // Shows an error message to the operator: a message box in the window, standard error
 // in the headless runner. Messages are Windows-1252.
@@ -17,4 +17,4 @@ class MessagePresenter {
 // full stop in character order (so one ending in ".", "!" or a space gets none).
 std::string withClosingFullStop(std::string_view message);
 
-}  // namespace kelmar::engine
+}  // namespace kelmar::ui
