@@ -41,13 +41,8 @@ windows:
 	@cmake --preset windows > /dev/null
 	@cmake --build --preset windows
 
-# Tests of the scenario features that do not yet pass on Windows (file times kept to the
-# second by the C runtime, line ends, a script that starts the .exe without Wine); listed
-# here until their Windows branches are written, so the rest of the suite stays guarded.
-WINDOWS_PENDING := FileTimes.AWrittenTimeReadsBack|ScenariosTest.DelayedReceiptByTheRecordsTimeAndTheClock|ScenariosTest.SavingTheCountersKeepsTheSectionAsWritten|events_json
-
 test-windows: windows
-	@ctest --preset windows -E '$(WINDOWS_PENDING)'
+	@ctest --preset windows
 
 # The installer and the portable zip, in build/windows/packages.
 windows-package: windows
