@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs, through apt-get, what the Windows build needs: the MinGW-w64 cross compiler
 # with POSIX threads, Wine to run the tests, NSIS for the installer, zip for the
-# portable archive, and the GoogleTest sources built with the cross compiler.
+# portable archive, the GoogleTest sources built with the cross compiler, and a virtual
+# display and the Windows fonts for the test and the picture of the window.
 set -euo pipefail
 
 packages=(
     cmake ninja-build googletest
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
     wine64 nsis zip unzip python3
+    xvfb xauth fonts-wine
 )
 
 missing=()
