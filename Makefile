@@ -37,7 +37,7 @@ run: demo
 
 # The Windows program, cross-compiled with MinGW-w64; its tests run under Wine.
 windows:
-	@bash scripts/install-windows-deps.sh
+	@$(DEPS) build tests windows windows-window
 	@cmake --preset windows > /dev/null
 	@cmake --build --preset windows
 
@@ -63,7 +63,7 @@ screenshot: build
 
 # docs/window-windows.png: the Windows program's window under Wine on a virtual display.
 screenshot-windows: windows
-	@$(DEPS) screenshot
+	@$(DEPS) screenshot windows-window
 	@bash scripts/take-windows-screenshot.sh build/windows/kelmar-sim.exe docs/window-windows.png
 
 clean:

@@ -18,6 +18,9 @@ set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/cmake/windows-installer-no
 set(CPACK_PACKAGE_EXECUTABLES kelmar-sim "Simulador de Resposta do Kelmar")
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+# A 64-bit installer, like the program: it runs where only 64-bit Windows programs can
+# (Wine without its 32-bit half, for one), and writes the 64-bit registry view.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_DISPLAY_NAME "kelmar-sim ${PROJECT_VERSION}")
 set(CPACK_NSIS_PACKAGE_NAME "kelmar-sim")
 set(CPACK_NSIS_INSTALLED_ICON_NAME kelmar-sim.exe)
