@@ -7,6 +7,8 @@
 
 #include "engine/dispatch_record.hpp"
 #include "engine/exchange_layout.hpp"
+#include "engine/outcome_decision.hpp"
+#include "engine/scenario_rules.hpp"
 #include "platform/clock.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/simulator_state.hpp"
@@ -50,11 +52,20 @@ class EngineContext {
     // Creates the archive folders one level at a time; failures are ignored.
     void ensureArchiveFolders(ArchiveFolders which) const;
 
+    // Reads the scenarios from the settings file as it is now; raises when a rule
+    // cannot be read. The handlers use what was read last.
+    void loadScenarios();
+    const Scenarios& scenarios() const { return scenarios_; }
+
+    // The outcome for one NF-e under the scenarios and the selection.
+    OutcomeDecision decide(std::string_view accessKey) const;
+
   private:
     settings::SimulatorState& state_;
     const settings::SettingsFile& settingsFile_;
     const platform::Clock& clock_;
     std::string sampleFolder_;
+    Scenarios scenarios_;
 };
 
 }  // namespace kelmar::engine

@@ -28,7 +28,10 @@ void ExchangeHandlers::submitNfe(const std::string& name, DispatchRecord& record
     const auto nfe = readNfeRequest(request, name);
     requireFileNamePart(nfe.accessKey, name);
 
-    const auto kind = context_.returnKind();
+    // A rule naming a query-time outcome takes the receipt road, as that outcome does.
+    const auto decision = context_.decide(nfe.accessKey);
+    record.outcomes.push_back({nfe.accessKey, decision.outcome, decision.reason});
+    const auto kind = decision.outcome;
     if (kind == ReturnKind::SchemaFailure) {
         copyRecorded(context_.sampleErrorFile("erro_layout.err"),
                      exchange.schemaFailure(nfe.accessKey), record);
@@ -53,7 +56,10 @@ void ExchangeHandlers::holdNfe(const std::string& name, DispatchRecord& record) 
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::EnvioLote, name);
     const auto nfe = readNfeRequest(request, name);
-    if (context_.returnKind() == ReturnKind::SchemaFailure) {
+    // Only a schema failure matters for a held NF-e; any other outcome archives it.
+    const auto decision = context_.decide(nfe.accessKey);
+    record.outcomes.push_back({nfe.accessKey, decision.outcome, decision.reason});
+    if (decision.outcome == ReturnKind::SchemaFailure) {
         requireFileNamePart(nfe.accessKey, name);
         copyRecorded(context_.sampleErrorFile("erro_layout.err"),
                      exchange.schemaFailure(nfe.accessKey), record);

@@ -8,6 +8,7 @@ PollingTick::PollingTick(EngineContext& context, RequestHandlers& handlers)
     : context_(context), handlers_(handlers) {}
 
 void PollingTick::run(TickObserver* observer) {
+    context_.loadScenarios();
     pollFolder(RequestFolder::Envio, observer);
     pollFolder(RequestFolder::EnvioLote, observer);
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "settings/ini_file.hpp"
 #include "settings/simulator_state.hpp"
 
 namespace kelmar::settings {
@@ -23,6 +24,10 @@ class SettingsFile {
     // Writes all four texts of the state. The file is replaced atomically, so a crash
     // never leaves it torn. Raises "Incapaz de gravar para %s" when the system refuses.
     void save(const SimulatorState& state) const;
+
+    // The whole file as it is now, for sections other than "NFE"; empty when there is
+    // no readable file.
+    IniFile read() const;
 
     const std::string& path() const { return path_; }
     const std::string& defaultExchangeFolder() const { return defaultExchangeFolder_; }

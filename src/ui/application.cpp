@@ -5,6 +5,7 @@
 #include "ui/command_line.hpp"
 #include "ui/console_reporter.hpp"
 #include "ui/headless_runner.hpp"
+#include "ui/json_events.hpp"
 
 #ifndef KELMAR_VERSION
 #define KELMAR_VERSION "0.0.0"
@@ -20,17 +21,22 @@ class NeverStop final : public StopRequest {
 };
 
 int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, std::ostream& out,
-                       std::ostream& err) {
-    ConsoleReporter reporter(out, err);
+                       std::ostream& err, const platform::Clock& clock) {
+    ConsoleReporter console(out, err);
+    JsonEventReporter json(out, clock);
+    engine::TickObserver& observer =
+        line.events == EventFormat::Json ? static_cast<engine::TickObserver&>(json) : console;
+    MessagePresenter& presenter =
+        line.events == EventFormat::Json ? static_cast<MessagePresenter&>(json) : console;
     HeadlessOptions options;
     options.ticks = line.ticks;
     options.interval = std::chrono::milliseconds(line.intervalMs);
     if (line.ticks) {
         NeverStop neverStop;
-        return runHeadless(simulator.tick(), reporter, reporter, options, neverStop);
+        return runHeadless(simulator.tick(), observer, presenter, options, neverStop);
     }
     SignalStopRequest stop;
-    return runHeadless(simulator.tick(), reporter, reporter, options, stop);
+    return runHeadless(simulator.tick(), observer, presenter, options, stop);
 }
 
 }  // namespace
@@ -67,7 +73,7 @@ int runApplication(std::span<const std::string_view> arguments, std::ostream& ou
     }
     simulator.loadSettings();
     simulator.removeLeftovers();
-    return runHeadlessProgram(line, simulator, out, err);
+    return runHeadlessProgram(line, simulator, out, err, clock);
 }
 
 }  // namespace kelmar::ui

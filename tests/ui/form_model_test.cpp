@@ -134,7 +134,9 @@ TEST_F(FormModelTest, TickShowsEveryAdvanceAndTheLastRequest) {
     const auto& last = window_.statuses.back().lastRequest;
     ASSERT_TRUE(last.has_value());
     EXPECT_EQ(last->text(), "14:50:43  NF-e  a-nfe.xml  lote 205, recibo 420000000159093");
-    EXPECT_EQ(last->detail, "envio/a-nfe.xml: NF-e (lote 205, recibo 420000000159093)");
+    EXPECT_EQ(
+        last->detail,
+        "envio/a-nfe.xml: NF-e (lote 205, recibo 420000000159093) -> autorizado [selecionado]");
     EXPECT_EQ(model_.status(), window_.statuses.back());
 
     // A request that hands out no number shows without numbers.
