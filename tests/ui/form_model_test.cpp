@@ -11,6 +11,7 @@
 
 #include "engine/exchange_layout.hpp"
 #include "engine/simulator.hpp"
+#include "settings/ini_file.hpp"
 #include "support/temporary_folder.hpp"
 
 namespace kelmar::ui {
@@ -107,8 +108,10 @@ TEST_F(FormModelTest, SaveWritesTheFourTextsAsEdited) {
     model_.editField(StateField::ExchangeFolder, root_.text() + "\\nf_e\\");
     EXPECT_FALSE(std::filesystem::exists(root_.path() / "config.ini"));
     model_.save();
-    EXPECT_EQ(saved(), "[NFE]\nLOTE=204\nRECIBO=159092x\nPROTOCOLO=589900\nPASTA=" + root_.text() +
-                           "\\nf_e\\\n");
+    // A settings file the save creates ends its lines the system's way.
+    const std::string end(settings::IniFile::nativeLineEnding());
+    EXPECT_EQ(saved(), "[NFE]" + end + "LOTE=204" + end + "RECIBO=159092x" + end +
+                           "PROTOCOLO=589900" + end + "PASTA=" + root_.text() + "\\nf_e\\" + end);
     EXPECT_TRUE(presenter_.messages.empty());
 }
 
@@ -183,7 +186,8 @@ TEST_F(FormModelTest, EditsCountAtTheirNextUse) {
     queueNfe("a-nfe.xml");
     model_.timerTick();
     EXPECT_EQ(window_.fields[StateField::Batch], "1001");
-    EXPECT_NE(saved().find("LOTE=1001\n"), std::string::npos);
+    EXPECT_NE(saved().find("LOTE=1001" + std::string(settings::IniFile::nativeLineEnding())),
+              std::string::npos);
 
     root_.makeFolder("outra/envio");
     root_.makeFolder("outra/retorno");
@@ -261,6 +265,71 @@ TEST_F(FormModelTest, ADetachedOrDestroyedModelTellsNoOne) {
     }
     state_.setText(StateField::Batch, "7");  // the destroyed model's listener is gone
     EXPECT_EQ(state_.batch(), "7");
+}
+
+// Records what the desktop was asked to open.
+class RecordingOpener final : public DesktopOpener {
+  public:
+    std::vector<std::string> opened;
+    bool accept = true;
+    bool open(const std::string& pathText) override {
+        opened.push_back(pathText);
+        return accept;
+    }
+};
+
+TEST_F(FormModelTest, HistoryKeepsEveryRequestAndFailureWithItsAnswer) {
+    root_.write("config.ini", "[NFE]\nPASTA=" + root_.text() +
+                                  "\\nf_e\n[CENARIOS]\n"
+                                  "REGRA1=chave 43* -> rejeitado\n");
+    model_.formCreate();
+    EXPECT_FALSE(model_.historyShown());
+    queueNfe("a-nfe.xml", "43");
+    model_.timerTick();
+    ASSERT_EQ(model_.history().size(), 1u);
+    const auto& entry = model_.history().entries().front();
+    EXPECT_EQ(entry.text(),
+              "14:50:43  envio/a-nfe.xml  NF-e  rejeitado [regra REGRA1]  lote 205, recibo "
+              "420000000159093");
+    EXPECT_EQ(entry.answerFile, root_.text() + "\\nf_e\\retorno\\43-num-lot.xml");
+
+    root_.write("nf_e/envio/b-nfe.xml", "<NFe>");
+    clock_.set({2009, 1, 16, 14, 50, 44, 0});
+    model_.timerTick();
+    ASSERT_EQ(model_.history().size(), 2u);
+    EXPECT_EQ(model_.history().entries().front().text(),
+              "14:50:44  erro: Missing close tag in element NFe");
+    EXPECT_EQ(model_.history().entries().front().answerFile, "");
+
+    RecordingOpener opener;
+    EXPECT_FALSE(model_.openAnswer(1));  // no opener yet
+    model_.setDesktopOpener(&opener);
+    EXPECT_TRUE(model_.openAnswer(1));
+    EXPECT_FALSE(model_.openAnswer(0));  // a failure has no answer
+    EXPECT_FALSE(model_.openAnswer(2));  // no such entry
+    EXPECT_TRUE(model_.openExchangeFolder());
+    opener.accept = false;
+    EXPECT_FALSE(model_.openExchangeFolder());
+    EXPECT_EQ(opener.opened, (std::vector<std::string>{entry.answerFile, root_.text() + "\\nf_e",
+                                                       root_.text() + "\\nf_e"}));
+    model_.showHistory(true);
+    EXPECT_TRUE(model_.historyShown());
+}
+
+TEST_F(FormModelTest, StatusSaysWhichScenariosAreInForce) {
+    model_.formCreate();
+    EXPECT_EQ(model_.status().scenarios, "");
+    root_.write("config.ini", saved() +
+                                  "[CENARIOS]\nREGRA1=nNF 1 -> rejeitado\n"
+                                  "REGRA2=nNF 2 -> denegado\nPADRAO=autorizado\n");
+    model_.timerTick();
+    EXPECT_EQ(model_.status().scenarios, "Cen\xE1rios: 2 regras, PADRAO autorizado");
+
+    root_.write("config.ini", saved() + "REGRA3=nNF x -> denegado\n");
+    model_.timerTick();
+    EXPECT_EQ(model_.status().scenarios, "Cen\xE1rios com erro");
+    ASSERT_FALSE(presenter_.messages.empty());
+    EXPECT_TRUE(presenter_.messages.back().starts_with("[CENARIOS] REGRA3: "));
 }
 
 }  // namespace

@@ -13,6 +13,11 @@ export KELMAR_WINEPREFIX="$work/prefix"
 trap '/usr/lib/wine/wineserver -k 2> /dev/null || true; rm -rf "$work"' EXIT
 export WINEPREFIX="$KELMAR_WINEPREFIX"
 
+# Every start under Wine is bounded, so a hang fails the test instead of holding it.
+wine_run_bounded() {
+    timeout 180 "$wine_run" "$@" < /dev/null
+}
+
 fail() {
     echo "FAIL: $*" >&2
     exit 1
@@ -30,8 +35,8 @@ done
 grep -qi '\.dll$' <<< "$zip_listing" && fail "the zip holds a DLL"
 
 echo "== silent install"
-"$wine_run" "$installer" /S
-/usr/lib/wine/wineserver -w
+wine_run_bounded "$installer" /S
+timeout 180 /usr/lib/wine/wineserver -w
 drive_c="$WINEPREFIX/drive_c"
 installed="$drive_c/Program Files/kelmar-sim"
 for name in kelmar-sim.exe README.md erro_layout.err erro_envio.err Uninstall.exe; do
@@ -41,24 +46,24 @@ links=$(find "$drive_c" -iname '*.lnk' -path '*Start Menu*' | grep -i kelmar || 
 [ -n "$links" ] || fail "no Start-menu entry"
 
 echo "== installed program"
-version=$("$wine_run" "$installed/kelmar-sim.exe" --version)
+version=$(wine_run_bounded "$installed/kelmar-sim.exe" --version)
 [[ "$version" == "kelmar-sim "* ]] || fail "--version said: $version"
 exchange="$work/exchange"
 mkdir -p "$exchange"/nf_e/{envio,envio_lote,retorno,lotes,tmp,backup}
 printf '[NFE]\r\nPASTA=Z:%s\r\n' "${exchange//\//\\}\\nf_e" > "$exchange/config.ini"
 cp "$source"/samples/requests/*-nfe.xml "$exchange/nf_e/envio/"
-(cd "$exchange" && "$wine_run" "$installed/kelmar-sim.exe" --headless --ticks 1 \
+(cd "$exchange" && wine_run_bounded "$installed/kelmar-sim.exe" --headless --ticks 1 \
     --config 'Z:'"${exchange//\//\\}"'\config.ini') > "$work/tick.txt"
 grep -q ': NF-e (lote 205' "$work/tick.txt" || { cat "$work/tick.txt"; fail "the tick answered nothing"; }
 ls "$exchange/nf_e/retorno" | grep -q -- '-num-lot.xml$' || fail "no answer written"
 
 echo "== silent uninstall"
-"$wine_run" "$installed/Uninstall.exe" /S
-/usr/lib/wine/wineserver -w
+wine_run_bounded "$installed/Uninstall.exe" /S
+timeout 180 /usr/lib/wine/wineserver -w
 [ ! -e "$installed" ] || fail "left behind: $(find "$installed")"
 links=$(find "$drive_c" -iname '*.lnk' -path '*Start Menu*' | grep -i kelmar || true)
 [ -z "$links" ] || fail "Start-menu entry left: $links"
-if "$wine_run" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\kelmar-sim' \
+if wine_run_bounded reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\kelmar-sim' \
     > /dev/null 2>&1; then
     fail "uninstall registry key left"
 fi
