@@ -18,6 +18,10 @@ enum ControlId : int {
     kLabel3 = 133,
     kLabel4 = 134,
     kStatusBar = 140,
+    kBtHistorico = 150,  // below the original controls: the history's toggle
+    kHistoryList = 151,
+    kBtAbrirResposta = 152,
+    kBtAbrirPasta = 153,
 };
 
 inline constexpr unsigned kTimer1 = 1;

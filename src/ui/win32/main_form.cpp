@@ -1,10 +1,12 @@
 #include "ui/win32/main_form.hpp"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "ui/form_texts.hpp"
 #include "ui/win32/control_ids.hpp"
@@ -18,7 +20,8 @@ using settings::StateField;
 // The client area above the status bar, in pixels: wide enough for the status bar to
 // show a request's name with its numbers.
 constexpr int kClientWidth = 400;
-constexpr int kClientHeight = 230;
+constexpr int kClientHeight = 254;   // with the history collapsed
+constexpr int kHistoryHeight = 197;  // what the expanded history adds
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 // Where each field and its label go, in StateField order.
@@ -38,6 +41,10 @@ constexpr RECT kSavePlace = {144, 32, 233, 53};
 constexpr RECT kOutcomeGroupPlace = {8, 96, 392, 222};
 constexpr int kOutcomeItemTop = 114;
 constexpr int kOutcomeItemHeight = 17;
+constexpr RECT kHistoryTogglePlace = {8, 228, 108, 250};
+constexpr RECT kHistoryListPlace = {8, 256, 392, 416};
+constexpr RECT kOpenAnswerPlace = {8, 422, 118, 445};
+constexpr RECT kOpenFolderPlace = {124, 422, 234, 445};
 
 std::wstring windowText(HWND window) {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
@@ -81,22 +88,17 @@ MainForm::MainForm(FormModel& model, MessagePresenter& presenter, HINSTANCE inst
     }
     buildControls(instance);
 
-    // The status bar goes below the controls: the window grows by its height.
-    RECT bar;
-    ::GetWindowRect(statusBar_, &bar);
-    frame = {0, 0, kClientWidth, kClientHeight + (bar.bottom - bar.top)};
-    ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-    ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    layOutStatusBar();
+    fitWindow();
 
     model_.setObserver(this);
+    model_.setDesktopOpener(&opener_);
     model_.formCreate();
     ::SetTimer(window_, kTimer1, static_cast<UINT>(kTimerInterval), nullptr);
 }
 
 MainForm::~MainForm() {
     model_.setObserver(nullptr);
+    model_.setDesktopOpener(nullptr);
     if (window_ != nullptr) {
         ::DestroyWindow(window_);
     }
@@ -133,6 +135,7 @@ void MainForm::buildControls(HINSTANCE instance) {
             addControl(L"EDIT", "", ES_AUTOHSCROLL | WS_GROUP | WS_TABSTOP, kFieldPlaces[i].editId,
                        kFieldPlaces[i].edit, instance, WS_EX_CLIENTEDGE);
     }
+    buildHistory(instance);
     for (std::size_t i = 0; i < kFieldPlaces.size(); ++i) {
         addControl(L"STATIC", kFieldCaptions[i], SS_LEFTNOWORDWRAP, kFieldPlaces[i].labelId,
                    kFieldPlaces[i].label, instance);
@@ -144,6 +147,54 @@ void MainForm::buildControls(HINSTANCE instance) {
         throw std::runtime_error("N\xE3o foi poss\xEDvel criar a barra de status");
     }
     ::SendMessageW(statusBar_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+}
+
+// Below the original controls: the toggle and, expanded, the history with what an entry
+// offers.
+void MainForm::buildHistory(HINSTANCE instance) {
+    historyToggle_ = addControl(L"BUTTON", kHistoryCaption,
+                                BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_GROUP | WS_TABSTOP, kBtHistorico,
+                                kHistoryTogglePlace, instance);
+    historyList_ =
+        addControl(L"LISTBOX", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+                   kHistoryList, kHistoryListPlace, instance, WS_EX_CLIENTEDGE);
+    openAnswer_ = addControl(L"BUTTON", kOpenAnswerCaption, BS_PUSHBUTTON | WS_TABSTOP,
+                             kBtAbrirResposta, kOpenAnswerPlace, instance);
+    openFolder_ = addControl(L"BUTTON", kOpenFolderCaption, BS_PUSHBUTTON | WS_TABSTOP,
+                             kBtAbrirPasta, kOpenFolderPlace, instance);
+    for (HWND control : {historyList_, openAnswer_, openFolder_}) {
+        ::ShowWindow(control, SW_HIDE);
+    }
+    selectionChanged();
+}
+
+void MainForm::showHistory(bool shown) {
+    model_.showHistory(shown);
+    for (HWND control : {historyList_, openAnswer_, openFolder_}) {
+        ::ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
+    }
+    fitWindow();  // the window keeps a fixed size: it grows with the history and shrinks back
+}
+
+void MainForm::selectionChanged() {
+    const auto row = ::SendMessageW(historyList_, LB_GETCURSEL, 0, 0);
+    const auto& entries = model_.history().entries();
+    const bool chosen = row >= 0 && static_cast<std::size_t>(row) < entries.size();
+    ::EnableWindow(openAnswer_,
+                   chosen && !entries[static_cast<std::size_t>(row)].answerFile.empty());
+    ::EnableWindow(openFolder_, chosen);
+}
+
+// The client area holds the controls, the history when shown, and the status bar.
+void MainForm::fitWindow() {
+    RECT bar;
+    ::GetWindowRect(statusBar_, &bar);
+    const int controls = kClientHeight + (model_.historyShown() ? kHistoryHeight : 0);
+    RECT frame = {0, 0, kClientWidth, controls + (bar.bottom - bar.top)};
+    ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+    ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    layOutStatusBar();
 }
 
 HWND MainForm::addControl(const wchar_t* className, std::string_view text, DWORD style, int id,
@@ -186,6 +237,12 @@ LRESULT MainForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             command(LOWORD(wParam), HIWORD(wParam));
             return 0;
+        case WM_SIZE:
+            // The status bar follows the window's bottom edge.
+            if (statusBar_ != nullptr) {
+                layOutStatusBar();
+            }
+            return 0;
         case WM_TIMER:
             if (wParam == kTimer1) {
                 Timer1Timer();
@@ -223,6 +280,25 @@ void MainForm::command(int id, int notification) {
         BtSalvarClick();
         return;
     }
+    if (id == kBtHistorico && notification == BN_CLICKED) {
+        showHistory(::SendMessageW(historyToggle_, BM_GETCHECK, 0, 0) == BST_CHECKED);
+        return;
+    }
+    if (id == kHistoryList && notification == LBN_SELCHANGE) {
+        selectionChanged();
+        return;
+    }
+    if (id == kBtAbrirResposta && notification == BN_CLICKED) {
+        const auto row = ::SendMessageW(historyList_, LB_GETCURSEL, 0, 0);
+        if (row >= 0) {
+            model_.openAnswer(static_cast<std::size_t>(row));
+        }
+        return;
+    }
+    if (id == kBtAbrirPasta && notification == BN_CLICKED) {
+        model_.openExchangeFolder();
+        return;
+    }
     if (id >= kFirstOutcomeItem && id < kFirstOutcomeItem + settings::kReturnKindCount &&
         notification == BN_CLICKED) {
         model_.selectOutcome(static_cast<settings::ReturnKind>(id - kFirstOutcomeItem));
@@ -257,6 +333,28 @@ void MainForm::statusChanged(const FormStatus&) {
     layOutStatusBar();
 }
 
+void MainForm::historyChanged(const RequestHistory& history) {
+    // The list mirrors the history, newest first: the new entry goes on top and the
+    // oldest leaves at the limit, so a selected row keeps pointing at its entry.
+    if (history.size() == 0) {
+        return;
+    }
+    const auto text = toWide(history.entries().front().text());
+    ::SendMessageW(historyList_, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    while (static_cast<std::size_t>(::SendMessageW(historyList_, LB_GETCOUNT, 0, 0)) >
+           history.size()) {
+        ::SendMessageW(historyList_, LB_DELETESTRING,
+                       static_cast<WPARAM>(::SendMessageW(historyList_, LB_GETCOUNT, 0, 0) - 1), 0);
+    }
+    selectionChanged();
+}
+
+bool ShellDesktopOpener::open(const std::string& pathText) {
+    const auto result = ::ShellExecuteW(nullptr, L"open", toWide(pathText).c_str(), nullptr,
+                                        nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;  // larger than 32 means it was opened
+}
+
 // The last request on the left, shortened to fit; the folder warning, when there is one,
 // on the right at its full width.
 void MainForm::layOutStatusBar() {
@@ -273,8 +371,22 @@ void MainForm::layOutStatusBar() {
         ::GetTextExtentPoint32W(context, wide.data(), static_cast<int>(wide.size()), &size);
         return static_cast<int>(size.cx);
     };
-    const int warningWidth = status.folderWarning.empty() ? 0 : widthOf(status.folderWarning) + 16;
-    const int lastRequestRight = std::max(40, static_cast<int>(client.right) - warningWidth);
+    // The folder warning and the scenarios in force take the right, at their full width.
+    std::vector<std::string> rightParts;
+    for (const auto* text : {&status.folderWarning, &status.scenarios}) {
+        if (!text->empty()) {
+            rightParts.push_back(*text);
+        }
+    }
+    std::vector<int> rights;
+    int right = static_cast<int>(client.right);
+    for (auto part = rightParts.rbegin(); part != rightParts.rend(); ++part) {
+        rights.insert(rights.begin(), right);
+        right -= widthOf(*part) + 16;
+    }
+    const int lastRequestRight = std::max(40, right);
+    rights.insert(rights.begin(), lastRequestRight);
+    rights.back() = -1;  // the last part reaches the bar's end
     std::string lastRequest;
     if (status.lastRequest) {
         const int room = lastRequestRight - 12;
@@ -284,23 +396,16 @@ void MainForm::layOutStatusBar() {
     ::SelectObject(context, previousFont);
     ::ReleaseDC(statusBar_, context);
 
-    const int rights[] = {lastRequestRight, -1};
-    const int parts = status.folderWarning.empty() ? 1 : 2;
-    if (parts == 1) {
-        const int whole[] = {-1};
-        ::SendMessageW(statusBar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(whole));
-    } else {
-        ::SendMessageW(statusBar_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(rights));
-    }
+    ::SendMessageW(statusBar_, SB_SETPARTS, rights.size(), reinterpret_cast<LPARAM>(rights.data()));
     ::SendMessageW(statusBar_, SB_SETTEXTW, 0,
                    reinterpret_cast<LPARAM>(toWide(lastRequest).c_str()));
     if (status.lastRequest) {
         ::SendMessageW(statusBar_, SB_SETTIPTEXTW, 0,
                        reinterpret_cast<LPARAM>(toWide(status.lastRequest->detail).c_str()));
     }
-    if (parts == 2) {
-        ::SendMessageW(statusBar_, SB_SETTEXTW, 1,
-                       reinterpret_cast<LPARAM>(toWide(status.folderWarning).c_str()));
+    for (std::size_t i = 0; i < rightParts.size(); ++i) {
+        ::SendMessageW(statusBar_, SB_SETTEXTW, i + 1,
+                       reinterpret_cast<LPARAM>(toWide(rightParts[i]).c_str()));
     }
 }
 

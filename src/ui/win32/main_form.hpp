@@ -11,6 +11,12 @@
 
 namespace kelmar::ui::win32 {
 
+// Opens files and folders the way Explorer does (a folder in a new Explorer window).
+class ShellDesktopOpener final : public DesktopOpener {
+  public:
+    bool open(const std::string& pathText) override;
+};
+
 // The operator's window in plain Win32: the three counters and the exchange folder, a
 // Save button, the outcome to simulate, the status bar and the timer that drives the
 // engine once a second. All it does beyond showing controls is the form model's; this
@@ -40,9 +46,14 @@ class MainForm final : private FormObserver {
     void buildControls(HINSTANCE instance);
     HWND addControl(const wchar_t* className, std::string_view text, DWORD style, int id,
                     RECT place, HINSTANCE instance, DWORD extendedStyle = 0);
+    void buildHistory(HINSTANCE instance);
+    void showHistory(bool shown);
+    void selectionChanged();
+    void fitWindow();
     void layOutStatusBar();
     void fieldChanged(settings::StateField field, const std::string& text) override;
     void statusChanged(const FormStatus& status) override;
+    void historyChanged(const RequestHistory& history) override;
 
     struct FontDeleter {
         void operator()(HFONT font) const { ::DeleteObject(font); }
@@ -50,10 +61,15 @@ class MainForm final : private FormObserver {
 
     FormModel& model_;
     MessagePresenter& presenter_;
+    ShellDesktopOpener opener_;
     std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter> font_;
     HWND window_ = nullptr;
     std::array<HWND, settings::kStateFieldCount> edits_{};  // ELote, ERecibo, EProtocolo, EPasta
     HWND statusBar_ = nullptr;
+    HWND historyToggle_ = nullptr;
+    HWND historyList_ = nullptr;
+    HWND openAnswer_ = nullptr;
+    HWND openFolder_ = nullptr;
     HWND focus_ = nullptr;       // the control that had the focus when the window lost it
     bool showingField_ = false;  // a field is being set from the model, not typed
 };

@@ -104,8 +104,10 @@ TEST_F(Win32WindowTest, ShowsTheFormWithItsSettingsAndClosesCleanly) {
         EXPECT_EQ(textOf(program.control(id)), text) << id;
     }
 
-    // Tab goes from the chosen outcome to Save, then through the four fields and back.
-    const int order[] = {kBtSalvar, kELote, kERecibo, kEProtocolo, kEPasta, kFirstOutcomeItem};
+    // Tab goes from the chosen outcome to Save, through the four fields to the history's
+    // toggle (its list hidden) and back.
+    const int order[] = {kBtSalvar, kELote,       kERecibo,         kEProtocolo,
+                         kEPasta,   kBtHistorico, kFirstOutcomeItem};
     HWND at = program.control(kFirstOutcomeItem);
     for (const int id : order) {
         at = ::GetNextDlgTabItem(window, at, FALSE);
@@ -151,6 +153,24 @@ TEST_F(Win32WindowTest, AQueuedNfeIsAnsweredAndTheWindowShowsIt) {
     EXPECT_TRUE(testing::waitUntil([&] { return textOf(program.control(kERecibo)) == L"301"; }));
     EXPECT_FALSE(fs::exists(exchangePath("envio/a-nfe.xml")));
     EXPECT_NE(saved().find("LOTE=18"), std::string::npos) << saved();
+    // The history, collapsed at start, holds the request; its toggle shows it and the
+    // window grows to hold it.
+    HWND toggle = program.control(kBtHistorico);
+    HWND list = program.control(kHistoryList);
+    ASSERT_NE(toggle, nullptr);
+    EXPECT_EQ(textOf(toggle), L"Hist\u00F3rico");
+    EXPECT_FALSE(::IsWindowVisible(list));
+    EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
+    RECT collapsed;
+    ::GetWindowRect(program.window(), &collapsed);
+    testing::press(toggle);
+    ASSERT_TRUE(testing::waitUntil([&] { return ::IsWindowVisible(list) != FALSE; }));
+    EXPECT_TRUE(::IsWindowVisible(program.control(kBtAbrirResposta)));
+    EXPECT_EQ(textOf(program.control(kBtAbrirPasta)), L"Abrir pasta");
+    RECT expanded;
+    ::GetWindowRect(program.window(), &expanded);
+    EXPECT_GT(expanded.bottom - expanded.top, collapsed.bottom - collapsed.top + 100);
+
     // The status bar's first part tells the request and its numbers.
     const auto status = textOf(program.control(kStatusBar));
     EXPECT_NE(status.find(L"NF-e  a-nfe.xml  lote 18, recibo 420000000301"), std::wstring::npos)
