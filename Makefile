@@ -7,7 +7,7 @@ DEMO := demo
 DEPS := bash scripts/install-deps.sh
 
 .PHONY: all deps configure build test test-asan run demo bench fuzz screenshot clean windows \
-	test-windows windows-package
+	test-windows windows-package screenshot-windows
 
 all: build
 
@@ -37,7 +37,7 @@ run: demo
 
 # The Windows program, cross-compiled with MinGW-w64; its tests run under Wine.
 windows:
-	@$(DEPS) build tests windows
+	@$(DEPS) build tests windows windows-window
 	@cmake --preset windows > /dev/null
 	@cmake --build --preset windows
 
@@ -60,6 +60,11 @@ fuzz:
 screenshot: build
 	@$(DEPS) screenshot
 	@bash scripts/take-screenshot.sh "$(PROGRAM)" docs/window.png
+
+# docs/window-windows.png: the Windows program's window under Wine on a virtual display.
+screenshot-windows: windows
+	@$(DEPS) screenshot windows-window
+	@bash scripts/take-windows-screenshot.sh build/windows/kelmar-sim.exe docs/window-windows.png
 
 clean:
 	@rm -rf build

@@ -16,7 +16,10 @@ fi
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-unset DISPLAY WAYLAND_DISPLAY
+# Windows open on no display, unless a test of the window asks to keep its own.
+if [ -z "${KELMAR_WINE_KEEP_DISPLAY:-}" ]; then
+    unset DISPLAY WAYLAND_DISPLAY
+fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"

@@ -149,6 +149,37 @@ TEST_F(FormModelTest, TickShowsEveryAdvanceAndTheLastRequest) {
     EXPECT_EQ(model_.status().lastRequest->text(), "09:05:07  NF-e  b-nfe.xml");
 }
 
+// The status line in a narrow window: only the name gives way, in its middle.
+TEST(LastRequestTest, TextFittingShortensOnlyTheName) {
+    const LastRequest last{"14:50:43", "NF-e", "abcdefgh-nfe.xml", "lote 205", "detail"};
+    const LastRequest bare{"09:05:07", "Consulta NF-e", "x.xml", "", "detail"};
+    struct Case {
+        const LastRequest* request;
+        std::size_t room;  // the longest line that fits, in characters
+        std::string shown;
+    };
+    const Case cases[] = {
+        {&last, 100, "14:50:43  NF-e  abcdefgh-nfe.xml  lote 205"},
+        {&last, 42, "14:50:43  NF-e  abcdefgh-nfe.xml  lote 205"},
+        {&last, 41, "14:50:43  NF-e  abcdefg\x85nfe.xml  lote 205"},
+        {&last, 33, "14:50:43  NF-e  abc\x85xml  lote 205"},
+        {&last, 28, "14:50:43  NF-e  a\x85  lote 205"},
+        {&last, 27, "14:50:43  NF-e  \x85  lote 205"},
+        {&last, 5, "14:50:43  NF-e  \x85  lote 205"},  // nothing fits: the shortest form
+        {&bare, 30, "09:05:07  Consulta NF-e  x.xml"},
+        {&bare, 26, "09:05:07  Consulta NF-e  \x85"},
+    };
+    for (const auto& [request, room, shown] : cases) {
+        std::vector<std::string> tried;
+        const auto fits = [&](std::string_view line) {
+            tried.emplace_back(line);
+            return line.size() <= room;
+        };
+        EXPECT_EQ(request->textFitting(fits), shown) << room;
+        EXPECT_LE(tried.size(), request->name.size() + 1) << room;
+    }
+}
+
 TEST_F(FormModelTest, EditsCountAtTheirNextUse) {
     model_.formCreate();
     model_.editField(StateField::Batch, "1000");
