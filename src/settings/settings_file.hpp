@@ -16,12 +16,15 @@ class SettingsFile {
   public:
     SettingsFile(std::string pathText, std::string defaultExchangeFolder);
 
-    // Puts the four stored values (or their defaults) into the state. A missing or
-    // unreadable file is not an error: the defaults are shown.
+    // Puts the four stored values (or their defaults) into the state. A missing file is
+    // not an error: the defaults are shown. A file that exists but cannot be read now
+    // raises "Não é possível abrir o arquivo %s" and leaves the state as it was.
     void load(SimulatorState& state) const;
 
     // Writes all four texts of the state. The file is replaced atomically, so a crash
-    // never leaves it torn. Raises "Incapaz de gravar para %s" when the system refuses.
+    // never leaves it torn (in place only when its folder takes no new file; through to
+    // the target when it is a link). Raises "Incapaz de gravar para %s" when the system
+    // refuses, and the open error when the current file exists but cannot be read.
     void save(const SimulatorState& state) const;
 
     const std::string& path() const { return path_; }
