@@ -56,7 +56,7 @@ void ExchangeHandlers::assembleBatch(const std::string& name) {
         platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
                            context_.path("\\retorno\\" + replaceAll(name, ".xml", ".err")));
     }
-    platform::deleteFile(list);
+    context_.deleteRequest(list);
     platform::deleteFile(batchDocument());
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/clock.hpp"
+#include "platform/file_identity.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/simulator_state.hpp"
 
@@ -53,6 +55,14 @@ class EngineContext {
     // Creates the archive folders one level at a time; failures are ignored.
     void ensureArchiveFolders(ArchiveFolders which) const;
 
+    // Notes which file the request at the path is before its handler reads it.
+    void beginRequest(const std::string& pathText);
+
+    // Deletes the request once answered, but only while it is the very file that was
+    // there when it was read: one renamed over it or rewritten during the tick is left
+    // for the next tick instead of being deleted unread.
+    void deleteRequest(const std::string& pathText) const;
+
     const std::vector<HandOut>& handOuts() const { return handOuts_; }
     void clearHandOuts() { handOuts_.clear(); }
 
@@ -62,6 +72,8 @@ class EngineContext {
     const platform::Clock& clock_;
     std::string sampleFolder_;
     std::vector<HandOut> handOuts_;
+    std::string requestPath_;
+    std::optional<platform::FileIdentity> requestIdentity_;
 };
 
 }  // namespace kelmar::engine

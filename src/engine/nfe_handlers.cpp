@@ -48,7 +48,7 @@ void ExchangeHandlers::submitNfe(const std::string& name) {
         }
     }
     archiveNfe(name, nfe.body);
-    platform::deleteFile(request);
+    context_.deleteRequest(request);
 }
 
 void ExchangeHandlers::holdNfe(const std::string& name) {
@@ -61,7 +61,7 @@ void ExchangeHandlers::holdNfe(const std::string& name) {
     } else {
         archiveNfe(name, nfe.body);
     }
-    platform::deleteFile(request);
+    context_.deleteRequest(request);
 }
 
 }  // namespace kelmar::engine

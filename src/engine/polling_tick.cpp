@@ -1,13 +1,26 @@
 #include "engine/polling_tick.hpp"
 
+#include <new>
+
+#include "platform/error.hpp"
+#include "platform/file_identity.hpp"
 #include "platform/file_system.hpp"
 
 namespace kelmar::engine {
+
+std::string outOfMemoryMessage(std::string_view request, std::uint64_t size) {
+    // "Memória insuficiente para a requisição %s (%s bytes)"
+    return "Mem\xF3ria insuficiente para a requisi\xE7\xE3o " + std::string(request) + " (" +
+           std::to_string(size) + " bytes)";
+}
 
 PollingTick::PollingTick(EngineContext& context, RequestHandlers& handlers)
     : context_(context), handlers_(handlers) {}
 
 void PollingTick::run(TickObserver* observer) {
+    if (preparation_) {
+        preparation_();
+    }
     pollFolder(RequestFolder::Envio, observer);
     pollFolder(RequestFolder::EnvioLote, observer);
 }
@@ -25,7 +38,17 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
         return;
     }
     context_.clearHandOuts();
-    dispatch(folder, kind, *name);
+    const auto request = folderText + "\\" + *name;
+    context_.beginRequest(request);
+    try {
+        dispatch(folder, kind, *name);
+    } catch (const std::bad_alloc&) {
+        // A request too large for the memory left: say which, and end the tick like any
+        // other error (what was allocated for it is released by now).
+        const auto identity = platform::identifyFile(request);
+        throw Error(outOfMemoryMessage(std::string(folderName(folder)) + "/" + *name,
+                                       identity ? identity->size : 0));
+    }
     if (observer != nullptr) {
         observer->requestHandled({folder, *name, kind, context_.handOuts()});
     }

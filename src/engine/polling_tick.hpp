@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +20,9 @@ struct HandledRequest {
     std::vector<HandOut> handOuts;  // numbers given while answering it
 };
 
+// The message of a tick that ran out of memory on a request of the given size.
+std::string outOfMemoryMessage(std::string_view request, std::uint64_t size);
+
 // Told about every request a tick answers, e.g. to print it or show it in a status bar.
 class TickObserver {
   public:
@@ -34,12 +39,19 @@ class PollingTick {
 
     void run(TickObserver* observer = nullptr);
 
+    // Runs first in every tick; an error it raises ends the tick before any request is
+    // looked at (settings that cannot be read yet, a folder another simulator serves).
+    void setPreparation(std::function<void()> preparation) {
+        preparation_ = std::move(preparation);
+    }
+
   private:
     void pollFolder(RequestFolder folder, TickObserver* observer);
     void dispatch(RequestFolder folder, RequestKind kind, const std::string& name);
 
     EngineContext& context_;
     RequestHandlers& handlers_;
+    std::function<void()> preparation_;
 };
 
 }  // namespace kelmar::engine

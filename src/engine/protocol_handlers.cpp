@@ -38,7 +38,7 @@ void ExchangeHandlers::answerWithProtocol(const std::string& name, ProtocolResul
     }
     context_.ensureArchiveFolders(ArchiveFolders::WithoutDeniedMonth);
     platform::copyFile(request, archivePath("Autorizados", name));
-    platform::deleteFile(request);
+    context_.deleteRequest(request);
 }
 
 }  // namespace kelmar::engine

@@ -45,7 +45,7 @@ void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
     context_.ensureArchiveFolders(ArchiveFolders::All);
     platform::copyFile(request, archivePath("Autorizados", name));
     platform::copyFile(request, archivePath("Denegados", name));
-    platform::deleteFile(request);
+    context_.deleteRequest(request);
 }
 
 }  // namespace kelmar::engine

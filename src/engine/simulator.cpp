@@ -1,6 +1,7 @@
 #include "engine/simulator.hpp"
 
 #include "engine/exchange_handlers.hpp"
+#include "platform/error.hpp"
 #include "platform/file_system.hpp"
 #include "platform/native_path.hpp"
 
@@ -16,7 +17,26 @@ Simulator::Simulator(settings::SettingsFile settingsFile, const platform::Clock&
       context_(state_, settingsFile_, clock, std::move(sampleFolder)),
       handlers_(makeRequestHandlers(context_)),
       tick_(context_, *handlers_) {
-    settingsFile_.load(state_);
+    state_.setText(settings::StateField::Batch, settings::kDefaultBatch);
+    state_.setText(settings::StateField::Receipt, settings::kDefaultReceipt);
+    state_.setText(settings::StateField::Protocol, settings::kDefaultProtocol);
+    state_.setText(settings::StateField::ExchangeFolder, settingsFile_.defaultExchangeFolder());
+    try {
+        settingsFile_.load(state_);
+        settingsRead_ = true;
+    } catch (const Error&) {
+        // Held open by another program right now: the first tick tries again and fails
+        // with the message until the file can be read.
+    }
+    tick_.setPreparation([this] { prepare(); });
+}
+
+void Simulator::prepare() {
+    if (!settingsRead_) {
+        settingsFile_.load(state_);
+        settingsRead_ = true;
+    }
+    claim_.hold(settingsFile_.path(), state_.exchangeFolder());
 }
 
 void Simulator::removeLeftovers() const {
