@@ -1,6 +1,7 @@
 #include "ui/application.hpp"
 
 #include "platform/clock.hpp"
+#include "platform/error.hpp"
 #include "settings/settings_location.hpp"
 #include "ui/command_line.hpp"
 #include "ui/console_reporter.hpp"
@@ -21,6 +22,7 @@ class NeverStop final : public StopRequest {
 
 int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, std::ostream& out,
                        std::ostream& err) {
+    ignoreBrokenPipe();
     ConsoleReporter reporter(out, err);
     HeadlessOptions options;
     options.ticks = line.ticks;
@@ -57,6 +59,17 @@ int runApplication(std::span<const std::string_view> arguments, std::ostream& ou
         settings::SettingsFile(settings::locateSettingsFile(line.configFile),
                                settings::defaultExchangeFolder()),
         clock);
+    // A second simulator on the same folder or settings file touches nothing.
+    try {
+        simulator.prepare();
+    } catch (const engine::AlreadyServedError& error) {
+        if (line.headless || !windowRunner) {
+            ConsoleReporter(out, err).showError(error.what());
+            return 1;
+        }
+    } catch (const Error&) {
+        // Settings that cannot be read yet: every tick says so until they can.
+    }
     simulator.removeLeftovers();
     simulator.state().setReturnKind(line.outcome);
 

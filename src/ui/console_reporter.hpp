@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/message_presenter.hpp"
@@ -22,6 +23,10 @@ class ConsoleReporter final : public engine::TickObserver, public engine::Messag
     std::ostream& out_;
     std::ostream& err_;
 };
+
+// The text with every control character shown as "\xHH", so that names, keys and values
+// taken from requests cannot drive the terminal (ESC, BEL, CR).
+std::string escapeControlCharacters(std::string_view text);
 
 // "lote 205, recibo 420000000159093": the numbers handed out, in Windows-1252.
 std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts);

@@ -193,7 +193,12 @@ void MainForm::showField(StateField field) {
 }
 
 void MainForm::FormCreate() {
-    settingsFile_.load(state_);
+    try {
+        settingsFile_.load(state_);
+    } catch (const std::exception&) {
+        // Held open by another program: the fields keep what the engine has, and the
+        // first tick reads the file again or shows why it cannot.
+    }
     for (int i = 0; i < settings::kStateFieldCount; ++i) {
         showField(static_cast<StateField>(i));
     }
