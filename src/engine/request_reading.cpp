@@ -4,26 +4,6 @@
 
 namespace kelmar::engine {
 
-std::string removeAll(std::string_view text, std::string_view fragment) {
-    return replaceAll(text, fragment, {});
-}
-
-std::string replaceAll(std::string_view text, std::string_view fragment,
-                       std::string_view replacement) {
-    std::string out;
-    out.reserve(text.size());
-    while (true) {
-        const auto at = text.find(fragment);
-        if (at == text.npos || fragment.empty()) {
-            out += text;
-            return out;
-        }
-        out += text.substr(0, at);
-        out += replacement;
-        text.remove_prefix(at + fragment.size());
-    }
-}
-
 xml::XmlNode& firstChildOfRoot(const xml::XmlDocument& request, std::string_view requestName) {
     xml::XmlNode* root = request.rootElement();
     xml::XmlNode* first = root != nullptr ? root->child(0) : nullptr;

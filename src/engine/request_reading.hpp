@@ -3,18 +3,16 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text_helpers.hpp"
 #include "xml/xml_document.hpp"
 
 // Reading what the handlers need from a request, and the checks that keep request
 // texts from reaching places they must not.
 namespace kelmar::engine {
 
-// Removes every occurrence of a fragment (case-sensitive).
-std::string removeAll(std::string_view text, std::string_view fragment);
-
-// Replaces every occurrence of a fragment.
-std::string replaceAll(std::string_view text, std::string_view fragment,
-                       std::string_view replacement);
+// The plain text helpers the handlers cut request texts with.
+using platform::removeAll;
+using platform::replaceAll;
 
 // The root element's first child node, whatever its kind. Raises an error naming the
 // request when the root has none.

@@ -1,32 +1,18 @@
 #include "settings/ini_file.hpp"
 
-#include <algorithm>
 #include <optional>
+
+#include "platform/text_helpers.hpp"
 
 namespace kelmar::settings {
 namespace {
 
-std::string_view trim(std::string_view text) {
-    constexpr std::string_view kBlank = " \t\r\n";
-    const auto first = text.find_first_not_of(kBlank);
-    if (first == text.npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(kBlank);
-    return text.substr(first, last - first + 1);
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
+using platform::sameTextIgnoringCase;
+using platform::trimText;
 
 // The section name of a "[name]" line, or nothing for any other line.
 std::optional<std::string_view> sectionName(std::string_view line) {
-    const auto text = trim(line);
+    const auto text = trimText(line);
     if (text.size() < 2 || text.front() != '[') {
         return std::nullopt;
     }
@@ -34,7 +20,7 @@ std::optional<std::string_view> sectionName(std::string_view line) {
     if (close == text.npos) {
         return std::nullopt;
     }
-    return trim(text.substr(1, close - 1));
+    return trimText(text.substr(1, close - 1));
 }
 
 // The key of a "key=value" line, or nothing for a line without "=".
@@ -43,7 +29,7 @@ std::optional<std::string_view> keyName(std::string_view line) {
     if (equals == line.npos) {
         return std::nullopt;
     }
-    return trim(line.substr(0, equals));
+    return trimText(line.substr(0, equals));
 }
 
 std::string_view unquote(std::string_view value) {
@@ -96,15 +82,15 @@ std::string IniFile::read(std::string_view section, std::string_view key, std::s
     bool inSection = false;
     for (const auto& line : lines_) {
         if (const auto name = sectionName(line)) {
-            inSection = equalsIgnoringCase(*name, section);
+            inSection = sameTextIgnoringCase(*name, section);
             continue;
         }
         if (!inSection) {
             continue;
         }
         const auto lineKey = keyName(line);
-        if (lineKey && equalsIgnoringCase(*lineKey, key)) {
-            const auto value = unquote(trim(std::string_view(line).substr(line.find('=') + 1)));
+        if (lineKey && sameTextIgnoringCase(*lineKey, key)) {
+            const auto value = unquote(trimText(std::string_view(line).substr(line.find('=') + 1)));
             return std::string(value.substr(0, maxLength));
         }
     }
@@ -123,7 +109,7 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
             if (sectionLine) {
                 break;  // the section ended without the key
             }
-            if (equalsIgnoringCase(*name, section)) {
+            if (sameTextIgnoringCase(*name, section)) {
                 sectionLine = i;
                 insertAt = i + 1;
             }
@@ -133,16 +119,16 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
             continue;
         }
         const auto lineKey = keyName(lines_[i]);
-        if (lineKey && equalsIgnoringCase(*lineKey, key)) {
+        if (lineKey && sameTextIgnoringCase(*lineKey, key)) {
             lines_[i] = std::move(entry);
             return;
         }
-        if (!trim(lines_[i]).empty()) {
+        if (!trimText(lines_[i]).empty()) {
             insertAt = i + 1;
         }
     }
     if (!sectionLine) {
-        if (!lines_.empty() && !trim(lines_.back()).empty()) {
+        if (!lines_.empty() && !trimText(lines_.back()).empty()) {
             lines_.emplace_back();
         }
         std::string header(1, '[');

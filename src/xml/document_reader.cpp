@@ -6,11 +6,15 @@
 #include <new>
 
 #include "platform/error.hpp"
+#include "platform/text_helpers.hpp"
 #include "xml/stored_text.hpp"
 #include "xml/text_functions.hpp"
 
 namespace kelmar::xml::detail {
 namespace {
+
+using platform::sameTextIgnoringCase;
+using platform::trimText;
 
 // The tag table's openers, in the order of DocumentReader::Opener.
 constexpr std::array<std::string_view, 12> kOpeners = {

@@ -34,10 +34,6 @@ bool isQuote(char c) {
     return c == '"' || c == '\'';
 }
 
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
 // Digits only: no sign, no prefix, no spaces. Values beyond the limit count as too large.
 std::optional<unsigned long> parseNumber(std::string_view digits, unsigned base) {
     if (digits.empty()) {
@@ -256,28 +252,6 @@ std::vector<std::string> splitWords(std::string_view text) {
         previousHoldsEquals = holdsEquals;
     }
     return words;
-}
-
-std::string_view trimText(std::string_view text) {
-    while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-bool sameTextIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i] && asciiLower(a[i]) != asciiLower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace kelmar::xml

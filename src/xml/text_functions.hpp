@@ -38,10 +38,4 @@ std::string unquoteValue(std::string_view text);
 // joined back into one word name='value'.
 std::vector<std::string> splitWords(std::string_view text);
 
-// Removes every character of code 32 or below from both ends.
-std::string_view trimText(std::string_view text);
-
-// True when the two texts are equal ignoring ASCII letter case.
-bool sameTextIgnoringCase(std::string_view a, std::string_view b);
-
 }  // namespace kelmar::xml

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/error.hpp"
+#include "platform/text_helpers.hpp"
 #include "xml/node_writer.hpp"
 #include "xml/stored_text.hpp"
 #include "xml/text_functions.hpp"
@@ -12,6 +13,7 @@ namespace kelmar::xml {
 namespace {
 
 using detail::storedView;
+using platform::sameTextIgnoringCase;
 
 bool isIllegalNameCharacter(char c) {
     return c == '\t' || c == '\n' || c == '\r' || c == ' ';

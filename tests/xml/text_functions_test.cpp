@@ -135,16 +135,5 @@ TEST(SplitWords, ManyJoinsStayLinear) {
     EXPECT_EQ(words[0].size(), 200001u);
 }
 
-TEST(TrimText, RemovesControlsAndSpaces) {
-    EXPECT_EQ(trimText("\x01 \tx y\r\n\x1F"), "x y");
-    EXPECT_EQ(trimText("  "), "");
-}
-
-TEST(SameTextIgnoringCase, AsciiOnly) {
-    EXPECT_TRUE(sameTextIgnoringCase("cStat", "CSTAT"));
-    EXPECT_FALSE(sameTextIgnoringCase("cStat", "cStatx"));
-    EXPECT_FALSE(sameTextIgnoringCase("\xE3", "\xC3"));
-}
-
 }  // namespace
 }  // namespace kelmar::xml
