@@ -26,7 +26,7 @@ void writeFile(const fs::path& path, const std::string& content) {
 class Exchange {
 public:
     Exchange() {
-        for (const char* sub : {"envio", "envio_lote", "retorno", "lotes", "tmp", "backup"}) {
+        for (const auto sub : kelmar::engine::ExchangeLayout::subfolderNames()) {
             fs::create_directories(root_ / "nf_e" / sub);
         }
         writeFile(root_ / "erro_layout.err", "Erro de esquema\n");

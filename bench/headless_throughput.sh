@@ -6,7 +6,9 @@ program=$(realpath "${1:?usage: headless_throughput.sh PROGRAM [COUNT]}")
 count=${2:-1000}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work"/nf_e/{envio,envio_lote,retorno,lotes,tmp,backup}
+while read -r sub; do
+    mkdir -p "$work/nf_e/$sub"
+done < "$(dirname "$0")/../scripts/exchange-subfolders"
 echo "Erro de esquema" > "$work/erro_layout.err"
 printf '[NFE]\nPASTA=%s\n' "$work/nf_e" > "$work/config.ini"
 sample=$(dirname "$0")/../samples/requests/42090112345678000190550010000000011000000010-nfe.xml

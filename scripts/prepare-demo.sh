@@ -7,9 +7,9 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 
 mkdir -p "$demo"
 demo=$(cd "$demo" && pwd)
-for sub in envio envio_lote retorno lotes tmp backup; do
+while read -r sub; do
     mkdir -p "$demo/nf_e/$sub"
-done
+done < "$here/scripts/exchange-subfolders"
 cp "$here/samples/erro_layout.err" "$here/samples/erro_envio.err" "$demo/"
 if [ ! -f "$demo/config.ini" ]; then
     printf '[NFE]\nLOTE=204\nRECIBO=159092\nPROTOCOLO=589900\nPASTA=%s\n' "$demo/nf_e" > "$demo/config.ini"

@@ -12,13 +12,12 @@ namespace kelmar::engine {
 using settings::StateField;
 
 void ExchangeHandlers::assembleBatch(const std::string& name) {
+    const auto exchange = context_.layout();
     const auto batch = context_.advanceAndSave(StateField::Batch);
-    const auto batchDocument = [&] {
-        return context_.path("\\tmp\\" + context_.state().batch() + "-lote.xml");
-    };
-    buildBatchNumberDocument(batch)->saveDocument(batchDocument());
+    const auto batchDocument = exchange.assemblyBatchNumber(context_.state().batch());
+    buildBatchNumberDocument(batch)->saveDocument(batchDocument);
 
-    const auto list = context_.path("\\envio_lote\\" + name);
+    const auto list = exchange.request(RequestFolder::EnvioLote, name);
     std::vector<std::string> stems;
     {
         xml::XmlDocument document;
@@ -35,29 +34,26 @@ void ExchangeHandlers::assembleBatch(const std::string& name) {
 
     bool accepted = false;
     for (const auto& stem : stems) {
-        if (platform::fileExists(archivePath("Autorizados", stem + "-nfe.xml"))) {
-            platform::copyFile(batchDocument(),
-                               context_.path("\\retorno\\" + stem + "-num-lot.xml"));
+        if (platform::fileExists(archivePath(Archive::Authorised, stem + "-nfe.xml"))) {
+            platform::copyFile(batchDocument, exchange.batchNumber(stem));
             accepted = true;
         } else {
             platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
-                               context_.path("\\retorno\\" + stem + "-nfe.err"));
+                               exchange.schemaFailure(stem));
         }
     }
 
     if (accepted) {
         const auto receipt = context_.advanceAndSave(StateField::Receipt);
-        buildReceipt(receipt, context_.clock())
-            ->saveDocument(context_.path("\\retorno\\" + receiptFileName(batch)));
+        buildReceipt(receipt, context_.clock())->saveDocument(exchange.receipt(batch));
         // The list itself becomes the batch record that receipt queries read.
-        platform::copyFile(list,
-                           context_.path("\\lotes\\" + receiptNumber(receipt) + "-lote-rec.xml"));
+        platform::copyFile(list, exchange.batchRecord(receiptNumber(receipt)));
     } else {
         platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
-                           context_.path("\\retorno\\" + replaceAll(name, ".xml", ".err")));
+                           exchange.batchFailure(name));
     }
     context_.deleteRequest(list);
-    platform::deleteFile(batchDocument());
+    platform::deleteFile(batchDocument);
 }
 
 }  // namespace kelmar::engine

@@ -14,12 +14,6 @@ EngineContext::EngineContext(settings::SimulatorState& state,
       clock_(clock),
       sampleFolder_(std::move(sampleFolder)) {}
 
-std::string EngineContext::path(std::string_view fragment) const {
-    std::string text = state_.exchangeFolder();
-    text += fragment;
-    return text;
-}
-
 std::string EngineContext::monthFolder() const {
     return monthText(clock_.now());
 }
@@ -40,11 +34,12 @@ std::int32_t EngineContext::advanceAndSave(settings::StateField counter) {
 
 void EngineContext::ensureArchiveFolders(ArchiveFolders which) const {
     const auto month = monthFolder();
-    platform::createDirectory(path("\\backup\\Autorizados"));
-    platform::createDirectory(path("\\backup\\Denegados"));
-    platform::createDirectory(path("\\backup\\Autorizados\\" + month));
+    const auto exchange = layout();
+    platform::createDirectory(exchange.archive(Archive::Authorised));
+    platform::createDirectory(exchange.archive(Archive::Denied));
+    platform::createDirectory(exchange.archiveMonth(Archive::Authorised, month));
     if (which == ArchiveFolders::All) {
-        platform::createDirectory(path("\\backup\\Denegados\\" + month));
+        platform::createDirectory(exchange.archiveMonth(Archive::Denied, month));
     }
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/exchange_layout.hpp"
 #include "platform/clock.hpp"
 #include "platform/file_identity.hpp"
 #include "settings/settings_file.hpp"
@@ -39,9 +40,9 @@ class EngineContext {
     const platform::Clock& clock() const { return clock_; }
     const settings::SettingsFile& settingsFile() const { return settingsFile_; }
 
-    // The exchange folder text, read afresh, followed by the fragment (which starts with
-    // a backslash): the plain concatenation every path of the exchange folder is.
-    std::string path(std::string_view fragment) const;
+    // The layout of the exchange folder as the state names it now; the folder text is
+    // read afresh on every call, so an edit counts at the next path built.
+    ExchangeLayout layout() const { return ExchangeLayout(state_.exchangeFolder()); }
 
     // The current month folder name, read from the clock now.
     std::string monthFolder() const;

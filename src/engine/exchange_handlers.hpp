@@ -29,7 +29,7 @@ class ExchangeHandlers final : public RequestHandlers {
     // Writes the authorised archive copy and its twin in Denegados.
     void archiveNfe(std::string_view name, std::string_view body);
     // A file in one archive's folder for the current month.
-    std::string archivePath(std::string_view archive, std::string_view name) const;
+    std::string archivePath(Archive archive, std::string_view name) const;
 
     EngineContext& context_;
 };

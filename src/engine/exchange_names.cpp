@@ -24,6 +24,12 @@ std::string receiptFileName(std::int32_t batch) {
     return "0000000" + eightDigits(batch) + "-rec.xml";
 }
 
+std::string sendFailureFileName(std::int32_t batch) {
+    auto name = receiptFileName(batch);
+    name.replace(name.size() - 4, 4, ".err");
+    return name;
+}
+
 std::string monthText(const platform::LocalDateTime& time) {
     char text[16];
     std::snprintf(text, sizeof text, "%04d%02d", time.year % 10000, time.month % 100);

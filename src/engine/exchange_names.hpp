@@ -20,6 +20,9 @@ std::string protocolNumber(std::int32_t protocolCounter);
 // The receipt's file name for a batch: "0000000" + eight digits + "-rec.xml".
 std::string receiptFileName(std::int32_t batch);
 
+// The name of the send-failure copy that stands in for that receipt: the same with ".err".
+std::string sendFailureFileName(std::int32_t batch);
+
 // The month folder name, "yyyyMM".
 std::string monthText(const platform::LocalDateTime& time);
 

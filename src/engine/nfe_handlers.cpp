@@ -10,41 +10,37 @@ namespace kelmar::engine {
 using settings::ReturnKind;
 using settings::StateField;
 
-std::string ExchangeHandlers::archivePath(std::string_view archive, std::string_view name) const {
-    return context_.path("\\backup\\" + std::string(archive) + "\\" + context_.monthFolder() +
-                         "\\" + std::string(name));
+std::string ExchangeHandlers::archivePath(Archive archive, std::string_view name) const {
+    return context_.layout().archived(archive, context_.monthFolder(), name);
 }
 
 void ExchangeHandlers::archiveNfe(std::string_view name, std::string_view body) {
     context_.ensureArchiveFolders(ArchiveFolders::All);
-    const auto authorised = archivePath("Autorizados", name);
+    const auto authorised = archivePath(Archive::Authorised, name);
     buildArchiveCopy(body)->saveDocument(authorised);
-    platform::copyFile(authorised, archivePath("Denegados", name));
+    platform::copyFile(authorised, archivePath(Archive::Denied, name));
 }
 
 void ExchangeHandlers::submitNfe(const std::string& name) {
-    const auto request = context_.path("\\envio\\" + name);
+    const auto exchange = context_.layout();
+    const auto request = exchange.request(RequestFolder::Envio, name);
     const auto nfe = readNfeRequest(request, name);
     requireFileNamePart(nfe.accessKey, name);
 
     const auto kind = context_.returnKind();
     if (kind == ReturnKind::SchemaFailure) {
         platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
-                           context_.path("\\retorno\\" + nfe.accessKey + "-nfe.err"));
+                           exchange.schemaFailure(nfe.accessKey));
     } else {
         const auto batch = context_.advanceAndSave(StateField::Batch);
-        buildBatchNumberDocument(batch)->saveDocument(
-            context_.path("\\retorno\\" + nfe.accessKey + "-num-lot.xml"));
+        buildBatchNumberDocument(batch)->saveDocument(exchange.batchNumber(nfe.accessKey));
         if (kind == ReturnKind::SendFailure) {
-            platform::copyFile(
-                context_.sampleErrorFile("erro_envio.err"),
-                context_.path("\\retorno\\0000000" + eightDigits(batch) + "-rec.err"));
+            platform::copyFile(context_.sampleErrorFile("erro_envio.err"),
+                               exchange.sendFailure(batch));
         } else {
             const auto receipt = context_.advanceAndSave(StateField::Receipt);
-            buildReceipt(receipt, context_.clock())
-                ->saveDocument(context_.path("\\retorno\\" + receiptFileName(batch)));
-            buildBatchRecord(name)->saveDocument(
-                context_.path("\\lotes\\" + receiptNumber(receipt) + "-lote-rec.xml"));
+            buildReceipt(receipt, context_.clock())->saveDocument(exchange.receipt(batch));
+            buildBatchRecord(name)->saveDocument(exchange.batchRecord(receiptNumber(receipt)));
         }
     }
     archiveNfe(name, nfe.body);
@@ -52,12 +48,13 @@ void ExchangeHandlers::submitNfe(const std::string& name) {
 }
 
 void ExchangeHandlers::holdNfe(const std::string& name) {
-    const auto request = context_.path("\\envio_lote\\" + name);
+    const auto exchange = context_.layout();
+    const auto request = exchange.request(RequestFolder::EnvioLote, name);
     const auto nfe = readNfeRequest(request, name);
     if (context_.returnKind() == ReturnKind::SchemaFailure) {
         requireFileNamePart(nfe.accessKey, name);
         platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
-                           context_.path("\\retorno\\" + nfe.accessKey + "-nfe.err"));
+                           exchange.schemaFailure(nfe.accessKey));
     } else {
         archiveNfe(name, nfe.body);
     }

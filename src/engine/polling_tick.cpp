@@ -28,7 +28,7 @@ void PollingTick::run(TickObserver* observer) {
 void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     // Only names that carry one of the folder's fragments are candidates, so a stray
     // file the application dropped there never holds back the requests behind it.
-    const auto folderText = context_.path("\\" + std::string(folderName(folder)));
+    const auto folderText = context_.layout().requestFolder(folder);
     const auto name = platform::findFirstXml(folderText, requestFragments(folder));
     if (!name) {
         return;
@@ -38,7 +38,7 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
         return;
     }
     context_.clearHandOuts();
-    const auto request = folderText + "\\" + *name;
+    const auto request = context_.layout().request(folder, *name);
     context_.beginRequest(request);
     try {
         dispatch(folder, kind, *name);

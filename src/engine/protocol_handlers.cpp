@@ -20,7 +20,8 @@ void ExchangeHandlers::answerWithProtocol(const std::string& name, ProtocolResul
     // The number is taken before the request is read, as the sender does: a request
     // that cannot be read still uses one up on every try.
     const auto protocol = context_.advanceAndSave(StateField::Protocol);
-    const auto request = context_.path("\\envio\\" + name);
+    const auto exchange = context_.layout();
+    const auto request = exchange.request(RequestFolder::Envio, name);
     std::string key;
     {
         xml::XmlDocument document;
@@ -31,13 +32,12 @@ void ExchangeHandlers::answerWithProtocol(const std::string& name, ProtocolResul
     requireFileNamePart(key, name);
     if (result == ProtocolResult::Cancellation) {
         buildCancellationResult(key, protocol, context_.clock())
-            ->saveDocument(context_.path("\\retorno\\" + key + "-can.xml"));
+            ->saveDocument(exchange.cancellationResult(key));
     } else {
-        buildVoidingResult(protocol, context_.clock())
-            ->saveDocument(context_.path("\\retorno\\" + key + "-inu.xml"));
+        buildVoidingResult(protocol, context_.clock())->saveDocument(exchange.voidingResult(key));
     }
     context_.ensureArchiveFolders(ArchiveFolders::WithoutDeniedMonth);
-    platform::copyFile(request, archivePath("Autorizados", name));
+    platform::copyFile(request, archivePath(Archive::Authorised, name));
     context_.deleteRequest(request);
 }
 

@@ -11,7 +11,8 @@ using settings::ReturnKind;
 using settings::StateField;
 
 void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
-    const auto request = context_.path("\\envio\\" + name);
+    const auto exchange = context_.layout();
+    const auto request = exchange.request(RequestFolder::Envio, name);
     std::string receipt;
     {
         xml::XmlDocument query;
@@ -19,14 +20,14 @@ void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
         receipt = secondChildOfRoot(query, name).valueText();
     }
     requireFileNamePart(receipt, name);
-    const auto resultPath = context_.path("\\retorno\\" + receipt + "-pro-rec.xml");
+    const auto resultPath = exchange.queryResult(receipt);
 
     const auto kind = context_.returnKind();
     if (kind == ReturnKind::NotYetProcessed) {
         buildNotYetProcessedResult(receipt)->saveDocument(resultPath);
     } else {
         xml::XmlDocument record;
-        record.loadDocument(context_.path("\\lotes\\" + receipt + "-lote-rec.xml"));
+        record.loadDocument(exchange.batchRecord(receipt));
         const xml::XmlNode& batch = *record.rootElement();
         auto result = startProcessedResult(receipt);
         for (int i = 0; i < batch.childCount(); ++i) {
@@ -43,8 +44,8 @@ void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
     }
 
     context_.ensureArchiveFolders(ArchiveFolders::All);
-    platform::copyFile(request, archivePath("Autorizados", name));
-    platform::copyFile(request, archivePath("Denegados", name));
+    platform::copyFile(request, archivePath(Archive::Authorised, name));
+    platform::copyFile(request, archivePath(Archive::Denied, name));
     context_.deleteRequest(request);
 }
 

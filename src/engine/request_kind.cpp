@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "engine/exchange_layout.hpp"
+
 namespace kelmar::engine {
 namespace {
 
@@ -27,7 +29,7 @@ RequestKind firstMatch(std::string_view fileName, const std::array<std::string_v
 }  // namespace
 
 std::string_view folderName(RequestFolder folder) {
-    return folder == RequestFolder::Envio ? "envio" : "envio_lote";
+    return ExchangeLayout::subfolderName(ExchangeLayout::subfolderOf(folder));
 }
 
 std::string_view kindLabel(RequestKind kind) {

@@ -16,7 +16,7 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/file_system.hpp"
+#include "engine/exchange_layout.hpp"
 #include "platform/text_encoding.hpp"
 #include "ui/console_reporter.hpp"
 
@@ -34,9 +34,6 @@ constexpr std::array<const char*, settings::kReturnKindCount> kReturnCaptions = 
     "NF-e Rejeitada",
     "NF-e Denegada",
 };
-
-constexpr std::array<const char*, 6> kSubfolders = {"envio", "envio_lote", "retorno",
-                                                    "lotes", "tmp",        "backup"};
 
 QLabel* makeLabel(QWidget* parent, const char* objectName, const char* caption) {
     auto* label = new QLabel(fromEngineText(caption), parent);
@@ -253,21 +250,17 @@ void MainForm::requestHandled(const engine::HandledRequest& request) {
 }
 
 void MainForm::checkExchangeFolder() {
-    const auto& folder = state_.exchangeFolder();
+    const auto check = engine::ExchangeLayout(state_.exchangeFolder()).check();
     QString warning;
-    if (!platform::directoryExists(folder)) {
+    if (check.folderMissing) {
         // "Pasta base não encontrada"
         warning = fromEngineText("Pasta base n\xE3o encontrada");
-    } else {
+    } else if (!check.missingSubfolders.empty()) {
         QStringList missing;
-        for (const char* sub : kSubfolders) {
-            if (!platform::directoryExists(folder + "\\" + sub)) {
-                missing << QString::fromLatin1(sub);
-            }
+        for (const auto sub : check.missingSubfolders) {
+            missing << fromEngineText(sub);
         }
-        if (!missing.isEmpty()) {
-            warning = QStringLiteral("Faltam: ") + missing.join(QStringLiteral(", "));
-        }
+        warning = QStringLiteral("Faltam: ") + missing.join(QStringLiteral(", "));
     }
     folderWarning_->setText(warning);
     folderWarning_->setVisible(!warning.isEmpty());

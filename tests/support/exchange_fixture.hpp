@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/engine_context.hpp"
+#include "engine/exchange_layout.hpp"
 #include "engine/polling_tick.hpp"
 #include "engine/simulator.hpp"
 #include "platform/clock.hpp"
@@ -21,8 +22,8 @@ namespace kelmar::testing {
 class ExchangeFixture : public ::testing::Test {
   protected:
     ExchangeFixture() {
-        for (const char* sub : {"envio", "envio_lote", "retorno", "lotes", "tmp", "backup"}) {
-            root_.makeFolder(std::string("nf_e/") + sub);
+        for (const auto sub : engine::ExchangeLayout::subfolderNames()) {
+            root_.makeFolder("nf_e/" + std::string(sub));
         }
         root_.write("erro_layout.err", "Erro de esquema\n");
         root_.write("erro_envio.err", "Falha de envio\n");

@@ -4,7 +4,8 @@ import os
 import time
 from pathlib import Path
 
-SUBFOLDERS = ["envio", "envio_lote", "retorno", "lotes", "tmp", "backup"]
+# The exchange folder's subfolders, from the list the scripts share.
+SUBFOLDERS = (Path(__file__).resolve().parents[2] / "scripts" / "exchange-subfolders").read_text().split()
 NS = "http://www.portalfiscal.inf.br/nfe"
 
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "engine/exchange_layout.hpp"
 #include "support/temporary_folder.hpp"
 
 namespace kelmar::ui {
@@ -77,8 +78,8 @@ Run runProgram(const testing::TemporaryFolder& folder, const std::string& argume
 
 TEST(HeadlessRunnerTest, ExitStatusTellsWhetherEveryTickSucceeded) {
     testing::TemporaryFolder folder;
-    for (const char* sub : {"envio", "envio_lote", "retorno", "lotes", "tmp", "backup"}) {
-        folder.makeFolder(std::string("nf_e/") + sub);
+    for (const auto sub : engine::ExchangeLayout::subfolderNames()) {
+        folder.makeFolder("nf_e/" + std::string(sub));
     }
     folder.write("config.ini", "[NFE]\nPASTA=" + folder.path().string() + "/nf_e\n");
     folder.write("nf_e/envio/a-nfe.xml", "<NFe><infNFe Id=\"NFe123\"/></NFe>");

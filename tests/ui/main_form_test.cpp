@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "engine/engine_context.hpp"
+#include "engine/exchange_layout.hpp"
 #include "engine/polling_tick.hpp"
 #include "engine/simulator.hpp"
 #include "platform/clock.hpp"
@@ -49,8 +50,8 @@ struct Stack {
 
     explicit Stack(bool withFolders = true) {
         if (withFolders) {
-            for (const char* sub : {"envio", "envio_lote", "retorno", "lotes", "tmp", "backup"}) {
-                root.makeFolder(std::string("nf_e/") + sub);
+            for (const auto sub : engine::ExchangeLayout::subfolderNames()) {
+                root.makeFolder("nf_e/" + std::string(sub));
             }
         }
         root.write("erro_layout.err", "Erro de esquema\n");

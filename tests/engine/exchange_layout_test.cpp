@@ -1,0 +1,84 @@
+#include "engine/exchange_layout.hpp"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/temporary_folder.hpp"
+
+namespace kelmar::engine {
+namespace {
+
+TEST(ExchangeLayoutTest, EveryPathIsTheFolderTextFollowedByItsParts) {
+    const ExchangeLayout layout("C:\\nf_e");
+    const struct {
+        std::string path;
+        const char* expected;
+    } cases[] = {
+        {layout.request(RequestFolder::Envio, "a-nfe.xml"), "C:\\nf_e\\envio\\a-nfe.xml"},
+        {layout.request(RequestFolder::EnvioLote, "l-montar-lote.xml"),
+         "C:\\nf_e\\envio_lote\\l-montar-lote.xml"},
+        {layout.batchNumber("123"), "C:\\nf_e\\retorno\\123-num-lot.xml"},
+        {layout.receipt(205), "C:\\nf_e\\retorno\\000000000000205-rec.xml"},
+        {layout.receipt(123456789), "C:\\nf_e\\retorno\\0000000123456789-rec.xml"},
+        {layout.sendFailure(205), "C:\\nf_e\\retorno\\000000000000205-rec.err"},
+        {layout.schemaFailure("123"), "C:\\nf_e\\retorno\\123-nfe.err"},
+        {layout.batchFailure("a.xml-montar-lote.xml"), "C:\\nf_e\\retorno\\a.err-montar-lote.err"},
+        {layout.queryResult("420000000159093"), "C:\\nf_e\\retorno\\420000000159093-pro-rec.xml"},
+        {layout.cancellationResult("123"), "C:\\nf_e\\retorno\\123-can.xml"},
+        {layout.voidingResult("123"), "C:\\nf_e\\retorno\\123-inu.xml"},
+        {layout.batchRecord("420000000159093"), "C:\\nf_e\\lotes\\420000000159093-lote-rec.xml"},
+        {layout.assemblyBatchNumber("205"), "C:\\nf_e\\tmp\\205-lote.xml"},
+        {layout.archive(Archive::Denied), "C:\\nf_e\\backup\\Denegados"},
+        {layout.archiveMonth(Archive::Authorised, "200901"),
+         "C:\\nf_e\\backup\\Autorizados\\200901"},
+        {layout.archived(Archive::Denied, "200901", "a-nfe.xml"),
+         "C:\\nf_e\\backup\\Denegados\\200901\\a-nfe.xml"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.path, c.expected);
+    }
+}
+
+TEST(ExchangeLayoutTest, AFolderEndingInABackslashGivesADoubledOne) {
+    EXPECT_EQ(ExchangeLayout("C:\\nf_e\\").request(RequestFolder::Envio, "a-nfe.xml"),
+              "C:\\nf_e\\\\envio\\a-nfe.xml");
+}
+
+TEST(ExchangeLayoutTest, ScriptsShareTheSameSubfolderList) {
+    const auto text = testing::readFile(KELMAR_SOURCE_DIR "/scripts/exchange-subfolders");
+    std::vector<std::string> listed;
+    std::string line;
+    for (const char c : text) {
+        if (c == '\n') {
+            listed.push_back(std::exchange(line, {}));
+        } else {
+            line += c;
+        }
+    }
+    const auto names = ExchangeLayout::subfolderNames();
+    EXPECT_EQ(listed, std::vector<std::string>(names.begin(), names.end()));
+}
+
+TEST(ExchangeLayoutTest, CheckNamesWhatIsMissing) {
+    testing::TemporaryFolder root;
+    const ExchangeLayout layout(root.text() + "\\nf_e");
+    auto check = layout.check();
+    EXPECT_TRUE(check.folderMissing);
+    EXPECT_FALSE(check.complete());
+
+    root.makeFolder("nf_e/envio");
+    root.makeFolder("nf_e/lotes");
+    check = layout.check();
+    EXPECT_FALSE(check.folderMissing);
+    EXPECT_EQ(check.missingSubfolders,
+              (std::vector<std::string_view>{"envio_lote", "retorno", "tmp", "backup"}));
+
+    for (const auto sub : ExchangeLayout::subfolderNames()) {
+        root.makeFolder("nf_e/" + std::string(sub));
+    }
+    EXPECT_TRUE(layout.check().complete());
+}
+
+}  // namespace
+}  // namespace kelmar::engine
