@@ -5,6 +5,7 @@
 #include "settings/settings_location.hpp"
 #include "ui/command_line.hpp"
 #include "ui/console_reporter.hpp"
+#include "ui/folder_watch.hpp"
 #include "ui/headless_runner.hpp"
 
 #ifndef KELMAR_VERSION
@@ -27,6 +28,12 @@ int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, st
     HeadlessOptions options;
     options.ticks = line.ticks;
     options.interval = std::chrono::milliseconds(line.intervalMs);
+    FolderWatch folders;
+    options.beforeEachTick = [&] {
+        if (const auto warning = folders.look(simulator.state().exchangeFolder())) {
+            reporter.showWarning(*warning);
+        }
+    };
     if (line.ticks) {
         NeverStop neverStop;
         return runHeadless(simulator.tick(), reporter, reporter, options, neverStop);

@@ -76,3 +76,11 @@ void ConsoleReporter::showError(std::string_view message) {
 }
 
 }  // namespace kelmar::ui
+
+namespace kelmar::ui {
+
+void ConsoleReporter::showWarning(std::string_view message) {
+    err_ << platform::cp1252ToUtf8(escapeControlCharacters(message)) << '\n' << std::flush;
+}
+
+}  // namespace kelmar::ui

@@ -18,6 +18,8 @@ class ConsoleReporter final : public engine::TickObserver, public engine::Messag
 
     void requestHandled(const engine::HandledRequest& request) override;
     void showError(std::string_view message) override;
+    // A warning that stops nothing, on standard error as it stands.
+    void showWarning(std::string_view message);
 
   private:
     std::ostream& out_;

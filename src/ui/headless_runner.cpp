@@ -137,11 +137,17 @@ int runHeadless(engine::PollingTick& tick, engine::TickObserver& observer,
     if (options.ticks) {
         bool allSucceeded = true;
         for (long long i = 0; i < *options.ticks; ++i) {
+            if (options.beforeEachTick) {
+                options.beforeEachTick();
+            }
             allSucceeded = runOneTick(tick, observer, presenter) && allSucceeded;
         }
         return allSucceeded ? 0 : 1;
     }
     for (;;) {
+        if (options.beforeEachTick) {
+            options.beforeEachTick();
+        }
         const bool succeeded = runOneTick(tick, observer, presenter);
         const auto pause =
             succeeded ? options.interval : std::max(options.interval, kPauseAfterFailure);

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -55,6 +56,7 @@ inline constexpr std::chrono::milliseconds kPauseAfterFailure{1000};
 struct HeadlessOptions {
     std::optional<long long> ticks;  // exactly this many ticks, back to back
     std::chrono::milliseconds interval{1000};
+    std::function<void()> beforeEachTick;  // e.g. to warn about missing folders
 };
 
 // Runs ticks until told to stop (or the given number of them, back to back). Every

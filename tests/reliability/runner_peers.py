@@ -5,7 +5,8 @@ is never killed, hung or made to hand out numbers twice:
 - its standard output closed after one line (`kelmar-sim --headless | head -1`);
 - a peer opening a waiting request for writing in a loop while ticks run;
 - SIGTERM during a long tick, once (finish, exit 0) and twice (exit 130 at once);
-- a request that fails after a counter advanced, under --interval 0 (no runaway);
+- a request that fails after a counter advanced, under --interval 0 (no runaway), with
+  the missing subfolder told once at start;
 - a second runner on the same exchange folder (exit 1, naming the first);
 - config.ini held open for writing across the start (nothing answered, --ticks exits 1),
   then released (answered with the file's own counters);
@@ -186,8 +187,11 @@ def runaway(program):
     time.sleep(5)
     runner.send_signal(signal.SIGTERM)
     runner.wait(timeout=20)
+    stderr = runner.stderr.read().decode()
     burnt = counters(case.exchange)[0] - before[0]
     check(1 <= burnt <= 7, case.name, f"{burnt} batch numbers burnt in 5 s")
+    check(stderr.count(f"Faltam em {case.exchange.folder}: lotes") == 1, case.name,
+          f"the missing folder was not told once at start: {stderr[:300]!r}")
     print(f"{case.name}: {burnt} batch numbers in 5 s")
     case.close()
 
