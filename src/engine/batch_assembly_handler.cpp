@@ -11,10 +11,11 @@ namespace kelmar::engine {
 
 using settings::StateField;
 
-void ExchangeHandlers::assembleBatch(const std::string& name) {
+void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& record) {
     const auto exchange = context_.layout();
-    const auto batch = context_.advanceAndSave(StateField::Batch);
+    const auto batch = context_.advanceAndSave(StateField::Batch, record);
     const auto batchDocument = exchange.assemblyBatchNumber(context_.state().batch());
+    // Only a stand-in while the batch is assembled: it is gone when the list is answered.
     buildBatchNumberDocument(batch)->saveDocument(batchDocument);
 
     const auto list = exchange.request(RequestFolder::EnvioLote, name);
@@ -35,22 +36,22 @@ void ExchangeHandlers::assembleBatch(const std::string& name) {
     bool accepted = false;
     for (const auto& stem : stems) {
         if (platform::fileExists(archivePath(Archive::Authorised, stem + "-nfe.xml"))) {
-            platform::copyFile(batchDocument, exchange.batchNumber(stem));
+            copyRecorded(batchDocument, exchange.batchNumber(stem), record);
             accepted = true;
         } else {
-            platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
-                               exchange.schemaFailure(stem));
+            copyRecorded(context_.sampleErrorFile("erro_layout.err"), exchange.schemaFailure(stem),
+                         record);
         }
     }
 
     if (accepted) {
-        const auto receipt = context_.advanceAndSave(StateField::Receipt);
-        buildReceipt(receipt, context_.clock())->saveDocument(exchange.receipt(batch));
+        const auto receipt = context_.advanceAndSave(StateField::Receipt, record);
+        saveRecorded(*buildReceipt(receipt, context_.clock()), exchange.receipt(batch), record);
         // The list itself becomes the batch record that receipt queries read.
-        platform::copyFile(list, exchange.batchRecord(receiptNumber(receipt)));
+        copyRecorded(list, exchange.batchRecord(receiptNumber(receipt)), record);
     } else {
-        platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
-                           exchange.batchFailure(name));
+        copyRecorded(context_.sampleErrorFile("erro_layout.err"), exchange.batchFailure(name),
+                     record);
     }
     context_.deleteRequest(list);
     platform::deleteFile(batchDocument);

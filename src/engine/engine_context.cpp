@@ -25,9 +25,9 @@ std::string EngineContext::sampleErrorFile(std::string_view name) const {
     return sampleFolder_ + "\\" + std::string(name);
 }
 
-std::int32_t EngineContext::advanceAndSave(settings::StateField counter) {
+std::int32_t EngineContext::advanceAndSave(settings::StateField counter, DispatchRecord& record) {
     const auto value = settings::advanceCounter(state_, counter);
-    handOuts_.push_back({counter, value});
+    record.handOuts.push_back({counter, value});
     settingsFile_.save(state_);
     return value;
 }

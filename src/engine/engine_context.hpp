@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/dispatch_record.hpp"
 #include "engine/exchange_layout.hpp"
 #include "platform/clock.hpp"
 #include "platform/file_identity.hpp"
@@ -13,12 +14,6 @@
 #include "settings/simulator_state.hpp"
 
 namespace kelmar::engine {
-
-// A number handed out while one request was handled.
-struct HandOut {
-    settings::StateField counter;
-    std::int32_t value;
-};
 
 // Which archive folders a handler makes sure of before writing into them.
 enum class ArchiveFolders {
@@ -50,8 +45,9 @@ class EngineContext {
     // The path of a sample error file ("erro_layout.err", "erro_envio.err").
     std::string sampleErrorFile(std::string_view name) const;
 
-    // Advances a counter, saves the settings at once, and records the number.
-    std::int32_t advanceAndSave(settings::StateField counter);
+    // Advances a counter, saves the settings at once, and notes the number handed out
+    // in the record of the request it is for.
+    std::int32_t advanceAndSave(settings::StateField counter, DispatchRecord& record);
 
     // Creates the archive folders one level at a time; failures are ignored.
     void ensureArchiveFolders(ArchiveFolders which) const;
@@ -64,15 +60,11 @@ class EngineContext {
     // for the next tick instead of being deleted unread.
     void deleteRequest(const std::string& pathText) const;
 
-    const std::vector<HandOut>& handOuts() const { return handOuts_; }
-    void clearHandOuts() { handOuts_.clear(); }
-
   private:
     settings::SimulatorState& state_;
     const settings::SettingsFile& settingsFile_;
     const platform::Clock& clock_;
     std::string sampleFolder_;
-    std::vector<HandOut> handOuts_;
     std::string requestPath_;
     std::optional<platform::FileIdentity> requestIdentity_;
 };

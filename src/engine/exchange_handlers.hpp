@@ -15,19 +15,19 @@ class ExchangeHandlers final : public RequestHandlers {
   public:
     explicit ExchangeHandlers(EngineContext& context) : context_(context) {}
 
-    void submitNfe(const std::string& name) override;
-    void answerReceiptQuery(const std::string& name) override;
-    void cancelNfe(const std::string& name) override;
-    void voidNumbers(const std::string& name) override;
-    void holdNfe(const std::string& name) override;
-    void assembleBatch(const std::string& name) override;
+    void submitNfe(const std::string& name, DispatchRecord& record) override;
+    void answerReceiptQuery(const std::string& name, DispatchRecord& record) override;
+    void cancelNfe(const std::string& name, DispatchRecord& record) override;
+    void voidNumbers(const std::string& name, DispatchRecord& record) override;
+    void holdNfe(const std::string& name, DispatchRecord& record) override;
+    void assembleBatch(const std::string& name, DispatchRecord& record) override;
 
   private:
     enum class ProtocolResult { Cancellation, Voiding };
 
-    void answerWithProtocol(const std::string& name, ProtocolResult result);
+    void answerWithProtocol(const std::string& name, ProtocolResult result, DispatchRecord& record);
     // Writes the authorised archive copy and its twin in Denegados.
-    void archiveNfe(std::string_view name, std::string_view body);
+    void archiveNfe(std::string_view name, std::string_view body, DispatchRecord& record);
     // A file in one archive's folder for the current month.
     std::string archivePath(Archive archive, std::string_view name) const;
 

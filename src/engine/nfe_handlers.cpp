@@ -14,14 +14,15 @@ std::string ExchangeHandlers::archivePath(Archive archive, std::string_view name
     return context_.layout().archived(archive, context_.monthFolder(), name);
 }
 
-void ExchangeHandlers::archiveNfe(std::string_view name, std::string_view body) {
+void ExchangeHandlers::archiveNfe(std::string_view name, std::string_view body,
+                                  DispatchRecord& record) {
     context_.ensureArchiveFolders(ArchiveFolders::All);
     const auto authorised = archivePath(Archive::Authorised, name);
-    buildArchiveCopy(body)->saveDocument(authorised);
-    platform::copyFile(authorised, archivePath(Archive::Denied, name));
+    saveRecorded(*buildArchiveCopy(body), authorised, record);
+    copyRecorded(authorised, archivePath(Archive::Denied, name), record);
 }
 
-void ExchangeHandlers::submitNfe(const std::string& name) {
+void ExchangeHandlers::submitNfe(const std::string& name, DispatchRecord& record) {
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::Envio, name);
     const auto nfe = readNfeRequest(request, name);
@@ -29,34 +30,35 @@ void ExchangeHandlers::submitNfe(const std::string& name) {
 
     const auto kind = context_.returnKind();
     if (kind == ReturnKind::SchemaFailure) {
-        platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
-                           exchange.schemaFailure(nfe.accessKey));
+        copyRecorded(context_.sampleErrorFile("erro_layout.err"),
+                     exchange.schemaFailure(nfe.accessKey), record);
     } else {
-        const auto batch = context_.advanceAndSave(StateField::Batch);
-        buildBatchNumberDocument(batch)->saveDocument(exchange.batchNumber(nfe.accessKey));
+        const auto batch = context_.advanceAndSave(StateField::Batch, record);
+        saveRecorded(*buildBatchNumberDocument(batch), exchange.batchNumber(nfe.accessKey), record);
         if (kind == ReturnKind::SendFailure) {
-            platform::copyFile(context_.sampleErrorFile("erro_envio.err"),
-                               exchange.sendFailure(batch));
+            copyRecorded(context_.sampleErrorFile("erro_envio.err"), exchange.sendFailure(batch),
+                         record);
         } else {
-            const auto receipt = context_.advanceAndSave(StateField::Receipt);
-            buildReceipt(receipt, context_.clock())->saveDocument(exchange.receipt(batch));
-            buildBatchRecord(name)->saveDocument(exchange.batchRecord(receiptNumber(receipt)));
+            const auto receipt = context_.advanceAndSave(StateField::Receipt, record);
+            saveRecorded(*buildReceipt(receipt, context_.clock()), exchange.receipt(batch), record);
+            saveRecorded(*buildBatchRecord(name), exchange.batchRecord(receiptNumber(receipt)),
+                         record);
         }
     }
-    archiveNfe(name, nfe.body);
+    archiveNfe(name, nfe.body, record);
     context_.deleteRequest(request);
 }
 
-void ExchangeHandlers::holdNfe(const std::string& name) {
+void ExchangeHandlers::holdNfe(const std::string& name, DispatchRecord& record) {
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::EnvioLote, name);
     const auto nfe = readNfeRequest(request, name);
     if (context_.returnKind() == ReturnKind::SchemaFailure) {
         requireFileNamePart(nfe.accessKey, name);
-        platform::copyFile(context_.sampleErrorFile("erro_layout.err"),
-                           exchange.schemaFailure(nfe.accessKey));
+        copyRecorded(context_.sampleErrorFile("erro_layout.err"),
+                     exchange.schemaFailure(nfe.accessKey), record);
     } else {
-        archiveNfe(name, nfe.body);
+        archiveNfe(name, nfe.body, record);
     }
     context_.deleteRequest(request);
 }

@@ -37,11 +37,11 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     if (kind == RequestKind::Unrecognised) {
         return;
     }
-    context_.clearHandOuts();
     const auto request = context_.layout().request(folder, *name);
     context_.beginRequest(request);
+    DispatchRecord record;
     try {
-        dispatch(folder, kind, *name);
+        record = dispatch(folder, kind, *name);
     } catch (const std::bad_alloc&) {
         // A request too large for the memory left: say which, and end the tick like any
         // other error (what was allocated for it is released by now).
@@ -50,36 +50,42 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
                                        identity ? identity->size : 0));
     }
     if (observer != nullptr) {
-        observer->requestHandled({folder, *name, kind, context_.handOuts()});
+        observer->requestHandled(record);
     }
 }
 
-void PollingTick::dispatch(RequestFolder folder, RequestKind kind, const std::string& name) {
+DispatchRecord PollingTick::dispatch(RequestFolder folder, RequestKind kind,
+                                     const std::string& name) {
+    DispatchRecord record;
+    record.folder = folder;
+    record.name = name;
+    record.kind = kind;
     if (folder == RequestFolder::EnvioLote) {
         if (kind == RequestKind::NFe) {
-            handlers_.holdNfe(name);
+            handlers_.holdNfe(name, record);
         } else if (kind == RequestKind::BatchList) {
-            handlers_.assembleBatch(name);
+            handlers_.assembleBatch(name, record);
         }
-        return;
+        return record;
     }
     switch (kind) {
         case RequestKind::NFe:
-            handlers_.submitNfe(name);
+            handlers_.submitNfe(name, record);
             break;
         case RequestKind::ReceiptQuery:
-            handlers_.answerReceiptQuery(name);
+            handlers_.answerReceiptQuery(name, record);
             break;
         case RequestKind::Cancellation:
-            handlers_.cancelNfe(name);
+            handlers_.cancelNfe(name, record);
             break;
         case RequestKind::Voiding:
-            handlers_.voidNumbers(name);
+            handlers_.voidNumbers(name, record);
             break;
         case RequestKind::BatchList:
         case RequestKind::Unrecognised:
             break;
     }
+    return record;
 }
 
 }  // namespace kelmar::engine

@@ -4,21 +4,13 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "engine/dispatch_record.hpp"
 #include "engine/engine_context.hpp"
 #include "engine/request_handlers.hpp"
 #include "engine/request_kind.hpp"
 
 namespace kelmar::engine {
-
-// What one tick did with one request.
-struct HandledRequest {
-    RequestFolder folder;
-    std::string name;
-    RequestKind kind;
-    std::vector<HandOut> handOuts;  // numbers given while answering it
-};
 
 // The message of a tick that ran out of memory on a request of the given size.
 std::string outOfMemoryMessage(std::string_view request, std::uint64_t size);
@@ -27,7 +19,7 @@ std::string outOfMemoryMessage(std::string_view request, std::uint64_t size);
 class TickObserver {
   public:
     virtual ~TickObserver() = default;
-    virtual void requestHandled(const HandledRequest& request) = 0;
+    virtual void requestHandled(const DispatchRecord& record) = 0;
 };
 
 // The engine's entry: looks at most at one request in "envio", then at most at one in
@@ -45,9 +37,12 @@ class PollingTick {
         preparation_ = std::move(preparation);
     }
 
+    // Hands one request to the handler of its kind and returns what the handler did.
+    // An unrecognised request is left alone and gets an empty record.
+    DispatchRecord dispatch(RequestFolder folder, RequestKind kind, const std::string& name);
+
   private:
     void pollFolder(RequestFolder folder, TickObserver* observer);
-    void dispatch(RequestFolder folder, RequestKind kind, const std::string& name);
 
     EngineContext& context_;
     RequestHandlers& handlers_;

@@ -8,18 +8,19 @@ namespace kelmar::engine {
 
 using settings::StateField;
 
-void ExchangeHandlers::cancelNfe(const std::string& name) {
-    answerWithProtocol(name, ProtocolResult::Cancellation);
+void ExchangeHandlers::cancelNfe(const std::string& name, DispatchRecord& record) {
+    answerWithProtocol(name, ProtocolResult::Cancellation, record);
 }
 
-void ExchangeHandlers::voidNumbers(const std::string& name) {
-    answerWithProtocol(name, ProtocolResult::Voiding);
+void ExchangeHandlers::voidNumbers(const std::string& name, DispatchRecord& record) {
+    answerWithProtocol(name, ProtocolResult::Voiding, record);
 }
 
-void ExchangeHandlers::answerWithProtocol(const std::string& name, ProtocolResult result) {
+void ExchangeHandlers::answerWithProtocol(const std::string& name, ProtocolResult result,
+                                          DispatchRecord& record) {
     // The number is taken before the request is read, as the sender does: a request
     // that cannot be read still uses one up on every try.
-    const auto protocol = context_.advanceAndSave(StateField::Protocol);
+    const auto protocol = context_.advanceAndSave(StateField::Protocol, record);
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::Envio, name);
     std::string key;
@@ -31,13 +32,14 @@ void ExchangeHandlers::answerWithProtocol(const std::string& name, ProtocolResul
     }
     requireFileNamePart(key, name);
     if (result == ProtocolResult::Cancellation) {
-        buildCancellationResult(key, protocol, context_.clock())
-            ->saveDocument(exchange.cancellationResult(key));
+        saveRecorded(*buildCancellationResult(key, protocol, context_.clock()),
+                     exchange.cancellationResult(key), record);
     } else {
-        buildVoidingResult(protocol, context_.clock())->saveDocument(exchange.voidingResult(key));
+        saveRecorded(*buildVoidingResult(protocol, context_.clock()), exchange.voidingResult(key),
+                     record);
     }
     context_.ensureArchiveFolders(ArchiveFolders::WithoutDeniedMonth);
-    platform::copyFile(request, archivePath(Archive::Authorised, name));
+    copyRecorded(request, archivePath(Archive::Authorised, name), record);
     context_.deleteRequest(request);
 }
 

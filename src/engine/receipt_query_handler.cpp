@@ -10,7 +10,7 @@ namespace kelmar::engine {
 using settings::ReturnKind;
 using settings::StateField;
 
-void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
+void ExchangeHandlers::answerReceiptQuery(const std::string& name, DispatchRecord& record) {
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::Envio, name);
     std::string receipt;
@@ -24,28 +24,28 @@ void ExchangeHandlers::answerReceiptQuery(const std::string& name) {
 
     const auto kind = context_.returnKind();
     if (kind == ReturnKind::NotYetProcessed) {
-        buildNotYetProcessedResult(receipt)->saveDocument(resultPath);
+        saveRecorded(*buildNotYetProcessedResult(receipt), resultPath, record);
     } else {
-        xml::XmlDocument record;
-        record.loadDocument(exchange.batchRecord(receipt));
-        const xml::XmlNode& batch = *record.rootElement();
+        xml::XmlDocument batchRecord;
+        batchRecord.loadDocument(exchange.batchRecord(receipt));
+        const xml::XmlNode& batch = *batchRecord.rootElement();
         auto result = startProcessedResult(receipt);
         for (int i = 0; i < batch.childCount(); ++i) {
             const auto stem = removeAll(batch.child(i)->valueText(), "-nfe.xml");
             if (kind == ReturnKind::Rejected) {
                 appendRejectedItem(result, stem, context_.clock());
             } else {
-                const auto protocol = context_.advanceAndSave(StateField::Protocol);
+                const auto protocol = context_.advanceAndSave(StateField::Protocol, record);
                 appendAuthorisedItem(result, stem, protocolNumber(protocol),
                                      kind == ReturnKind::Denied, context_.clock());
             }
         }
-        result.document->saveDocument(resultPath);
+        saveRecorded(*result.document, resultPath, record);
     }
 
     context_.ensureArchiveFolders(ArchiveFolders::All);
-    platform::copyFile(request, archivePath(Archive::Authorised, name));
-    platform::copyFile(request, archivePath(Archive::Denied, name));
+    copyRecorded(request, archivePath(Archive::Authorised, name), record);
+    copyRecorded(request, archivePath(Archive::Denied, name), record);
     context_.deleteRequest(request);
 }
 

@@ -138,14 +138,14 @@ void createDirectory(std::string_view pathText) {
     fs::create_directory(toNativePath(pathText), ignored);
 }
 
-void copyFile(std::string_view sourceText, std::string_view destinationText) {
+bool copyFile(std::string_view sourceText, std::string_view destinationText) {
     auto source = InputFile::open(sourceText);
     if (!source) {
-        return;
+        return false;
     }
     auto destination = AtomicFileWriter::create(destinationText);
     if (!destination) {
-        return;
+        return false;
     }
     std::array<char, 65536> buffer;
     for (;;) {
@@ -154,10 +154,10 @@ void copyFile(std::string_view sourceText, std::string_view destinationText) {
             break;
         }
         if (destination->write(buffer.data(), n) != n) {
-            return;  // the temporary is discarded; the old destination stays
+            return false;  // the temporary is discarded; the old destination stays
         }
     }
-    destination->commit();
+    return destination->commit();
 }
 
 void deleteFile(std::string_view pathText) {

@@ -28,8 +28,8 @@ bool directoryExists(std::string_view pathText);
 void createDirectory(std::string_view pathText);
 
 // Copies a file, replacing the destination. The destination appears whole or not at
-// all. Failures are ignored.
-void copyFile(std::string_view sourceText, std::string_view destinationText);
+// all. Failures raise nothing; the result says whether the copy was made.
+bool copyFile(std::string_view sourceText, std::string_view destinationText);
 
 // Deletes a file; failures are ignored.
 void deleteFile(std::string_view pathText);

@@ -52,7 +52,7 @@ std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts) {
     return text;
 }
 
-std::string describeHandledRequest(const engine::HandledRequest& request) {
+std::string describeHandledRequest(const engine::DispatchRecord& request) {
     std::string line(engine::folderName(request.folder));
     line += '/';
     line += request.name;
@@ -64,8 +64,8 @@ std::string describeHandledRequest(const engine::HandledRequest& request) {
     return line;
 }
 
-void ConsoleReporter::requestHandled(const engine::HandledRequest& request) {
-    out_ << platform::cp1252ToUtf8(escapeControlCharacters(describeHandledRequest(request))) << '\n'
+void ConsoleReporter::requestHandled(const engine::DispatchRecord& record) {
+    out_ << platform::cp1252ToUtf8(escapeControlCharacters(describeHandledRequest(record))) << '\n'
          << std::flush;
 }
 

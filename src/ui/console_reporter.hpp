@@ -16,7 +16,7 @@ class ConsoleReporter final : public engine::TickObserver, public engine::Messag
   public:
     ConsoleReporter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
-    void requestHandled(const engine::HandledRequest& request) override;
+    void requestHandled(const engine::DispatchRecord& record) override;
     void showError(std::string_view message) override;
     // A warning that stops nothing, on standard error as it stands.
     void showWarning(std::string_view message);
@@ -34,6 +34,6 @@ std::string escapeControlCharacters(std::string_view text);
 std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts);
 
 // "envio/123-nfe.xml: NF-e (lote 205, recibo 420000000159093)", in Windows-1252.
-std::string describeHandledRequest(const engine::HandledRequest& request);
+std::string describeHandledRequest(const engine::DispatchRecord& record);
 
 }  // namespace kelmar::ui

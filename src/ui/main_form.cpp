@@ -232,7 +232,7 @@ void MainForm::report(const std::exception& error) {
     busy_ = wasBusy;
 }
 
-void MainForm::requestHandled(const engine::HandledRequest& request) {
+void MainForm::requestHandled(const engine::DispatchRecord& request) {
     // Time, kind and numbers always show; a long file name gives way in its middle.
     QString lead = QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) +
                    QStringLiteral("  ") + fromEngineText(engine::kindLabel(request.kind)) +

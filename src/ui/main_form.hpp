@@ -42,7 +42,7 @@ class MainForm final : public QMainWindow, private engine::TickObserver {
     void buildControls();
     void bindState();
     void showField(settings::StateField field);
-    void requestHandled(const engine::HandledRequest& request) override;
+    void requestHandled(const engine::DispatchRecord& record) override;
     void checkExchangeFolder();
     void report(const std::exception& error);
 

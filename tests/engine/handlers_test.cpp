@@ -94,6 +94,47 @@ TEST_F(HandlersTest, AuthorisedSubmissionWritesEveryFileExactly) {
     expectCounters("205", "159093", "589900");
 }
 
+TEST_F(HandlersTest, RecordTellsTheNumbersAndFilesOfEachRequest) {
+    const auto at = [&](const std::string& relative) {
+        return root_.text() + "\\nf_e\\" + relative;
+    };
+    put("envio/a-nfe.xml", nfeRequest("111"));
+    ASSERT_EQ(tick(), "");
+    ASSERT_EQ(records_.size(), 1u);
+    const auto& submission = records_[0];
+    EXPECT_EQ(submission.kind, RequestKind::NFe);
+    EXPECT_EQ(submission.name, "a-nfe.xml");
+    ASSERT_EQ(submission.handOuts.size(), 2u);
+    EXPECT_EQ(submission.handOuts[0].counter, StateField::Batch);
+    EXPECT_EQ(submission.handOuts[0].value, 205);
+    EXPECT_EQ(submission.handOuts[1].counter, StateField::Receipt);
+    EXPECT_EQ(submission.handOuts[1].value, 159093);
+    EXPECT_EQ(submission.filesWritten,
+              (Names{at("retorno\\111-num-lot.xml"), at("retorno\\000000000000205-rec.xml"),
+                     at("lotes\\420000000159093-lote-rec.xml"),
+                     at("backup\\Autorizados\\200901\\a-nfe.xml"),
+                     at("backup\\Denegados\\200901\\a-nfe.xml")}));
+    EXPECT_TRUE(submission.warnings.empty());
+
+    // A copy that could not be made is not listed: without "erro_envio.err" the send
+    // failure leaves no copy in retorno.
+    std::filesystem::remove(root_.path() / "erro_envio.err");
+    state_.setReturnKind(ReturnKind::SendFailure);
+    put("envio/b-nfe.xml", nfeRequest("222"));
+    ASSERT_EQ(tick(), "");
+    ASSERT_EQ(records_.size(), 2u);
+    EXPECT_EQ(records_[1].filesWritten,
+              (Names{at("retorno\\222-num-lot.xml"), at("backup\\Autorizados\\200901\\b-nfe.xml"),
+                     at("backup\\Denegados\\200901\\b-nfe.xml")}));
+    ASSERT_EQ(records_[1].handOuts.size(), 1u);
+    EXPECT_EQ(records_[1].handOuts[0].value, 206);
+
+    // A request that fails has no record.
+    put("envio/c-nfe.xml", "<NFe>");
+    EXPECT_NE(tick(), "");
+    EXPECT_EQ(records_.size(), 2u);
+}
+
 TEST_F(HandlersTest, SignatureBlockHasTheStandardForm) {
     const auto& block = signatureBlock();
     EXPECT_EQ(block.size(), 2528u);

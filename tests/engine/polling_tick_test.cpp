@@ -18,20 +18,39 @@ class RecordingHandlers final : public RequestHandlers {
     std::vector<std::string> calls;
     bool failEnvio = false;
 
-    void submitNfe(const std::string& name) override { record("submit", name); }
-    void answerReceiptQuery(const std::string& name) override { record("query", name); }
-    void cancelNfe(const std::string& name) override { record("cancel", name); }
-    void voidNumbers(const std::string& name) override { record("void", name); }
-    void holdNfe(const std::string& name) override { record("hold", name); }
-    void assembleBatch(const std::string& name) override { record("assemble", name); }
+    void submitNfe(const std::string& name, DispatchRecord& r) override {
+        record("submit", name, r);
+    }
+    void answerReceiptQuery(const std::string& name, DispatchRecord& r) override {
+        record("query", name, r);
+    }
+    void cancelNfe(const std::string& name, DispatchRecord& r) override {
+        record("cancel", name, r);
+    }
+    void voidNumbers(const std::string& name, DispatchRecord& r) override {
+        record("void", name, r);
+    }
+    void holdNfe(const std::string& name, DispatchRecord& r) override { record("hold", name, r); }
+    void assembleBatch(const std::string& name, DispatchRecord& r) override {
+        record("assemble", name, r);
+    }
 
   private:
-    void record(const std::string& what, const std::string& name) {
+    // Every call writes one file into its record, named after the handler.
+    void record(const std::string& what, const std::string& name, DispatchRecord& r) {
         calls.push_back(what + " " + name);
+        r.filesWritten.push_back(what);
         if (failEnvio && what != "hold" && what != "assemble") {
             throw Error("falhou " + name);
         }
     }
+};
+
+// Keeps every record the tick hands over.
+class RecordingObserver final : public TickObserver {
+  public:
+    std::vector<DispatchRecord> records;
+    void requestHandled(const DispatchRecord& record) override { records.push_back(record); }
 };
 
 class PollingTickTest : public ::testing::Test {
@@ -136,14 +155,44 @@ TEST_F(PollingTickTest, ExchangeFolderIsReadAfreshOnEveryTick) {
     EXPECT_EQ(tick(), (std::vector<std::string>{"submit 1-nfe.xml"}));
 }
 
+TEST_F(PollingTickTest, ObserversGetOneRecordPerRequestHandled) {
+    folder_.write("nf_e/envio/1-ped-can.xml", "x");
+    folder_.write("nf_e/envio_lote/2-nfe.xml", "x");
+    folder_.write("nf_e/envio_lote/3-leia-me.xml", "x");
+    RecordingObserver observer;
+    PollingTick tick(context_, handlers_);
+    tick.run(&observer);
+    ASSERT_EQ(observer.records.size(), 2u);
+    EXPECT_EQ(observer.records[0].folder, RequestFolder::Envio);
+    EXPECT_EQ(observer.records[0].name, "1-ped-can.xml");
+    EXPECT_EQ(observer.records[0].kind, RequestKind::Cancellation);
+    EXPECT_EQ(observer.records[0].filesWritten, std::vector<std::string>{"cancel"});
+    EXPECT_EQ(observer.records[1].folder, RequestFolder::EnvioLote);
+    EXPECT_EQ(observer.records[1].name, "2-nfe.xml");
+    EXPECT_EQ(observer.records[1].kind, RequestKind::NFe);
+    EXPECT_EQ(observer.records[1].filesWritten, std::vector<std::string>{"hold"});
+
+    // Each dispatch starts a fresh record: nothing of the last one carries over.
+    const auto record = tick.dispatch(RequestFolder::Envio, RequestKind::Voiding, "4-ped-inu.xml");
+    EXPECT_EQ(record.filesWritten, std::vector<std::string>{"void"});
+    EXPECT_TRUE(record.handOuts.empty());
+    EXPECT_TRUE(record.warnings.empty());
+}
+
 TEST_F(PollingTickTest, AdvanceSavesTheSettingsAndRecordsTheNumber) {
-    EXPECT_EQ(context_.advanceAndSave(StateField::Batch), 205);
+    DispatchRecord record;
+    EXPECT_EQ(context_.advanceAndSave(StateField::Batch, record), 205);
+    EXPECT_EQ(context_.advanceAndSave(StateField::Protocol, record), 589901);
     EXPECT_EQ(state_.batch(), "205");
     settings::SimulatorState reloaded;
     settingsFile_.load(reloaded);
     EXPECT_EQ(reloaded.batch(), "205");
-    ASSERT_EQ(context_.handOuts().size(), 1u);
-    EXPECT_EQ(context_.handOuts()[0].value, 205);
+    EXPECT_EQ(reloaded.protocol(), "589901");
+    ASSERT_EQ(record.handOuts.size(), 2u);
+    EXPECT_EQ(record.handOuts[0].counter, StateField::Batch);
+    EXPECT_EQ(record.handOuts[0].value, 205);
+    EXPECT_EQ(record.handOuts[1].counter, StateField::Protocol);
+    EXPECT_EQ(record.handOuts[1].value, 589901);
 }
 
 TEST_F(PollingTickTest, ArchiveFoldersFollowTheMonth) {

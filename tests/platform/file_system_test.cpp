@@ -79,16 +79,16 @@ TEST_F(FileSystemTest, DoubledSeparatorStillWorks) {
 TEST_F(FileSystemTest, CopyReplacesAndIgnoresFailures) {
     folder_.write("a.txt", "novo");
     folder_.write("b.txt", "velho conteudo");
-    copyFile(at("/a.txt"), at("/b.txt"));
+    EXPECT_TRUE(copyFile(at("/a.txt"), at("/b.txt")));
     EXPECT_EQ(readFile(folder_.path() / "b.txt"), "novo");
-    copyFile(at("/missing.txt"), at("/c.txt"));
-    copyFile(at("/a.txt"), at("/no/such/folder.txt"));
+    EXPECT_FALSE(copyFile(at("/missing.txt"), at("/c.txt")));
+    EXPECT_FALSE(copyFile(at("/a.txt"), at("/no/such/folder.txt")));
     EXPECT_EQ(listFolder(folder_.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
 TEST_F(FileSystemTest, ForbiddenNamesFailEverywhere) {
     folder_.write("a.txt", "x");
-    copyFile(at("/a.txt"), at("/b?.txt"));
+    EXPECT_FALSE(copyFile(at("/a.txt"), at("/b?.txt")));
     createDirectory(at("/c:d"));
     EXPECT_FALSE(fileExists(at("/a?.txt")));
     EXPECT_FALSE(AtomicFileWriter::create(at("/x|y.xml")).has_value());

@@ -177,7 +177,8 @@ TEST_F(ConcurrentPeerTest, AFifoSwappedInAfterTheSearchNeverBlocksTheTick) {
     ASSERT_EQ(::mkfifo(path("envio/x-nfe.xml").c_str(), 0644), 0);
     auto answering = std::async(std::launch::async, [&] {
         try {
-            handlers_->submitNfe("x-nfe.xml");
+            engine::DispatchRecord record;
+            handlers_->submitNfe("x-nfe.xml", record);
             return std::string();
         } catch (const Error& error) {
             return std::string(error.what());
@@ -210,12 +211,12 @@ TEST_F(ConcurrentPeerTest, ALinkedRequestIsPassedOver) {
 // Handlers that run out of memory, as a huge request would make them.
 class StarvedHandlers final : public engine::RequestHandlers {
   public:
-    void submitNfe(const std::string&) override { throw std::bad_alloc(); }
-    void answerReceiptQuery(const std::string&) override {}
-    void cancelNfe(const std::string&) override {}
-    void voidNumbers(const std::string&) override {}
-    void holdNfe(const std::string&) override {}
-    void assembleBatch(const std::string&) override {}
+    void submitNfe(const std::string&, engine::DispatchRecord&) override { throw std::bad_alloc(); }
+    void answerReceiptQuery(const std::string&, engine::DispatchRecord&) override {}
+    void cancelNfe(const std::string&, engine::DispatchRecord&) override {}
+    void voidNumbers(const std::string&, engine::DispatchRecord&) override {}
+    void holdNfe(const std::string&, engine::DispatchRecord&) override {}
+    void assembleBatch(const std::string&, engine::DispatchRecord&) override {}
 };
 
 TEST_F(ConcurrentPeerTest, RunningOutOfMemoryNamesTheRequestAndItsSize) {

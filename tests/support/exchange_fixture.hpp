@@ -43,16 +43,31 @@ class ExchangeFixture : public ::testing::Test {
         root_.write("nf_e/" + std::string(relative), content);
     }
 
-    // Runs one tick; the error's message, or empty text when the tick succeeded.
+    // Runs one tick; the error's message, or empty text when the tick succeeded. The
+    // records of the requests it answered are kept in records_.
     std::string tick() {
         try {
-            tick_.run();
+            tick_.run(&recorder_);
             return {};
         } catch (const Error& error) {
             return error.what();
         }
     }
 
+    // Keeps the record of every request answered.
+    class Recorder final : public engine::TickObserver {
+      public:
+        explicit Recorder(std::vector<engine::DispatchRecord>& records) : records_(records) {}
+        void requestHandled(const engine::DispatchRecord& record) override {
+            records_.push_back(record);
+        }
+
+      private:
+        std::vector<engine::DispatchRecord>& records_;
+    };
+
+    std::vector<engine::DispatchRecord> records_;
+    Recorder recorder_{records_};
     TemporaryFolder root_;
     settings::SettingsFile settingsFile_{root_.text() + "\\config.ini", root_.text() + "\\nf_e"};
     settings::SimulatorState state_;

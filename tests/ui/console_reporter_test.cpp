@@ -32,8 +32,10 @@ TEST(ConsoleReporterTest, RequestLinesAndErrorsAreEscapedOnTheWayOut) {
     std::ostringstream out;
     std::ostringstream err;
     ConsoleReporter reporter(out, err);
-    reporter.requestHandled(
-        {engine::RequestFolder::Envio, "x\x1b]0;pwn\x07-nfe.xml", engine::RequestKind::NFe, {}});
+    engine::DispatchRecord record;
+    record.name = "x\x1b]0;pwn\x07-nfe.xml";
+    record.kind = engine::RequestKind::NFe;
+    reporter.requestHandled(record);
     reporter.showError("N\xE3o \xE9 poss\xEDvel criar o arquivo /x/retorno/\x1b[31m-num-lot.xml");
     EXPECT_EQ(out.str(), "envio/x\\x1b]0;pwn\\x07-nfe.xml: NF-e\n");
     EXPECT_EQ(

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/request_kind.hpp"
+#include "settings/simulator_state.hpp"
+#include "xml/xml_document.hpp"
+
+namespace kelmar::engine {
+
+// A number handed out while one request was handled.
+struct HandOut {
+    settings::StateField counter;
+    std::int32_t value;
+};
+
+// What one dispatch did with one request: handed to the tick's observers so that the
+// console, the window or a log can tell the operator. A request whose handling raised
+// an error has no record: the error tells what happened instead.
+struct DispatchRecord {
+    RequestFolder folder = RequestFolder::Envio;
+    std::string name;  // the request's bare file name
+    RequestKind kind = RequestKind::Unrecognised;
+    // Numbers handed out, in the order they were taken.
+    std::vector<HandOut> handOuts;
+    // Path texts of the responses, batch records and archive copies left in the exchange
+    // folder, in the order they were written.
+    std::vector<std::string> filesWritten;
+    // Problems that did not stop the answer, in Windows-1252, one sentence each.
+    std::vector<std::string> warnings;
+};
+
+// Saves a document and notes the file in the record; a failure raises, as every save
+// does, and notes nothing.
+void saveRecorded(const xml::XmlDocument& document, const std::string& path,
+                  DispatchRecord& record);
+
+// Copies a file and notes the copy in the record when it was made; a failed copy is
+// ignored, as every copy of the exchange is.
+void copyRecorded(std::string_view source, const std::string& destination, DispatchRecord& record);
+
+}  // namespace kelmar::engine
