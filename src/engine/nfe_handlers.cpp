@@ -22,17 +22,31 @@ void ExchangeHandlers::archiveNfe(std::string_view name, std::string_view body,
     copyRecorded(authorised, archivePath(Archive::Denied, name), record);
 }
 
+void ExchangeHandlers::copySchemaFailure(std::string_view name, std::string_view key,
+                                         DispatchRecord& record) const {
+    // Only the copy named after the key is left out when the key cannot be part of a
+    // file name; the NF-e is still archived and deleted as with any other key.
+    if (const auto shown = unsafeFileNamePart(key)) {
+        // "A requisição %s traz '%s', que não pode fazer parte de um nome de arquivo:
+        // cópia de erro não gerada"
+        record.warnings.push_back("A requisi\xE7\xE3o " + std::string(name) + " traz '" + *shown +
+                                  "', que n\xE3o pode fazer parte de um nome de arquivo: "
+                                  "c\xF3pia de erro n\xE3o gerada");
+        return;
+    }
+    copyRecorded(context_.sampleErrorFile("erro_layout.err"), context_.layout().schemaFailure(key),
+                 record);
+}
+
 void ExchangeHandlers::submitNfe(const std::string& name, DispatchRecord& record) {
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::Envio, name);
     const auto nfe = readNfeRequest(request, name);
-    requireFileNamePart(nfe.accessKey, name);
-
     const auto kind = context_.returnKind();
     if (kind == ReturnKind::SchemaFailure) {
-        copyRecorded(context_.sampleErrorFile("erro_layout.err"),
-                     exchange.schemaFailure(nfe.accessKey), record);
+        copySchemaFailure(name, nfe.accessKey, record);
     } else {
+        requireFileNamePart(nfe.accessKey, name);
         const auto batch = context_.advanceAndSave(StateField::Batch, record);
         saveRecorded(*buildBatchNumberDocument(batch), exchange.batchNumber(nfe.accessKey), record);
         if (kind == ReturnKind::SendFailure) {
@@ -54,9 +68,7 @@ void ExchangeHandlers::holdNfe(const std::string& name, DispatchRecord& record) 
     const auto request = exchange.request(RequestFolder::EnvioLote, name);
     const auto nfe = readNfeRequest(request, name);
     if (context_.returnKind() == ReturnKind::SchemaFailure) {
-        requireFileNamePart(nfe.accessKey, name);
-        copyRecorded(context_.sampleErrorFile("erro_layout.err"),
-                     exchange.schemaFailure(nfe.accessKey), record);
+        copySchemaFailure(name, nfe.accessKey, record);
     } else {
         archiveNfe(name, nfe.body, record);
     }

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "engine/request_error.hpp"
 #include "platform/error.hpp"
 #include "platform/file_identity.hpp"
 #include "platform/file_system.hpp"
@@ -39,15 +40,19 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     }
     const auto request = context_.layout().request(folder, *name);
     context_.beginRequest(request);
+    const auto shownName = std::string(folderName(folder)) + "/" + *name;
     DispatchRecord record;
     try {
         record = dispatch(folder, kind, *name);
+    } catch (const RequestError&) {
+        throw;
+    } catch (const Error& error) {
+        throw RequestError(shownName, error.what());
     } catch (const std::bad_alloc&) {
         // A request too large for the memory left: say which, and end the tick like any
         // other error (what was allocated for it is released by now).
         const auto identity = platform::identifyFile(request);
-        throw Error(outOfMemoryMessage(std::string(folderName(folder)) + "/" + *name,
-                                       identity ? identity->size : 0));
+        throw RequestError(shownName, outOfMemoryMessage(shownName, identity ? identity->size : 0));
     }
     if (observer != nullptr) {
         observer->requestHandled(record);
@@ -86,6 +91,18 @@ DispatchRecord PollingTick::dispatch(RequestFolder folder, RequestKind kind,
             break;
     }
     return record;
+}
+
+}  // namespace kelmar::engine
+
+namespace kelmar::engine {
+
+std::string withRequestName(const RequestError& error) {
+    const std::string message = error.what();
+    if (message.find(error.request()) != std::string::npos) {
+        return message;
+    }
+    return error.request() + ": " + message;
 }
 
 }  // namespace kelmar::engine

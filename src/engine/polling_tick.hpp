@@ -24,7 +24,8 @@ class TickObserver {
 
 // The engine's entry: looks at most at one request in "envio", then at most at one in
 // "envio_lote", and hands each to the handler of its kind. Any error ends the tick at
-// once and reaches the caller; work done before it stays done.
+// once and reaches the caller, as a RequestError naming the request when one was being
+// handled; work done before it stays done.
 class PollingTick {
   public:
     PollingTick(EngineContext& context, RequestHandlers& handlers);

@@ -67,6 +67,10 @@ std::string describeHandledRequest(const engine::DispatchRecord& request) {
 void ConsoleReporter::requestHandled(const engine::DispatchRecord& record) {
     out_ << platform::cp1252ToUtf8(escapeControlCharacters(describeHandledRequest(record))) << '\n'
          << std::flush;
+    for (const auto& warning : record.warnings) {
+        showWarning(std::string(engine::folderName(record.folder)) + "/" + record.name + ": " +
+                    warning);
+    }
 }
 
 void ConsoleReporter::showError(std::string_view message) {

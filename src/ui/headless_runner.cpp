@@ -6,6 +6,7 @@
 #include <string_view>
 #include <thread>
 
+#include "engine/request_error.hpp"
 #include "platform/error.hpp"
 
 #ifndef _WIN32
@@ -24,6 +25,9 @@ bool runOneTick(engine::PollingTick& tick, engine::TickObserver& observer,
     try {
         tick.run(&observer);
         return true;
+    } catch (const engine::RequestError& error) {
+        presenter.showError(engine::withRequestName(error));
+        return false;
     } catch (const std::exception& error) {
         presenter.showError(error.what());
         return false;

@@ -11,7 +11,9 @@ is never killed, hung or made to hand out numbers twice:
 - config.ini held open for writing across the start (nothing answered, --ticks exits 1),
   then released (answered with the file's own counters);
 - a config.ini with a byte-order mark;
-- an ESC in an access key (escaped in the error line).
+- an ESC in an access key (escaped in the error line);
+- a batch list with one unsafe entry and one good NF-e (batched, the entry skipped with a
+  warning naming the list and the entry) and a broken NF-e (the error line names it).
 
 Prints one line per case with its figures; exits non-zero on any failure.
 """
@@ -267,13 +269,30 @@ def escape_in_key(program):
     case.close()
 
 
+def named_lines(program):
+    case = Case(program, "warnings and errors name their request")
+    key = case.queue_nfe(1, 1, sub="envio_lote")[0]
+    case.exchange.put("envio_lote", "z-montar-lote.xml",
+                      f"<l><ArquivoNFe>../fora-nfe.xml</ArquivoNFe><ArquivoNFe>{key}-nfe.xml</ArquivoNFe></l>")
+    result = case.run("--ticks", "2")
+    case.exchange.put("envio", "b-nfe.xml", "<NFe><infNFe>")
+    stderr = result.stderr.decode() + case.run("--ticks", "1").stderr.decode()
+    check(case.answered([key]), case.name, "the good NF-e of the list was not batched")
+    check("envio_lote/z-montar-lote.xml: A lista z-montar-lote.xml traz '../fora'" in stderr,
+          case.name, f"no warning naming the list: {stderr!r}")
+    check("envio/b-nfe.xml: Missing close tag in element infNFe." in stderr, case.name,
+          f"no error naming the request: {stderr!r}")
+    print(f"{case.name}: exit {result.returncode}, {len(stderr.splitlines())} lines on stderr")
+    case.close()
+
+
 def main():
     arguments = argparse.ArgumentParser(description=__doc__)
     arguments.add_argument("program")
     options = arguments.parse_args()
     program = os.path.abspath(options.program)
     for case in (closed_output, writer_peer, stopping, runaway, second_runner, held_settings,
-                 byte_order_mark, escape_in_key):
+                 byte_order_mark, escape_in_key, named_lines):
         case(program)
     for failure in failures:
         print("FAILED " + failure)
