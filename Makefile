@@ -1,15 +1,18 @@
-# The two commands the README promises: `make run` and `make test`.
+# The commands the README promises: `make run` and `make test`, and the benchmark and
+# fuzzing runs. Each installs only the packages its own purpose needs.
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 PROGRAM := $(BUILD_DIR)/kelmar-sim
 DEMO := demo
+DEPS := bash scripts/install-deps.sh
 
-.PHONY: all deps configure build test test-asan run demo bench fuzz clean
+.PHONY: all deps configure build test test-asan run demo bench fuzz screenshot clean
 
 all: build
 
+# The default and asan presets build the window and the tests.
 deps:
-	@bash scripts/install-deps.sh
+	@$(DEPS) build tests window
 
 configure: deps
 	@cmake --preset $(PRESET) > /dev/null
@@ -31,11 +34,18 @@ demo: build
 run: demo
 	@cd $(DEMO) && exec "$(CURDIR)/$(PROGRAM)" --config config.ini
 
-bench: deps
+bench:
+	@$(DEPS) build bench
 	@bash scripts/run-benchmarks.sh
 
-fuzz: deps
+fuzz:
+	@$(DEPS) build fuzz
 	@bash scripts/run-fuzz.sh 60
+
+# docs/window.png, taken on a virtual display with a demo folder under a neutral home.
+screenshot: build
+	@$(DEPS) screenshot
+	@bash scripts/take-screenshot.sh "$(PROGRAM)" docs/window.png
 
 clean:
 	@rm -rf build

@@ -1,15 +1,39 @@
 #!/usr/bin/env bash
-# Installs, through apt-get, whatever the build, the tests, the window and the benchmarks
-# need and this machine lacks. Safe to run again: it installs nothing when all is there.
+# Installs, through apt-get, the packages that the given purposes need and this machine
+# lacks; each purpose's list is scripts/deps/PURPOSE.txt:
+#
+#   build       compiler and build tools
+#   tests       GoogleTest and Python for the test suite
+#   window      Qt for the operator window
+#   bench       Google Benchmark and the XML libraries measured against
+#   fuzz        Clang and libFuzzer
+#   screenshot  a virtual display and the tools to capture the window
+#
+#   bash scripts/install-deps.sh build tests window
+#
+# With no purpose, installs them all. Safe to run again: installs nothing when all is there.
 set -euo pipefail
+lists="$(cd "$(dirname "$0")" && pwd)/deps"
 
-packages=(
-    cmake ninja-build g++ clang libclang-rt-14-dev libfuzzer-14-dev
-    googletest libgtest-dev libbenchmark-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev
-    libpugixml-dev libxml2-dev
-    xvfb xauth x11-apps imagemagick fonts-dejavu-core
-)
+purposes=("$@")
+if [ ${#purposes[@]} -eq 0 ]; then
+    for list in "$lists"/*.txt; do
+        purposes+=("$(basename "$list" .txt)")
+    done
+fi
+
+packages=()
+for purpose in "${purposes[@]}"; do
+    list="$lists/$purpose.txt"
+    if [ ! -f "$list" ]; then
+        echo "install-deps: no package list for '$purpose' (see $lists)" >&2
+        exit 2
+    fi
+    while read -r package; do
+        case "$package" in '' | '#'*) continue ;; esac
+        packages+=("$package")
+    done < "$list"
+done
 
 missing=()
 for package in "${packages[@]}"; do

@@ -3,8 +3,8 @@
 #include <array>
 
 #include "engine/exchange_names.hpp"
-#include "engine/request_reading.hpp"
 #include "platform/file_system.hpp"
+#include "platform/text_helpers.hpp"
 
 namespace kelmar::engine {
 namespace {
@@ -74,7 +74,7 @@ std::string ExchangeLayout::schemaFailure(std::string_view stem) const {
 }
 
 std::string ExchangeLayout::batchFailure(std::string_view listName) const {
-    return response(replaceAll(listName, ".xml", ".err"));
+    return response(platform::replaceAll(listName, ".xml", ".err"));
 }
 
 std::string ExchangeLayout::queryResult(std::string_view receiptNumber) const {

@@ -17,24 +17,23 @@ Simulator::Simulator(settings::SettingsFile settingsFile, const platform::Clock&
       context_(state_, settingsFile_, clock, std::move(sampleFolder)),
       handlers_(makeRequestHandlers(context_)),
       tick_(context_, *handlers_) {
+    // Until the settings are read, the state holds the defaults they would give.
     state_.setText(settings::StateField::Batch, settings::kDefaultBatch);
     state_.setText(settings::StateField::Receipt, settings::kDefaultReceipt);
     state_.setText(settings::StateField::Protocol, settings::kDefaultProtocol);
     state_.setText(settings::StateField::ExchangeFolder, settingsFile_.defaultExchangeFolder());
-    try {
-        settingsFile_.load(state_);
-        settingsRead_ = true;
-    } catch (const Error&) {
-        // Held open by another program right now: the first tick tries again and fails
-        // with the message until the file can be read.
-    }
     tick_.setPreparation([this] { prepare(); });
 }
 
+void Simulator::loadSettings() {
+    settingsFile_.load(state_);
+}
+
 void Simulator::prepare() {
-    if (!settingsRead_) {
+    // Settings another program held open when they were first loaded are read now; the
+    // tick fails with their open error until they can be.
+    if (!settingsFile_.loaded()) {
         settingsFile_.load(state_);
-        settingsRead_ = true;
     }
     claim_.hold(settingsFile_.path(), state_.exchangeFolder());
 }

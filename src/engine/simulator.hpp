@@ -14,10 +14,12 @@
 namespace kelmar::engine {
 
 // The whole engine, wired once for the window or the headless runner: the live state,
-// loaded from the settings file, and a polling tick with the real request handlers.
-// Every tick first makes sure the settings were read (a file another program held open
-// at start is read as soon as it can be, and until then nothing is answered) and that
-// this simulator alone serves the exchange folder and uses the settings file.
+// the settings file it is loaded from and saved to, and a polling tick with the real
+// request handlers. The settings are loaded once, by whoever starts the engine: the
+// headless runner before its first tick, the window when it is created. Every tick
+// first makes sure they were read (a file another program held open at start is read
+// as soon as it can be, and until then nothing is answered) and that this simulator
+// alone serves the exchange folder and uses the settings file.
 class Simulator {
   public:
     // sampleFolder: where the sample error files are; empty means the working directory.
@@ -26,7 +28,11 @@ class Simulator {
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
 
+    // Loads the settings file into the state.
+    void loadSettings();
+
     settings::SimulatorState& state() { return state_; }
+    const platform::Clock& clock() const { return context_.clock(); }
     const settings::SettingsFile& settingsFile() const { return settingsFile_; }
     PollingTick& tick() { return tick_; }
 
@@ -36,7 +42,7 @@ class Simulator {
     void prepare();
 
     // Removes temporary files that a run killed mid-write left in the exchange folder
-    // and beside the settings file.
+    // and beside the settings file. Needs the settings loaded, to know the folder.
     void removeLeftovers() const;
 
   private:

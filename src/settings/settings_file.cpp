@@ -69,6 +69,7 @@ void SettingsFile::load(SimulatorState& state) const {
         const auto field = static_cast<std::size_t>(binding.field);
         state.setText(binding.field, ini.read(kSection, binding.key, defaults[field]));
     }
+    loaded_ = true;
 }
 
 void SettingsFile::save(const SimulatorState& state) const {

@@ -27,12 +27,18 @@ class SettingsFile {
     // refuses, and the open error when the current file exists but cannot be read.
     void save(const SimulatorState& state) const;
 
+    // True once a load has succeeded (the defaults of a missing file count).
+    bool loaded() const { return loaded_; }
+
     const std::string& path() const { return path_; }
     const std::string& defaultExchangeFolder() const { return defaultExchangeFolder_; }
 
   private:
     std::string path_;
     std::string defaultExchangeFolder_;
+    // Whether the state holds what the file says; loading is a read of the file, so the
+    // flag may change through a const object.
+    mutable bool loaded_ = false;
 };
 
 }  // namespace kelmar::settings

@@ -66,28 +66,26 @@ int runApplication(std::span<const std::string_view> arguments, std::ostream& ou
         settings::SettingsFile(settings::locateSettingsFile(line.configFile),
                                settings::defaultExchangeFolder()),
         clock);
-    // A second simulator on the same folder or settings file touches nothing.
-    try {
-        simulator.prepare();
-    } catch (const engine::AlreadyServedError& error) {
-        if (line.headless || !windowRunner) {
-            ConsoleReporter(out, err).showError(error.what());
-            return 1;
-        }
-    } catch (const Error&) {
-        // Settings that cannot be read yet: every tick says so until they can.
-    }
-    simulator.removeLeftovers();
     simulator.state().setReturnKind(line.outcome);
 
-    if (line.headless) {
-        return runHeadlessProgram(line, simulator, out, err);
+    if (!line.headless && windowRunner) {
+        return windowRunner(simulator);  // the window loads the settings when it is created
     }
-    if (!windowRunner) {
+    if (!line.headless) {
         err << "kelmar-sim: built without the window; running headless (see --help)\n";
-        return runHeadlessProgram(line, simulator, out, err);
     }
-    return windowRunner(simulator);
+    try {
+        simulator.loadSettings();
+        // A second simulator on the same folder or settings file touches nothing.
+        simulator.prepare();
+    } catch (const engine::AlreadyServedError& error) {
+        ConsoleReporter(out, err).showError(error.what());
+        return 1;
+    } catch (const Error&) {
+        // Settings another program holds open: every tick says so until they can be read.
+    }
+    simulator.removeLeftovers();
+    return runHeadlessProgram(line, simulator, out, err);
 }
 
 }  // namespace kelmar::ui

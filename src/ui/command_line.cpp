@@ -33,63 +33,102 @@ std::optional<settings::ReturnKind> parseOutcome(std::string_view text) {
     return std::nullopt;
 }
 
+namespace {
+
+// One option of the command line. A flag takes no value; any other option takes one,
+// as the next argument or after "=". apply stores the value, or says what is wrong.
+struct Option {
+    std::string_view name;
+    std::string_view alias;  // a short spelling, or empty
+    bool takesValue;
+    std::optional<std::string> (*apply)(CommandLine& line, std::string_view value);
+};
+
+constexpr std::array<Option, 7> kOptions = {{
+    {"--headless", "", false,
+     [](CommandLine& line, std::string_view) -> std::optional<std::string> {
+         line.headless = true;
+         return std::nullopt;
+     }},
+    {"--help", "-h", false,
+     [](CommandLine& line, std::string_view) -> std::optional<std::string> {
+         line.help = true;
+         return std::nullopt;
+     }},
+    {"--version", "", false,
+     [](CommandLine& line, std::string_view) -> std::optional<std::string> {
+         line.version = true;
+         return std::nullopt;
+     }},
+    {"--config", "", true,
+     [](CommandLine& line, std::string_view file) -> std::optional<std::string> {
+         if (file.empty()) {
+             return "--config needs a file";
+         }
+         line.configFile = std::string(file);
+         return std::nullopt;
+     }},
+    {"--outcome", "", true,
+     [](CommandLine& line, std::string_view text) -> std::optional<std::string> {
+         const auto outcome = parseOutcome(text);
+         if (!outcome) {
+             return "--outcome takes 0 to 5 or an outcome name";
+         }
+         line.outcome = *outcome;
+         return std::nullopt;
+     }},
+    {"--ticks", "", true,
+     [](CommandLine& line, std::string_view text) -> std::optional<std::string> {
+         line.ticks = parseWholeNumber(text);
+         if (!line.ticks) {
+             return "--ticks takes a whole number";
+         }
+         return std::nullopt;
+     }},
+    {"--interval", "", true,
+     [](CommandLine& line, std::string_view text) -> std::optional<std::string> {
+         const auto interval = parseWholeNumber(text);
+         if (!interval) {
+             return "--interval takes a whole number of milliseconds";
+         }
+         line.intervalMs = *interval;
+         return std::nullopt;
+     }},
+}};
+
+const Option* findOption(std::string_view name) {
+    for (const auto& option : kOptions) {
+        if (name == option.name || (!option.alias.empty() && name == option.alias)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
 ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments) {
     CommandLine line;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const auto argument = arguments[i];
-        // Options that take a value accept it as the next argument or after "=".
-        std::string_view option = argument;
-        std::optional<std::string_view> inlineValue;
+        std::string_view name = argument;
+        std::optional<std::string_view> value;
         if (const auto equals = argument.find('=');
             argument.starts_with("--") && equals != argument.npos) {
-            option = argument.substr(0, equals);
-            inlineValue = argument.substr(equals + 1);
+            name = argument.substr(0, equals);
+            value = argument.substr(equals + 1);
         }
-        const auto value = [&]() -> std::optional<std::string_view> {
-            if (inlineValue) {
-                return inlineValue;
-            }
-            if (i + 1 < arguments.size()) {
-                return arguments[++i];
-            }
-            return std::nullopt;
-        };
-
-        if (option == "--headless" && !inlineValue) {
-            line.headless = true;
-        } else if ((option == "--help" || option == "-h") && !inlineValue) {
-            line.help = true;
-        } else if (option == "--version" && !inlineValue) {
-            line.version = true;
-        } else if (option == "--config") {
-            const auto file = value();
-            if (!file || file->empty()) {
-                return std::string("--config needs a file");
-            }
-            line.configFile = std::string(*file);
-        } else if (option == "--outcome") {
-            const auto text = value();
-            const auto outcome = text ? parseOutcome(*text) : std::nullopt;
-            if (!outcome) {
-                return std::string("--outcome takes 0 to 5 or an outcome name");
-            }
-            line.outcome = *outcome;
-        } else if (option == "--ticks") {
-            const auto text = value();
-            const auto ticks = text ? parseWholeNumber(*text) : std::nullopt;
-            if (!ticks) {
-                return std::string("--ticks takes a whole number");
-            }
-            line.ticks = *ticks;
-        } else if (option == "--interval") {
-            const auto text = value();
-            const auto interval = text ? parseWholeNumber(*text) : std::nullopt;
-            if (!interval) {
-                return std::string("--interval takes a whole number of milliseconds");
-            }
-            line.intervalMs = *interval;
-        } else {
+        const Option* option = findOption(name);
+        if (option == nullptr || (!option->takesValue && value)) {
             return "unknown argument: " + std::string(argument);
+        }
+        if (option->takesValue && !value && i + 1 < arguments.size()) {
+            value = arguments[++i];
+        }
+        // A missing value reaches the option as empty text, which each option that takes
+        // one refuses in its own words.
+        if (auto problem = option->apply(line, value.value_or(std::string_view()))) {
+            return *std::move(problem);
         }
     }
     return line;

@@ -1,27 +1,9 @@
 #include "ui/console_reporter.hpp"
 
-#include "engine/exchange_names.hpp"
 #include "platform/text_encoding.hpp"
+#include "ui/dispatch_description.hpp"
 
 namespace kelmar::ui {
-namespace {
-
-std::string describeHandOut(const engine::HandOut& handOut) {
-    switch (handOut.counter) {
-        case settings::StateField::Batch:
-            return "lote " + std::to_string(handOut.value);
-        case settings::StateField::Receipt:
-            return "recibo " + engine::receiptNumber(handOut.value);
-        case settings::StateField::Protocol:
-            return "protocolo " + engine::protocolNumber(handOut.value);
-        case settings::StateField::ExchangeFolder:
-            break;
-    }
-    return {};
-}
-
-}  // namespace
-
 std::string escapeControlCharacters(std::string_view text) {
     std::string shown;
     shown.reserve(text.size());
@@ -43,27 +25,6 @@ std::string escapeControlCharacters(std::string_view text) {
     return shown;
 }
 
-std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts) {
-    std::string text;
-    for (std::size_t i = 0; i < handOuts.size(); ++i) {
-        text += i == 0 ? "" : ", ";
-        text += describeHandOut(handOuts[i]);
-    }
-    return text;
-}
-
-std::string describeHandledRequest(const engine::DispatchRecord& request) {
-    std::string line(engine::folderName(request.folder));
-    line += '/';
-    line += request.name;
-    line += ": ";
-    line += engine::kindLabel(request.kind);
-    if (!request.handOuts.empty()) {
-        line += " (" + describeHandOuts(request.handOuts) + ')';
-    }
-    return line;
-}
-
 void ConsoleReporter::requestHandled(const engine::DispatchRecord& record) {
     out_ << platform::cp1252ToUtf8(escapeControlCharacters(describeHandledRequest(record))) << '\n'
          << std::flush;
@@ -74,14 +35,9 @@ void ConsoleReporter::requestHandled(const engine::DispatchRecord& record) {
 }
 
 void ConsoleReporter::showError(std::string_view message) {
-    err_ << platform::cp1252ToUtf8(escapeControlCharacters(engine::withClosingFullStop(message)))
-         << '\n'
+    err_ << platform::cp1252ToUtf8(escapeControlCharacters(withClosingFullStop(message))) << '\n'
          << std::flush;
 }
-
-}  // namespace kelmar::ui
-
-namespace kelmar::ui {
 
 void ConsoleReporter::showWarning(std::string_view message) {
     err_ << platform::cp1252ToUtf8(escapeControlCharacters(message)) << '\n' << std::flush;

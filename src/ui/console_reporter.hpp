@@ -3,16 +3,15 @@
 #include <ostream>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "engine/message_presenter.hpp"
 #include "engine/polling_tick.hpp"
+#include "ui/message_presenter.hpp"
 
 namespace kelmar::ui {
 
 // One line per request handled, on standard output; errors on standard error. Both in
 // UTF-8, converted from the engine's Windows-1252 at this boundary.
-class ConsoleReporter final : public engine::TickObserver, public engine::MessagePresenter {
+class ConsoleReporter final : public engine::TickObserver, public MessagePresenter {
   public:
     ConsoleReporter(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
@@ -29,11 +28,5 @@ class ConsoleReporter final : public engine::TickObserver, public engine::Messag
 // The text with every control character shown as "\xHH", so that names, keys and values
 // taken from requests cannot drive the terminal (ESC, BEL, CR).
 std::string escapeControlCharacters(std::string_view text);
-
-// "lote 205, recibo 420000000159093": the numbers handed out, in Windows-1252.
-std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts);
-
-// "envio/123-nfe.xml: NF-e (lote 205, recibo 420000000159093)", in Windows-1252.
-std::string describeHandledRequest(const engine::DispatchRecord& record);
 
 }  // namespace kelmar::ui

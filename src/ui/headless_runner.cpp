@@ -21,7 +21,7 @@ namespace {
 
 // One tick; true when it ended without an error.
 bool runOneTick(engine::PollingTick& tick, engine::TickObserver& observer,
-                engine::MessagePresenter& presenter) {
+                MessagePresenter& presenter) {
     try {
         tick.run(&observer);
         return true;
@@ -136,8 +136,7 @@ void ignoreBrokenPipe() {}
 #endif
 
 int runHeadless(engine::PollingTick& tick, engine::TickObserver& observer,
-                engine::MessagePresenter& presenter, const HeadlessOptions& options,
-                StopRequest& stop) {
+                MessagePresenter& presenter, const HeadlessOptions& options, StopRequest& stop) {
     if (options.ticks) {
         bool allSucceeded = true;
         for (long long i = 0; i < *options.ticks; ++i) {

@@ -7,8 +7,8 @@
 #include <optional>
 #include <thread>
 
-#include "engine/message_presenter.hpp"
 #include "engine/polling_tick.hpp"
+#include "ui/message_presenter.hpp"
 
 namespace kelmar::ui {
 
@@ -64,7 +64,6 @@ struct HeadlessOptions {
 // next one back for at least kPauseAfterFailure. Returns the exit status: with a tick count, 1 when
 // any tick failed; otherwise 0.
 int runHeadless(engine::PollingTick& tick, engine::TickObserver& observer,
-                engine::MessagePresenter& presenter, const HeadlessOptions& options,
-                StopRequest& stop);
+                MessagePresenter& presenter, const HeadlessOptions& options, StopRequest& stop);
 
 }  // namespace kelmar::ui

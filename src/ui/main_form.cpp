@@ -1,7 +1,6 @@
 #include "ui/main_form.hpp"
 
 #include <QButtonGroup>
-#include <QDateTime>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,28 +13,16 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <array>
 
-#include "engine/exchange_layout.hpp"
 #include "platform/text_encoding.hpp"
-#include "ui/console_reporter.hpp"
+#include "ui/form_texts.hpp"
 
 namespace kelmar::ui {
 namespace {
 
 using settings::StateField;
 
-// The outcome captions, in item order; the second ends with a space.
-constexpr std::array<const char*, settings::kReturnKindCount> kReturnCaptions = {
-    "Envio Bem Sucedido (Autoriza\xE7\xE3o de Uso)",
-    "Falha Esquema XML (Kelmar) ",
-    "Falha Envio SEFAZ",
-    "Lote Ainda N\xE3o Processado",
-    "NF-e Rejeitada",
-    "NF-e Denegada",
-};
-
-QLabel* makeLabel(QWidget* parent, const char* objectName, const char* caption) {
+QLabel* makeLabel(QWidget* parent, const char* objectName, std::string_view caption) {
     auto* label = new QLabel(fromEngineText(caption), parent);
     label->setObjectName(objectName);
     return label;
@@ -46,6 +33,10 @@ QLineEdit* makeEdit(QWidget* parent, const char* objectName, int minimumWidth) {
     edit->setObjectName(objectName);
     edit->setMinimumWidth(minimumWidth);
     return edit;
+}
+
+std::string_view fieldCaption(StateField field) {
+    return kFieldCaptions[static_cast<std::size_t>(field)];
 }
 
 }  // namespace
@@ -62,36 +53,32 @@ std::string toEngineText(const QString& text) {
 }
 
 QString applicationTitle() {
-    return QStringLiteral("Simulador de Resposta do Kelmar");
+    return fromEngineText(kFormCaption);
 }
 
 void MessageBoxPresenter::showError(std::string_view message) {
     QMessageBox box(QMessageBox::Critical, applicationTitle(),
-                    fromEngineText(engine::withClosingFullStop(message)), QMessageBox::Ok, parent_);
+                    fromEngineText(withClosingFullStop(message)), QMessageBox::Ok, parent_);
     box.exec();
 }
 
-MainForm::MainForm(settings::SimulatorState& state, const settings::SettingsFile& settingsFile,
-                   engine::PollingTick& tick, engine::MessagePresenter& presenter, QWidget* parent)
+MainForm::MainForm(FormModel& model, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      state_(state),
-      settingsFile_(settingsFile),
-      tick_(tick),
-      presenter_(presenter) {
+      model_(model) {
     setObjectName("MainForm");
     setWindowTitle(applicationTitle());
     buildControls();
-    FormCreate();
-    bindState();
-    checkExchangeFolder();
+    model_.setObserver(this);
+    model_.formCreate();
+    bindModel();
     setFixedSize(sizeHint());
     move(328, 255);
     Timer1->start();
 }
 
 MainForm::~MainForm() {
-    state_.setListener({});
+    model_.setObserver(nullptr);
 }
 
 void MainForm::buildControls() {
@@ -100,38 +87,8 @@ void MainForm::buildControls() {
     grid->setContentsMargins(8, 8, 8, 8);
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(6);
-
-    ELote = makeEdit(client, "ELote", 64);
-    ERecibo = makeEdit(client, "ERecibo", 64);
-    EProtocolo = makeEdit(client, "EProtocolo", 64);
-    EPasta = makeEdit(client, "EPasta", 220);
-    BtSalvar = new QPushButton(QStringLiteral("Salvar"), client);
-    BtSalvar->setObjectName("BtSalvar");
-
-    grid->addWidget(makeLabel(client, "Label1", "Lote Atual"), 0, 0);
-    grid->addWidget(ELote, 0, 1);
-    grid->addWidget(makeLabel(client, "Label2", "Recibo"), 0, 2);
-    grid->addWidget(ERecibo, 0, 3);
-    grid->addWidget(makeLabel(client, "Label3", "Protocolo"), 1, 0);
-    grid->addWidget(EProtocolo, 1, 1);
-    grid->addWidget(BtSalvar, 1, 2, 1, 2, Qt::AlignLeft);
-    grid->addWidget(makeLabel(client, "Label4", "Pasta Base"), 2, 0);
-    grid->addWidget(EPasta, 2, 1, 1, 3);
-
-    RGTipoRet = new QGroupBox(QStringLiteral("Tipo de Retorno"), client);
-    RGTipoRet->setObjectName("RGTipoRet");
-    auto* items = new QVBoxLayout(RGTipoRet);
-    items->setSpacing(2);
-    returnKinds_ = new QButtonGroup(this);
-    for (int i = 0; i < settings::kReturnKindCount; ++i) {
-        auto* item = new QRadioButton(fromEngineText(kReturnCaptions[static_cast<std::size_t>(i)]),
-                                      RGTipoRet);
-        item->setObjectName(QStringLiteral("RGTipoRet_%1").arg(i));
-        returnKinds_->addButton(item, i);
-        items->addWidget(item);
-    }
-    returnKinds_->button(static_cast<int>(state_.returnKind()))->setChecked(true);
-    grid->addWidget(RGTipoRet, 3, 0, 1, 4);
+    buildFields(grid);
+    buildOutcomes(grid);
     client->setMinimumWidth(460);
     setCentralWidget(client);
 
@@ -142,128 +99,127 @@ void MainForm::buildControls() {
     QWidget::setTabOrder(ERecibo, EProtocolo);
     QWidget::setTabOrder(EProtocolo, EPasta);
 
+    buildStatusBar();
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(kTimerInterval);
+}
+
+void MainForm::buildFields(QGridLayout* grid) {
+    auto* client = grid->parentWidget();
+    ELote = makeEdit(client, "ELote", 64);
+    ERecibo = makeEdit(client, "ERecibo", 64);
+    EProtocolo = makeEdit(client, "EProtocolo", 64);
+    EPasta = makeEdit(client, "EPasta", 220);
+    BtSalvar = new QPushButton(fromEngineText(kSaveCaption), client);
+    BtSalvar->setObjectName("BtSalvar");
+
+    grid->addWidget(makeLabel(client, "Label1", fieldCaption(StateField::Batch)), 0, 0);
+    grid->addWidget(ELote, 0, 1);
+    grid->addWidget(makeLabel(client, "Label2", fieldCaption(StateField::Receipt)), 0, 2);
+    grid->addWidget(ERecibo, 0, 3);
+    grid->addWidget(makeLabel(client, "Label3", fieldCaption(StateField::Protocol)), 1, 0);
+    grid->addWidget(EProtocolo, 1, 1);
+    grid->addWidget(BtSalvar, 1, 2, 1, 2, Qt::AlignLeft);
+    grid->addWidget(makeLabel(client, "Label4", fieldCaption(StateField::ExchangeFolder)), 2, 0);
+    grid->addWidget(EPasta, 2, 1, 1, 3);
+}
+
+void MainForm::buildOutcomes(QGridLayout* grid) {
+    RGTipoRet = new QGroupBox(fromEngineText(kOutcomeGroupCaption), grid->parentWidget());
+    RGTipoRet->setObjectName("RGTipoRet");
+    auto* items = new QVBoxLayout(RGTipoRet);
+    items->setSpacing(2);
+    returnKinds_ = new QButtonGroup(this);
+    for (int i = 0; i < settings::kReturnKindCount; ++i) {
+        auto* item = new QRadioButton(fromEngineText(kOutcomeCaptions[static_cast<std::size_t>(i)]),
+                                      RGTipoRet);
+        item->setObjectName(QStringLiteral("RGTipoRet_%1").arg(i));
+        returnKinds_->addButton(item, i);
+        items->addWidget(item);
+    }
+    returnKinds_->button(static_cast<int>(model_.outcome()))->setChecked(true);
+    grid->addWidget(RGTipoRet, 3, 0, 1, 4);
+}
+
+void MainForm::buildStatusBar() {
     lastRequest_ = new QLabel(this);
     lastRequest_->setObjectName("lastRequest");
     folderWarning_ = new QLabel(this);
     folderWarning_->setObjectName("folderWarning");
     folderWarning_->setStyleSheet(QStringLiteral("color: #b00020;"));
+    folderWarning_->setVisible(false);
     statusBar()->addWidget(lastRequest_, 1);
     statusBar()->addPermanentWidget(folderWarning_);
     statusBar()->setSizeGripEnabled(false);
+}
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(kTimerInterval);
+void MainForm::bindModel() {
+    for (int i = 0; i < settings::kStateFieldCount; ++i) {
+        const auto field = static_cast<StateField>(i);
+        connect(edit(field), &QLineEdit::textEdited, this, [this, field](const QString& text) {
+            model_.editField(field, toEngineText(text));
+        });
+    }
+    connect(returnKinds_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked) {
+            model_.selectOutcome(static_cast<settings::ReturnKind>(id));
+        }
+    });
     connect(Timer1, &QTimer::timeout, this, &MainForm::Timer1Timer);
     connect(BtSalvar, &QPushButton::clicked, this, &MainForm::BtSalvarClick);
 }
 
-void MainForm::bindState() {
-    const std::array<std::pair<QLineEdit*, StateField>, settings::kStateFieldCount> edits = {{
-        {ELote, StateField::Batch},
-        {ERecibo, StateField::Receipt},
-        {EProtocolo, StateField::Protocol},
-        {EPasta, StateField::ExchangeFolder},
-    }};
-    for (const auto& [edit, field] : edits) {
-        const auto bound = field;
-        connect(edit, &QLineEdit::textEdited, this,
-                [this, bound](const QString& text) { state_.setText(bound, toEngineText(text)); });
+QLineEdit* MainForm::edit(StateField field) const {
+    switch (field) {
+        case StateField::Batch:
+            return ELote;
+        case StateField::Receipt:
+            return ERecibo;
+        case StateField::Protocol:
+            return EProtocolo;
+        case StateField::ExchangeFolder:
+            break;
     }
-    state_.setListener([this](StateField field) { showField(field); });
-    connect(returnKinds_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
-        if (checked) {
-            state_.setReturnKind(static_cast<settings::ReturnKind>(id));
-        }
-    });
-}
-
-void MainForm::showField(StateField field) {
-    QLineEdit* edit = field == StateField::Batch      ? ELote
-                      : field == StateField::Receipt  ? ERecibo
-                      : field == StateField::Protocol ? EProtocolo
-                                                      : EPasta;
-    const auto text = fromEngineText(state_.text(field));
-    if (edit->text() != text) {
-        edit->setText(text);  // only when it differs, so typing keeps its cursor
-    }
-}
-
-void MainForm::FormCreate() {
-    try {
-        settingsFile_.load(state_);
-    } catch (const std::exception&) {
-        // Held open by another program: the fields keep what the engine has, and the
-        // first tick reads the file again or shows why it cannot.
-    }
-    for (int i = 0; i < settings::kStateFieldCount; ++i) {
-        showField(static_cast<StateField>(i));
-    }
+    return EPasta;
 }
 
 void MainForm::BtSalvarClick() {
-    try {
-        settingsFile_.save(state_);
-    } catch (const std::exception& error) {
-        report(error);
-    }
+    model_.save();
 }
 
 void MainForm::Timer1Timer() {
-    // A message box runs its own event loop, in which timer events keep arriving; the
-    // next tick waits until the operator has closed it.
-    if (busy_) {
-        return;
-    }
-    busy_ = true;
-    try {
-        tick_.run(this);
-    } catch (const std::exception& error) {
-        report(error);
-    }
-    checkExchangeFolder();
-    busy_ = false;
+    model_.timerTick();
 }
 
-void MainForm::report(const std::exception& error) {
-    const bool wasBusy = busy_;
-    busy_ = true;
-    presenter_.showError(error.what());
-    busy_ = wasBusy;
+void MainForm::fieldChanged(StateField field, const std::string& text) {
+    const auto shown = fromEngineText(text);
+    if (edit(field)->text() != shown) {
+        edit(field)->setText(shown);  // only when it differs, so typing keeps its cursor
+    }
 }
 
-void MainForm::requestHandled(const engine::DispatchRecord& request) {
-    // Time, kind and numbers always show; a long file name gives way in its middle.
-    QString lead = QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) +
-                   QStringLiteral("  ") + fromEngineText(engine::kindLabel(request.kind)) +
-                   QStringLiteral("  ");
-    QString numbers;
-    if (!request.handOuts.empty()) {
-        numbers = QStringLiteral("  ") + fromEngineText(describeHandOuts(request.handOuts));
+void MainForm::statusChanged(const FormStatus& status) {
+    if (status.lastRequest) {
+        // Time, kind and numbers always show; a long file name gives way in its middle.
+        const auto& last = *status.lastRequest;
+        const QString lead = fromEngineText(last.time + "  " + last.kind + "  ");
+        const QString numbers =
+            last.numbers.empty() ? QString() : fromEngineText("  " + last.numbers);
+        const QFontMetrics metrics(lastRequest_->font());
+        const int room =
+            std::max(24, statusBar()->width() - metrics.horizontalAdvance(lead + numbers) - 40);
+        lastRequest_->setText(
+            lead + metrics.elidedText(fromEngineText(last.name), Qt::ElideMiddle, room) + numbers);
+        lastRequest_->setToolTip(fromEngineText(last.detail));
     }
-    const auto name = fromEngineText(request.name);
-    const QFontMetrics metrics(lastRequest_->font());
-    const int room =
-        std::max(24, statusBar()->width() - metrics.horizontalAdvance(lead + numbers) - 40);
-    lastRequest_->setText(lead + metrics.elidedText(name, Qt::ElideMiddle, room) + numbers);
-    lastRequest_->setToolTip(fromEngineText(describeHandledRequest(request)));
-}
-
-void MainForm::checkExchangeFolder() {
-    const auto check = engine::ExchangeLayout(state_.exchangeFolder()).check();
-    QString warning;
-    if (check.folderMissing) {
-        // "Pasta base não encontrada"
-        warning = fromEngineText("Pasta base n\xE3o encontrada");
-    } else if (!check.missingSubfolders.empty()) {
-        QStringList missing;
-        for (const auto sub : check.missingSubfolders) {
-            missing << fromEngineText(sub);
-        }
-        warning = QStringLiteral("Faltam: ") + missing.join(QStringLiteral(", "));
+    if (!status.problem.empty()) {
+        // An error or warning names its request here; the message box keeps its text.
+        lastRequest_->setText(fromEngineText(status.problem));
+        lastRequest_->setToolTip(fromEngineText(status.problem));
     }
-    folderWarning_->setText(warning);
-    folderWarning_->setVisible(!warning.isEmpty());
+    folderWarning_->setText(fromEngineText(status.folderWarning));
+    folderWarning_->setVisible(!status.folderWarning.empty());
 }
 
 }  // namespace kelmar::ui

@@ -2,12 +2,11 @@
 
 #include <QMainWindow>
 
-#include "engine/message_presenter.hpp"
-#include "engine/polling_tick.hpp"
-#include "settings/settings_file.hpp"
-#include "settings/simulator_state.hpp"
+#include "ui/form_model.hpp"
+#include "ui/message_presenter.hpp"
 
 class QButtonGroup;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -16,23 +15,18 @@ class QTimer;
 
 namespace kelmar::ui {
 
-// The operator's window: the three counters and the exchange folder, a Save button, the
-// outcome to simulate, and the timer that drives the engine once a second. The four
-// fields and the outcome choice are the simulator's live state: the engine sees every
-// edit at its next use and every advance it makes shows here at once.
-class MainForm final : public QMainWindow, private engine::TickObserver {
+// The operator's window in Qt: the three counters and the exchange folder, a Save
+// button, the outcome to simulate, and the timer that drives the engine once a second.
+// All it does beyond showing controls is the form model's; this class only binds the
+// model to Qt's widgets.
+class MainForm final : public QMainWindow, private FormObserver {
     Q_OBJECT
 
   public:
-    static constexpr int kTimerInterval = 1000;
-
-    MainForm(settings::SimulatorState& state, const settings::SettingsFile& settingsFile,
-             engine::PollingTick& tick, engine::MessagePresenter& presenter,
-             QWidget* parent = nullptr);
+    // Runs FormCreate on the model and starts the timer.
+    explicit MainForm(FormModel& model, QWidget* parent = nullptr);
     ~MainForm() override;
 
-    // Loads the settings into the fields.
-    void FormCreate();
     // Saves the four fields.
     void BtSalvarClick();
     // One polling tick. Held back while an error message from an earlier one is open.
@@ -40,17 +34,15 @@ class MainForm final : public QMainWindow, private engine::TickObserver {
 
   private:
     void buildControls();
-    void bindState();
-    void showField(settings::StateField field);
-    void requestHandled(const engine::DispatchRecord& record) override;
-    void checkExchangeFolder();
-    void report(const std::exception& error);
+    void buildFields(QGridLayout* grid);
+    void buildOutcomes(QGridLayout* grid);
+    void buildStatusBar();
+    void bindModel();
+    QLineEdit* edit(settings::StateField field) const;
+    void fieldChanged(settings::StateField field, const std::string& text) override;
+    void statusChanged(const FormStatus& status) override;
 
-    settings::SimulatorState& state_;
-    const settings::SettingsFile& settingsFile_;
-    engine::PollingTick& tick_;
-    engine::MessagePresenter& presenter_;
-    bool busy_ = false;
+    FormModel& model_;
 
     QLineEdit* ELote = nullptr;
     QLineEdit* ERecibo = nullptr;
@@ -68,7 +60,7 @@ class MainForm final : public QMainWindow, private engine::TickObserver {
 QString applicationTitle();
 
 // Shows errors in a modal box with an error icon and one OK button.
-class MessageBoxPresenter final : public engine::MessagePresenter {
+class MessageBoxPresenter final : public MessagePresenter {
   public:
     explicit MessageBoxPresenter(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "ui/form_model.hpp"
 #include "ui/main_form.hpp"
 
 namespace kelmar::ui {
@@ -28,8 +29,11 @@ int runWindow(int& argc, char** argv, engine::Simulator& simulator) {
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("kelmar-sim"), QIcon(QStringLiteral(":/kelmar-sim.svg"))));
     MessageBoxPresenter presenter;
-    MainForm form(simulator.state(), simulator.settingsFile(), simulator.tick(), presenter);
+    FormModel model(simulator.state(), simulator.settingsFile(), simulator.tick(), presenter,
+                    simulator.clock());
+    MainForm form(model);  // loads the settings
     presenter.setParent(&form);
+    simulator.removeLeftovers();
     form.show();
     return QApplication::exec();
 }

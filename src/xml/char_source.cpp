@@ -1,5 +1,6 @@
 #include "xml/char_source.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -11,52 +12,66 @@ namespace {
 struct Signature {
     std::array<unsigned char, 4> bytes;
     std::size_t length;
-    int encoding;
+    FileEncoding encoding;
     bool skipped;
 };
 
 // Tested in this order against the first bytes of the file.
 constexpr Signature kSignatures[] = {
-    {{0x00, 0x00, 0xFE, 0xFF}, 4, 1, true},
-    {{0xFF, 0xFE, 0x00, 0x00}, 4, 2, true},
-    {{0x00, 0x00, 0xFF, 0xFE}, 4, 3, true},
-    {{0xFE, 0xFF, 0x00, 0x00}, 4, 4, true},
-    {{0xFE, 0xFF}, 2, 8, true},
-    {{0xFF, 0xFE}, 2, 9, true},
-    {{0xEF, 0xBB, 0xBF}, 3, 7, true},
-    {{0x00, 0x00, 0x00, 0x3C}, 4, 1, false},
-    {{0x3C, 0x00, 0x00, 0x00}, 4, 2, false},
-    {{0x00, 0x00, 0x3C, 0x00}, 4, 3, false},
-    {{0x00, 0x3C, 0x00, 0x00}, 4, 4, false},
-    {{0x00, 0x3C, 0x00, 0x3F}, 4, 8, false},
-    {{0x3C, 0x00, 0x3F, 0x00}, 4, 9, false},
-    {{0x3C, 0x3F, 0x78, 0x6D}, 4, 0, false},
-    {{0x4C, 0x6F, 0xA7, 0x94}, 4, 10, false},
+    {{0x00, 0x00, 0xFE, 0xFF}, 4, FileEncoding::FourByteBigEndian, true},
+    {{0xFF, 0xFE, 0x00, 0x00}, 4, FileEncoding::FourByteLittleEndian, true},
+    {{0x00, 0x00, 0xFF, 0xFE}, 4, FileEncoding::FourByteOrder2143, true},
+    {{0xFE, 0xFF, 0x00, 0x00}, 4, FileEncoding::FourByteOrder3412, true},
+    {{0xFE, 0xFF}, 2, FileEncoding::Utf16BigEndian, true},
+    {{0xFF, 0xFE}, 2, FileEncoding::Utf16LittleEndian, true},
+    {{0xEF, 0xBB, 0xBF}, 3, FileEncoding::Utf8, true},
+    {{0x00, 0x00, 0x00, 0x3C}, 4, FileEncoding::FourByteBigEndian, false},
+    {{0x3C, 0x00, 0x00, 0x00}, 4, FileEncoding::FourByteLittleEndian, false},
+    {{0x00, 0x00, 0x3C, 0x00}, 4, FileEncoding::FourByteOrder2143, false},
+    {{0x00, 0x3C, 0x00, 0x00}, 4, FileEncoding::FourByteOrder3412, false},
+    {{0x00, 0x3C, 0x00, 0x3F}, 4, FileEncoding::Utf16BigEndian, false},
+    {{0x3C, 0x00, 0x3F, 0x00}, 4, FileEncoding::Utf16LittleEndian, false},
+    {{0x3C, 0x3F, 0x78, 0x6D}, 4, FileEncoding::EightBit, false},
+    {{0x4C, 0x6F, 0xA7, 0x94}, 4, FileEncoding::Ebcdic, false},
 };
-
-bool isReadable(int encoding) {
-    return encoding == 0 || (encoding >= 5 && encoding <= 9);
-}
 
 }  // namespace
 
-CharSource::CharSource(platform::InputFile& file)
-    : file_(file), page_(std::make_unique_for_overwrite<unsigned char[]>(kHistory + kPageSize)) {
+CharSource::CharSource(ByteSource& bytes) : bytes_(bytes) {}
+
+void CharSource::start() {
+    if (const auto whole = bytes_.bytesInMemory()) {
+        const std::size_t count = std::min(whole->size(), prefix_.size());
+        std::memcpy(prefix_.data(), whole->data(), count);
+        const std::size_t skipped = chooseEncoding(count);
+        if (!wide_) {
+            // One byte per character: the bytes are the characters, read where they lie.
+            cursor_ = reinterpret_cast<const unsigned char*>(whole->data()) + skipped;
+            end_ = reinterpret_cast<const unsigned char*>(whole->data()) + whole->size();
+            inPlace_ = true;
+            return;
+        }
+    }
+    page_ = std::make_unique_for_overwrite<unsigned char[]>(kHistory + kPageSize);
     std::memset(page_.get(), 0, kHistory);
     cursor_ = page_.get() + kHistory;
     end_ = cursor_;
-}
-
-void CharSource::start() {
     std::size_t count = 0;
     while (count < prefix_.size()) {
-        const std::size_t n =
-            file_.read(reinterpret_cast<char*>(prefix_.data() + count), prefix_.size() - count);
+        const std::size_t n = bytes_.read(prefix_.data() + count, prefix_.size() - count);
         if (n == 0) {
             break;
         }
         count += n;
     }
+    prefixBegin_ = chooseEncoding(count);
+    prefixEnd_ = count;
+    if (wide_) {
+        wideBytes_ = std::make_unique_for_overwrite<unsigned char[]>(kPageSize);
+    }
+}
+
+std::size_t CharSource::chooseEncoding(std::size_t count) {
     const Signature* found = nullptr;
     for (const Signature& signature : kSignatures) {
         const std::size_t compared = std::min(count, signature.length);
@@ -65,22 +80,18 @@ void CharSource::start() {
             break;
         }
     }
-    encoding_ = found != nullptr ? found->encoding : kEncoding8Bit;
+    encoding_ = found != nullptr ? found->encoding : FileEncoding::EightBit;
     if (!isReadable(encoding_)) {
         throw EStreamError("Unsupported string encoding");
     }
-    prefixBegin_ = found != nullptr && found->skipped ? found->length : 0;
-    prefixEnd_ = count;
-    wide_ = encoding_ >= 5 && encoding_ <= 9 && encoding_ != kEncodingUtf8;
-    bigEndian_ = encoding_ == 5 || encoding_ == kEncodingUtf16BigEndian;
-    if (wide_) {
-        wideBytes_ = std::make_unique_for_overwrite<unsigned char[]>(kPageSize);
-    }
+    wide_ = isSixteenBit(encoding_);
+    bigEndian_ = isBigEndian(encoding_);
+    return found != nullptr && found->skipped ? std::min(found->length, count) : 0;
 }
 
 void CharSource::switchToUtf8() {
     if (!wide_) {
-        encoding_ = kEncodingUtf8;
+        encoding_ = FileEncoding::Utf8;
     }
 }
 
@@ -94,12 +105,15 @@ std::size_t CharSource::readBytes(unsigned char* destination, std::size_t size) 
         destination[count++] = prefix_[prefixBegin_++];
     }
     if (count < size) {
-        count += file_.read(reinterpret_cast<char*>(destination + count), size - count);
+        count += bytes_.read(destination + count, size - count);
     }
     return count;
 }
 
 bool CharSource::refill() {
+    if (inPlace_ || page_ == nullptr) {
+        return false;
+    }
     unsigned char* data = page_.get() + kHistory;
     // Keep the characters just delivered in front of the new page for stepping back.
     std::memmove(page_.get(), end_ - kHistory, kHistory);

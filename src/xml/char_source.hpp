@@ -4,28 +4,24 @@
 #include <cstddef>
 #include <memory>
 
-#include "platform/input_file.hpp"
+#include "xml/byte_source.hpp"
+#include "xml/file_encoding.hpp"
 
 namespace kelmar::xml::detail {
-
-inline constexpr int kEncoding8Bit = 0;
-inline constexpr int kEncodingUtf8 = 7;
-inline constexpr int kEncodingUtf16BigEndian = 8;
-inline constexpr int kEncodingUtf16LittleEndian = 9;
 
 // What get() returns at the end of the file and for a zero character.
 inline constexpr int kEndOfInput = -1;
 
-// Delivers a file's characters one at a time, narrowed to one byte each, from 64 KiB pages.
-// 8-bit and UTF-8 files are delivered byte for byte; a UTF-16 file is narrowed, every
-// code unit of 256 or more becoming "?". The last few characters stay behind each page
-// refill, so the reader can always step back over what it just read.
+// Delivers the characters of a byte source one at a time, narrowed to one byte each, from 64 KiB
+// pages. 8-bit and UTF-8 files are delivered byte for byte; a UTF-16 file is narrowed, every code
+// unit of 256 or more becoming "?". The last few characters stay behind each page refill, so the
+// reader can always step back over what it just read.
 class CharSource {
   public:
     static constexpr std::size_t kPageSize = 65536;
     static constexpr std::size_t kHistory = 16;
 
-    explicit CharSource(platform::InputFile& file);
+    explicit CharSource(ByteSource& bytes);
     CharSource(const CharSource&) = delete;
     CharSource& operator=(const CharSource&) = delete;
 
@@ -34,7 +30,7 @@ class CharSource {
     // for an empty file (whose missing bytes match the first signature).
     void start();
 
-    int encoding() const { return encoding_; }
+    FileEncoding encoding() const { return encoding_; }
 
     // A declaration asked for UTF-8. Bytes of an 8-bit file are delivered unchanged all the
     // same; a UTF-16 file keeps being read as UTF-16.
@@ -59,25 +55,27 @@ class CharSource {
     // The characters of the current page not yet delivered, for scanning in bulk.
     const unsigned char* cursor() const { return cursor_; }
     const unsigned char* pageEnd() const { return end_; }
-    void setCursor(const unsigned char* position) {
-        cursor_ = page_.get() + (position - page_.get());
-    }
+    void setCursor(const unsigned char* position) { cursor_ = position; }
 
   private:
     int getSlow();
     bool refill();
+    // Chooses the encoding from the first count bytes of prefix_; returns how many of
+    // them a byte-order mark takes.
+    std::size_t chooseEncoding(std::size_t count);
     std::size_t readBytes(unsigned char* destination, std::size_t size);
 
-    platform::InputFile& file_;
+    ByteSource& bytes_;
     std::unique_ptr<unsigned char[]> page_;
     std::unique_ptr<unsigned char[]> wideBytes_;
-    unsigned char* cursor_;
-    unsigned char* end_;
+    const unsigned char* cursor_ = nullptr;
+    const unsigned char* end_ = nullptr;
     std::array<unsigned char, 4> prefix_{};  // signature bytes that belong to the text
     std::size_t prefixBegin_ = 0;
     std::size_t prefixEnd_ = 0;
-    int encoding_ = kEncoding8Bit;
+    FileEncoding encoding_ = FileEncoding::EightBit;
     bool wide_ = false;
+    bool inPlace_ = false;  // the characters are the source's bytes in memory
     bool bigEndian_ = false;
     int oddByte_ = -1;  // a UTF-16 byte waiting for its partner
 };

@@ -16,10 +16,43 @@ namespace {
 using platform::sameTextIgnoringCase;
 using platform::trimText;
 
-// The tag table's openers, in the order of DocumentReader::Opener.
-constexpr std::array<std::string_view, 12> kOpeners = {
-    "<![CDATA[",        "<!DOCTYPE", "<!ELEMENT", "<!ATTLIST", "<!ENTITY", "<!NOTATION",
-    "<?xml-stylesheet", "<?xml",     "<!--",      "<!",        "<?",       "<"};
+using Opener = DocumentReader::Opener;
+
+// The tag table: what the characters after a "<" open.
+struct OpenerRow {
+    std::string_view text;
+    Opener opener;
+};
+constexpr std::array<OpenerRow, 12> kOpeners = {{
+    {"<![CDATA[", Opener::CData},
+    {"<!DOCTYPE", Opener::DocType},
+    {"<!ELEMENT", Opener::DtdElement},
+    {"<!ATTLIST", Opener::DtdAttList},
+    {"<!ENTITY", Opener::DtdEntity},
+    {"<!NOTATION", Opener::DtdNotation},
+    {"<?xml-stylesheet", Opener::Stylesheet},
+    {"<?xml", Opener::Declaration},
+    {"<!--", Opener::Comment},
+    {"<!", Opener::BangMarkup},
+    {"<?", Opener::Instruction},
+    {"<", Opener::Element},
+}};
+// matchOpener starts from the plain "<", the last row.
+static_assert(kOpeners.back().text == "<" && kOpeners.back().opener == Opener::Element);
+
+// The node kind of a declaration of the document-type subset.
+ElementKind dtdKind(Opener opener) {
+    switch (opener) {
+        case Opener::DtdAttList:
+            return ElementKind::DtdAttList;
+        case Opener::DtdEntity:
+            return ElementKind::DtdEntity;
+        case Opener::DtdNotation:
+            return ElementKind::DtdNotation;
+        default:
+            return ElementKind::DtdElement;
+    }
+}
 
 const std::string kNestingMessage =
     "Elements nested more than " + std::to_string(kMaxNestingDepth) + " levels deep in element %s";
@@ -58,29 +91,38 @@ void DocumentReader::readDocument() {
     document_.clearTree();
     source_.start();
     XmlNode& top = document_.topLevel_;
-    XmlNode* node = nullptr;
+    XmlNode* scratch = nullptr;
     while (!source_.atEnd()) {
-        // A node that read nothing (stray text) is reused, so stray bytes cost no memory.
-        node = node == nullptr
-                   ? &newNode(&top)
-                   : ::new (static_cast<void*>(node))
-                         XmlNode(XmlNode::ConstructionKey{}, &top, ElementKind::Element);
-        try {
-            readNode(*node, false, 0);
-        } catch (...) {
-            top.appendChildNode(*node);
-            throw;
-        }
-        if (node->kind_ == ElementKind::Declaration && node->attributePresent("encoding") &&
-            node->attributeText("encoding", "") == "UTF-8") {
+        const XmlNode* node = readKeptNode(top, scratch, 0);
+        if (node != nullptr && node->kind_ == ElementKind::Declaration &&
+            node->attributePresent("encoding") && node->attributeText("encoding", "") == "UTF-8") {
             source_.switchToUtf8();
-        }
-        if (!isEmptyNode(*node)) {
-            top.appendChildNode(*node);
-            node = nullptr;
         }
     }
     checkRootRules();
+}
+
+// A node that read nothing (stray text) is not kept, and its memory is reused for the
+// next one, so stray bytes cost no memory. A node that fails while being read is kept
+// with what it read.
+XmlNode* DocumentReader::readKeptNode(XmlNode& parent, XmlNode*& scratch, int depth) {
+    XmlNode* node = scratch == nullptr
+                        ? &newNode(&parent)
+                        : ::new (static_cast<void*>(scratch))
+                              XmlNode(XmlNode::ConstructionKey{}, &parent, ElementKind::Element);
+    scratch = node;
+    try {
+        readNode(*node, false, depth);
+    } catch (...) {
+        parent.appendChildNode(*node);
+        throw;
+    }
+    if (isEmptyNode(*node)) {
+        return nullptr;
+    }
+    parent.appendChildNode(*node);
+    scratch = nullptr;
+    return node;
 }
 
 void DocumentReader::checkRootRules() const {
@@ -160,9 +202,7 @@ void DocumentReader::readNode(XmlNode& node, bool afterLessThan, int depth) {
         case Opener::DtdAttList:
         case Opener::DtdEntity:
         case Opener::DtdNotation:
-            node.kind_ = static_cast<ElementKind>(
-                static_cast<int>(ElementKind::DtdElement) +
-                (static_cast<int>(opener) - static_cast<int>(Opener::DtdElement)));
+            node.kind_ = dtdKind(opener);
             readDtdDeclaration(node);
             return;
         case Opener::DocType:
@@ -202,7 +242,7 @@ DocumentReader::Opener DocumentReader::matchOpener() {
             if (!possible[row]) {
                 continue;
             }
-            const std::string_view opener = kOpeners[row];
+            const std::string_view opener = kOpeners[row].text;
             if (opener.size() > position && opener[position] == static_cast<char>(c)) {
                 matched = true;
                 if (opener.size() == position + 1) {
@@ -223,7 +263,7 @@ DocumentReader::Opener DocumentReader::matchOpener() {
         }
     }
     carry_.erase(0, choiceLength - 1);
-    return static_cast<Opener>(choice);
+    return kOpeners[choice].opener;
 }
 
 // The text up to the closer, which is consumed. It points into the page when the text lies
@@ -397,22 +437,9 @@ void DocumentReader::readDocType(XmlNode& node, int depth) {
     }
     // The internal subset: entries up to "]". Stray characters leave no empty entries, and
     // the end of input ends the subset (stepping back there would read the same again).
-    XmlNode* child = nullptr;
+    XmlNode* scratch = nullptr;
     for (;;) {
-        child = child == nullptr
-                    ? &newNode(&node)
-                    : ::new (static_cast<void*>(child))
-                          XmlNode(XmlNode::ConstructionKey{}, &node, ElementKind::Element);
-        try {
-            readNode(*child, false, depth + 1);
-        } catch (...) {
-            node.appendChildNode(*child);
-            throw;
-        }
-        if (!isEmptyNode(*child)) {
-            node.appendChildNode(*child);
-            child = nullptr;
-        }
+        readKeptNode(node, scratch, depth + 1);
         const int next = skipWhitespace();
         if (next == ']' || next == kEndOfInput) {
             break;
@@ -437,10 +464,36 @@ void DocumentReader::readContent(XmlNode& node, int depth) {
 }
 
 void DocumentReader::readContentUntilCloseTag(XmlNode& node, int depth, ContentState& state) {
+    for (;;) {
+        flushText(node, state, textBeforeLessThan(node));
+        const int next = skipWhitespace();
+        if (next == kEndOfInput) {
+            fail("Missing data after \"<\" in element %s", node);
+        }
+        if (next == '/') {
+            break;
+        }
+        state.crSeen = false;
+        state.childSeen = true;
+        // The child is read from the character after "<" and any whitespace, so "< b>"
+        // reads like "<b>".
+        source_.stepBack();
+        readChild(node, depth);
+    }
+    std::string_view closing;
+    if (!readUntil(">", closing)) {
+        fail("Missing \">\" in close tag of element %s", node);
+    }
+    if (!sameTextIgnoringCase(trimText(closing), storedView(node.name_))) {
+        fail("Incorrect close tag in element %s", node);
+    }
+}
+
+// The content text up to the next "<", which is consumed. It is taken from the page in
+// bulk; only text that spans pages is gathered in pending_. Valid until the next read.
+std::string_view DocumentReader::textBeforeLessThan(const XmlNode& node) {
     pending_.clear();
     for (;;) {
-        // Text up to the next "<", taken from the page in bulk; only text that spans pages
-        // is gathered in pending_.
         const unsigned char* const begin = source_.cursor();
         const unsigned char* const end = source_.pageEnd();
         const unsigned char* lessThan = begin;
@@ -459,44 +512,26 @@ void DocumentReader::readContentUntilCloseTag(XmlNode& node, int depth, ContentS
             }
             continue;
         }
+        source_.setCursor(lessThan + 1);
         std::string_view text(reinterpret_cast<const char*>(begin),
                               static_cast<std::size_t>(lessThan - begin));
         if (!pending_.empty()) {
             pending_ += text;
             text = pending_;
         }
-        source_.setCursor(lessThan + 1);
-        flushText(node, state, text);
-        pending_.clear();
+        return text;
+    }
+}
 
-        const int next = skipWhitespace();
-        if (next == kEndOfInput) {
-            fail("Missing data after \"<\" in element %s", node);
-        }
-        if (next == '/') {
-            break;
-        }
-        state.crSeen = false;
-        state.childSeen = true;
-        // The child is read from the character after "<" and any whitespace, so "< b>"
-        // reads like "<b>".
-        source_.stepBack();
-        if (depth + 1 >= kMaxNestingDepth) {
-            fail(kNestingMessage, node);
-        }
-        XmlNode& child = newNode(&node);
-        childStack_.push_back(&child);
-        readNode(child, true, depth + 1);
-        if (document_.skipComments_ && child.kind_ == ElementKind::Comment) {
-            childStack_.pop_back();
-        }
+void DocumentReader::readChild(XmlNode& node, int depth) {
+    if (depth + 1 >= kMaxNestingDepth) {
+        fail(kNestingMessage, node);
     }
-    std::string_view closing;
-    if (!readUntil(">", closing)) {
-        fail("Missing \">\" in close tag of element %s", node);
-    }
-    if (!sameTextIgnoringCase(trimText(closing), storedView(node.name_))) {
-        fail("Incorrect close tag in element %s", node);
+    XmlNode& child = newNode(&node);
+    childStack_.push_back(&child);
+    readNode(child, true, depth + 1);
+    if (document_.skipComments_ && child.kind_ == ElementKind::Comment) {
+        childStack_.pop_back();
     }
 }
 

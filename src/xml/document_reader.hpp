@@ -20,7 +20,6 @@ class DocumentReader {
     // Replaces the document's top-level nodes by the file's.
     void readDocument();
 
-  private:
     // Rows of the tag table: what the characters after a "<" open.
     enum class Opener {
         CData,
@@ -37,6 +36,7 @@ class DocumentReader {
         Element
     };
 
+  private:
     // Text collected in an element's content, waiting for the next child or the close tag.
     struct ContentState {
         std::size_t firstChild;  // where the element's children start on the child stack
@@ -48,6 +48,9 @@ class DocumentReader {
 
     XmlNode& newNode(XmlNode* parent, ElementKind kind = ElementKind::Element);
     void readNode(XmlNode& node, bool afterLessThan, int depth);
+    // Reads the next node under parent, reusing scratch while nodes read nothing; the
+    // node when it was kept, else nothing.
+    XmlNode* readKeptNode(XmlNode& parent, XmlNode*& scratch, int depth);
     Opener matchOpener();
     bool readUntil(std::string_view closer, std::string_view& text);
     bool readUntilSlow(std::string& out, std::string_view closer);
@@ -57,6 +60,8 @@ class DocumentReader {
     void readDocType(XmlNode& node, int depth);
     void readContent(XmlNode& node, int depth);
     void readContentUntilCloseTag(XmlNode& node, int depth, ContentState& state);
+    std::string_view textBeforeLessThan(const XmlNode& node);
+    void readChild(XmlNode& node, int depth);
     void flushText(XmlNode& node, ContentState& state, std::string_view text);
     void finishContent(XmlNode& node, ContentState& state);
     void commitChildren(XmlNode& node, std::size_t firstChild);

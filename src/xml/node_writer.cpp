@@ -36,52 +36,38 @@ void NodeWriter::write(const XmlNode& node, int depth) {
     }
 }
 
+namespace {
+
+// What opens a declaration of the document-type subset, by kind.
+std::string_view dtdKeyword(ElementKind kind) {
+    switch (kind) {
+        case ElementKind::DtdElement:
+            return "<!ELEMENT ";
+        case ElementKind::DtdAttList:
+            return "<!ATTLIST ";
+        case ElementKind::DtdEntity:
+            return "<!ENTITY ";
+        case ElementKind::DtdNotation:
+            return "<!NOTATION ";
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
 bool NodeWriter::open(const XmlNode& node, int depth) {
-    const std::string_view name = storedView(node.name_);
     const std::string_view text = storedView(node.raw_);
-    const bool hasChildren = node.childCount_ > 0;
     switch (node.kind_) {
-        case ElementKind::Element: {
-            const bool shortForm = text.empty() && !hasChildren && depth >= 1;
-            indent(depth);
-            out_.append('<');
-            out_.append(name);
-            attributes(node);
-            out_.append(shortForm ? std::string_view("/>") : std::string_view(">"));
-            out_.append(text);
-            if (hasChildren) {
-                out_.append(lineBreak_);
-                return true;
-            }
-            if (!shortForm) {
-                close(node, depth);
-            }
-            return false;
-        }
+        case ElementKind::Element:
+            return openElement(node, depth);
         case ElementKind::DocType:
-            indent(depth);
-            out_.append("<!DOCTYPE ");
-            out_.append(name);
-            out_.append(' ');
-            out_.append(text);
-            if (!hasChildren) {
-                out_.append('>');
-                return false;
-            }
-            out_.append(" [");
-            out_.append(lineBreak_);
-            return true;
+            return openDocType(node, depth);
         case ElementKind::Comment:
-            indent(depth);
-            out_.append("<!--");
-            out_.append(text);
-            out_.append("-->");
+            enclosed(depth, "<!--", text, "-->");
             return false;
         case ElementKind::CData:
-            indent(depth);
-            out_.append("<![CDATA[");
-            out_.append(text);
-            out_.append("]]>");
+            enclosed(depth, "<![CDATA[", text, "]]>");
             return false;
         case ElementKind::Declaration:
         case ElementKind::Stylesheet:
@@ -93,35 +79,67 @@ bool NodeWriter::open(const XmlNode& node, int depth) {
         case ElementKind::DtdElement:
         case ElementKind::DtdAttList:
         case ElementKind::DtdEntity:
-        case ElementKind::DtdNotation: {
+        case ElementKind::DtdNotation:
             indent(depth);
-            constexpr std::string_view kKeywords[] = {"<!ELEMENT ", "<!ATTLIST ", "<!ENTITY ",
-                                                      "<!NOTATION "};
-            out_.append(kKeywords[static_cast<int>(node.kind_) -
-                                  static_cast<int>(ElementKind::DtdElement)]);
-            out_.append(name);
-            out_.append(' ');
-            out_.append(text);
-            out_.append('>');
+            out_.append(dtdKeyword(node.kind_));
+            out_.append(storedView(node.name_));
+            enclosed(0, " ", text, ">");
             return false;
-        }
         case ElementKind::BangMarkup:
-            indent(depth);
-            out_.append("<!");
-            out_.append(text);
-            out_.append('>');
+            enclosed(depth, "<!", text, ">");
             return false;
         case ElementKind::ProcessingInstruction:
-            indent(depth);
-            out_.append("<?");
-            out_.append(text);
-            out_.append("?>");
+            enclosed(depth, "<?", text, "?>");
             return false;
         case ElementKind::TextRun:
             out_.append(text);
             return false;
     }
     return false;
+}
+
+bool NodeWriter::openElement(const XmlNode& node, int depth) {
+    const std::string_view text = storedView(node.raw_);
+    const bool hasChildren = node.childCount_ > 0;
+    // Below the root, an element without text or children is one tag ending in "/>".
+    const bool shortForm = text.empty() && !hasChildren && depth >= 1;
+    indent(depth);
+    out_.append('<');
+    out_.append(storedView(node.name_));
+    attributes(node);
+    out_.append(shortForm ? std::string_view("/>") : std::string_view(">"));
+    out_.append(text);
+    if (hasChildren) {
+        out_.append(lineBreak_);
+        return true;
+    }
+    if (!shortForm) {
+        close(node, depth);
+    }
+    return false;
+}
+
+bool NodeWriter::openDocType(const XmlNode& node, int depth) {
+    indent(depth);
+    out_.append("<!DOCTYPE ");
+    out_.append(storedView(node.name_));
+    out_.append(' ');
+    out_.append(storedView(node.raw_));
+    if (node.childCount_ == 0) {
+        out_.append('>');
+        return false;
+    }
+    out_.append(" [");
+    out_.append(lineBreak_);
+    return true;
+}
+
+void NodeWriter::enclosed(int depth, std::string_view opener, std::string_view text,
+                          std::string_view closer) {
+    indent(depth);
+    out_.append(opener);
+    out_.append(text);
+    out_.append(closer);
 }
 
 void NodeWriter::close(const XmlNode& node, int depth) {

@@ -27,6 +27,11 @@ class NodeWriter {
 
     // Writes everything before the node's children; true when children follow.
     bool open(const XmlNode& node, int depth);
+    bool openElement(const XmlNode& node, int depth);
+    bool openDocType(const XmlNode& node, int depth);
+    // The one-piece kinds: indentation, the opener, the stored text and the closer.
+    void enclosed(int depth, std::string_view opener, std::string_view text,
+                  std::string_view closer);
     void close(const XmlNode& node, int depth);
     void separateChildren(const XmlNode& parent, std::uint32_t written);
     void indent(int depth);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "xml/byte_sink.hpp"
@@ -10,19 +11,25 @@
 namespace kelmar::xml::detail {
 
 // Collects the writer's bytes in one 64 KiB buffer and hands it to the sink each time it is
-// full and once at the end, so a file gets one write per 65,536 bytes.
+// full and once at the end, so a file gets one write per 65,536 bytes. Writing into a
+// text needs no buffer: the bytes go straight into the text.
 class OutputBuffer {
   public:
     static constexpr std::size_t kSize = 65536;
 
     explicit OutputBuffer(ByteSink& sink)
-        : sink_(sink), buffer_(std::make_unique_for_overwrite<char[]>(kSize)) {}
+        : sink_(&sink), buffer_(std::make_unique_for_overwrite<char[]>(kSize)) {}
+    explicit OutputBuffer(std::string& text) : text_(&text) {}
     OutputBuffer(const OutputBuffer&) = delete;
     OutputBuffer& operator=(const OutputBuffer&) = delete;
 
     void append(std::string_view bytes) {
         if (bytes.empty()) {
             return;  // an empty text may have no data pointer at all
+        }
+        if (text_ != nullptr) {
+            text_->append(bytes);
+            return;
         }
         if (bytes.size() <= kSize - used_) {
             std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
@@ -33,6 +40,10 @@ class OutputBuffer {
     }
 
     void append(char c) {
+        if (text_ != nullptr) {
+            text_->push_back(c);
+            return;
+        }
         if (used_ == kSize) {
             handOver();
         }
@@ -62,10 +73,11 @@ class OutputBuffer {
     void handOver() {
         const std::size_t size = used_;
         used_ = 0;
-        sink_.write(std::string_view(buffer_.get(), size));
+        sink_->write(std::string_view(buffer_.get(), size));
     }
 
-    ByteSink& sink_;
+    ByteSink* sink_ = nullptr;
+    std::string* text_ = nullptr;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
 };

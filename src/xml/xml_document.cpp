@@ -27,6 +27,18 @@ class FileSink final : public ByteSink {
     platform::AtomicFileWriter& file_;
 };
 
+// Reads an open file page by page.
+class FileSource final : public ByteSource {
+  public:
+    explicit FileSource(platform::InputFile& file) : file_(file) {}
+    std::size_t read(unsigned char* destination, std::size_t size) override {
+        return file_.read(reinterpret_cast<char*>(destination), size);
+    }
+
+  private:
+    platform::InputFile& file_;
+};
+
 }  // namespace
 
 XmlDocument::XmlDocument() : topLevel_(XmlNode::ConstructionKey{}, *this) {
@@ -127,12 +139,22 @@ void XmlDocument::loadDocument(std::string_view pathText) {
     if (!file) {
         throw EFOpenError(formatMessage("N\xE3o \xE9 poss\xEDvel abrir o arquivo %s", pathText));
     }
-    detail::CharSource source(*file);
+    FileSource source(*file);
+    loadFrom(source);
+}
+
+void XmlDocument::loadFromMemory(std::string_view bytes) {
+    MemoryByteSource source(bytes);
+    loadFrom(source);
+}
+
+void XmlDocument::loadFrom(ByteSource& bytes) {
+    detail::CharSource source(bytes);
     detail::DocumentReader reader(*this, source);
     reader.readDocument();
     fileEncoding_ = source.encoding();
     const XmlNode* first = topLevel_.child(0);
-    if (fileEncoding_ == detail::kEncodingUtf8 ||
+    if (fileEncoding_ == FileEncoding::Utf8 ||
         (first != nullptr && first->elementKind() == ElementKind::Declaration &&
          first->attributeText("encoding", "") == "UTF-8")) {
         storedUtf8_ = true;

@@ -8,6 +8,8 @@
 
 #include "xml/arena.hpp"
 #include "xml/byte_sink.hpp"
+#include "xml/byte_source.hpp"
+#include "xml/file_encoding.hpp"
 #include "xml/name_table.hpp"
 #include "xml/xml_errors.hpp"
 #include "xml/xml_node.hpp"
@@ -50,8 +52,7 @@ class XmlDocument {
     void setRootRequired(bool value) { rootRequired_ = value; }
     bool skipComments() const { return skipComments_; }
     void setSkipComments(bool value) { skipComments_ = value; }
-    // 0 8-bit, 1-4 four-byte forms, 5/6 16-bit, 7 UTF-8, 8/9 UTF-16 BE/LE, 10 EBCDIC.
-    int fileEncoding() const { return fileEncoding_; }
+    FileEncoding fileEncoding() const { return fileEncoding_; }
     bool storedUtf8() const { return storedUtf8_; }
 
     // Every top-level node, each followed by the separator of the output form.
@@ -66,6 +67,13 @@ class XmlDocument {
     // EFilerError with the reader's messages; after a failure the document holds what was
     // read up to the error.
     void loadDocument(std::string_view pathText);
+
+    // Replaces the top-level content by what the bytes hold, exactly as loadDocument
+    // would from a file holding them (without the file's open error).
+    void loadFromMemory(std::string_view bytes);
+
+    // The same from any byte source.
+    void loadFrom(ByteSource& bytes);
 
     // Heap bytes held by the tree (the arena's blocks), for memory measurements.
     std::size_t treeBytes() const { return arena_.bytesReserved(); }
@@ -90,7 +98,7 @@ class XmlDocument {
     bool rootRequired_ = false;
     bool skipComments_ = false;
     bool storedUtf8_ = false;
-    int fileEncoding_ = 0;
+    FileEncoding fileEncoding_ = FileEncoding::EightBit;
 };
 
 }  // namespace kelmar::xml

@@ -38,15 +38,6 @@ std::string attributeEntryText(std::string_view name, std::string_view value) {
     return entry;
 }
 
-class StringSink final : public ByteSink {
-  public:
-    explicit StringSink(std::string& text) : text_(text) {}
-    void write(std::string_view bytes) override { text_ += bytes; }
-
-  private:
-    std::string& text_;
-};
-
 }  // namespace
 
 XmlNode::XmlNode(ConstructionKey, XmlDocument& owner) : owner_(&owner) {
@@ -289,8 +280,9 @@ void XmlNode::writeTo(ByteSink& sink) const {
 
 std::string XmlNode::writeToText() const {
     std::string text;
-    StringSink sink(text);
-    writeTo(sink);
+    detail::OutputBuffer out(text);
+    detail::NodeWriter writer(document(), out);
+    writer.write(*this, treeDepth());
     return text;
 }
 

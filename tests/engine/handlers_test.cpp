@@ -4,6 +4,7 @@
 
 #include "engine/signature_block.hpp"
 #include "support/exchange_fixture.hpp"
+#include "support/expect_throw.hpp"
 
 namespace kelmar::engine {
 namespace {
@@ -19,6 +20,52 @@ const std::string kWhen = "2009-01-16T14:50:43.551Z";
 const std::string kBody =
     std::string("<infNFe Id=\"NFe") + kKey +
     "\" versao=\"1.10\"><ide><cUF>42</cUF><natOp>Venda &amp; servi\xE7o</natOp></ide></infNFe>";
+
+// The signature every archive copy ends with, byte for byte: one line, 2528 characters.
+const std::string kSignature =
+    "<Signature xmlns=\"http://www.w3.org/2000/09/xmldsig#\">"
+    "<SignedInfo>"
+    "<CanonicalizationMethod Algorithm=\"http://www.w3.org/TR/2001/REC-xml-c14n-20010315\" />"
+    "<SignatureMethod Algorithm=\"http://www.w3.org/2000/09/xmldsig#rsa-sha1\" />"
+    "<Reference URI=\"#NFe42090100000000000000550010000000010000000019\">"
+    "<Transforms>"
+    "<Transform Algorithm=\"http://www.w3.org/2000/09/xmldsig#enveloped-signature\" />"
+    "<Transform Algorithm=\"http://www.w3.org/TR/2001/REC-xml-c14n-20010315\" />"
+    "</Transforms>"
+    "<DigestMethod Algorithm=\"http://www.w3.org/2000/09/xmldsig#sha1\" />"
+    "<DigestValue>kk7gG5HBwVHmodRf+0A1DMWAGCI="
+    "</DigestValue>"
+    "</Reference>"
+    "</SignedInfo>"
+    "<SignatureValue>o/oRF/okhAs0ingiQvhyMK1pxcZ7q+QqrF0Q4rZm7Rd6SDT9gJAkwCVC4VJnX6h18/fWLoxh"
+    "qTNlSBe4VREqrO1GH7CrJUQClN7BuJfXaWMqhSeLqRMvUl+Dc+9wMPhGWQR+PDKFfgNLjA9YJSPym2Ek43ag1QTr"
+    "F3S5ofDmXdY="
+    "</SignatureValue>"
+    "<KeyInfo>"
+    "<X509Data>"
+    "<X509Certificate>s2rw9cd/a6SYAgpGkISwcytbywBsPJjmu6UEKmCHjgpupesJ45FURwKjOveGQ2xU0AKiKYu"
+    "ipnACpjI+uWvlnmiLBCsZPXwwoNq6KPebh69763xROmUWVbd0YBfdLPkiCLerhpvxPtIu3/zw8VCuA1F0CvhIdZi"
+    "kF1MoKmCe/mAZnmnmOk107Gc+9rAw71NJkoC0aGwf+bwlnQO0AssXg4zqUowV/7N0m/izEXBgdZsFGMBcDn/GZkH"
+    "tg0bPrUpGLuwnyrSVbypji4TJaFq8O4Z6EtZglzepjvVfoQGQwvu243BHeqz0lJA2u4NvCGXRxkQD/QteGde9SbU"
+    "RVcvEEH1NJ/Ot2WDVixC53DoaBfb74Gue0wnaKptg/k/StSiHdkvLD4DMZCG7xVgUNYT4UV21ldZ4xhOo9tfxT+0"
+    "2IRrzy7BTrajCHeFVgFwnUn0tNwTXP3CdV/5CxFntST8qLaCFXA7t9SQCn1wxRDh9OB4CHfQUub3dg+ohr/+uwE+"
+    "IBzeey1E31Bu85dr2hcAeMF0SdmRVMKQXn+eUzcaPsPW89oR7MeT0qv/+il6dxQl3V7Rj3FFNHWxopAj3o4aqsqk"
+    "qDLfI0hA7cStQXKYqsAjO7lbLToAsKi28cTHzBigbL+dIs0WzTesBs15Ou7N+2OtetNXNG9NnVFI54qgb3HCeU95"
+    "Lk8MCOxIiD8vdJalr9cadcBVrqstdONT7T5yCMErQGyEUjyoTV98skNpcylXym8v8MdhdBLbpz3dC088hwTBuWdO"
+    "A55AlL7qnBcdIfPVnM7uq/IqGUjT9kFTnd6Nqy9UrzsTlBH/dnSHdu4Sag7jOj/Nx8BM02dH3zzJymAzRx+khw+O"
+    "PSMizpPINmk9GiI6bt3YhisYvx1bFX8Ii1E8xFiQjvJ2tKbgP2koI54Sf69GS5+/qnA4mi8w0kdm+9AahrA8oQcn"
+    "X+JgopeZ2UD5Je+3VzTiuNrjSvHDPrICjwTsDCwHFh7lmDWLWOg5Rs9CePZpVHHVgsVlB5cKXmG2hcIYyXq6HI2d"
+    "YsPWtEZPasvANtePjZzCEaPuujKP8eMoQONgEPw7L40BwjX3S1D8RxD/M/bzZna8FVaRpMEb6n9/enzWG2huqS4t"
+    "camgXo/evLxcmzir4VdTmLi5OdsdMPBj8R1pGD7I3BAksEPh5KH+4X1v29+zsR6fmKuKwn21rvIvZr966JFCzGRS"
+    "VGDIUtCTiqVO3NnIkbnX+p/NpgmzhHTwq3sFglnvNaXRp5GMNsfkgyV8xMLl3wCGn8s0CKhEyffvULHinwRI3EwH"
+    "0cF9lcN4gJx8vWQmqzBaXeZp16lw8bkDfdUvcuKa/mIkV/LitVPpSvw5yMR6pAf6C/Sv9MdLaQwYn6PAsgAozdQq"
+    "xPRm1dlXEGtbUz9rXJgYMRqdS0ZFL/8svTbAcOMI9j06MWeTdr+Jq/hrs4eRL/7U/cXS33R447/yOgSHwWJyRRiB"
+    "Np9x4d41PyV2yZwzbUPizFoEWrVa9XxEPi66JEVKC0IVvDxuId/wI30+ACNF+uC86q8LiMuJeIx30G+8Kiw5ng5o"
+    "prfw0Cf02LastwmCp8dDIH2uBYfpKR6NspOUO27LcIj39r33WqRjo"
+    "</X509Certificate>"
+    "</X509Data>"
+    "</KeyInfo>"
+    "</Signature>";
 
 std::string nfeRequest(std::string_view key = kKey) {
     return "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<NFe xmlns=\"" + kNs +
@@ -87,7 +134,7 @@ TEST_F(HandlersTest, AuthorisedSubmissionWritesEveryFileExactly) {
         file("lotes/420000000159093-lote-rec.xml"),
         kDeclaration + "<retConsReciNFe><ArquivoNFe>" + name + "</ArquivoNFe></retConsReciNFe>\n");
     const auto archive =
-        kDeclaration + "<NFe xmlns=\"" + kNs + "\">" + kBody + signatureBlock() + "</NFe>\n";
+        kDeclaration + "<NFe xmlns=\"" + kNs + "\">" + kBody + kSignature + "</NFe>\n";
     EXPECT_EQ(file("backup/Autorizados/200901/" + name), archive);
     EXPECT_EQ(file("backup/Denegados/200901/" + name), archive);
     EXPECT_EQ(list("envio"), Names{});
@@ -136,7 +183,8 @@ TEST_F(HandlersTest, RecordTellsTheNumbersAndFilesOfEachRequest) {
 }
 
 TEST_F(HandlersTest, SignatureBlockHasTheStandardForm) {
-    const auto& block = signatureBlock();
+    EXPECT_EQ(signatureBlock(), kSignature);
+    const auto& block = kSignature;
     EXPECT_EQ(block.size(), 2528u);
     EXPECT_TRUE(
         block.starts_with("<Signature xmlns=\"http://www.w3.org/2000/09/xmldsig#\"><SignedInfo>"));
@@ -207,6 +255,71 @@ TEST_F(HandlersTest, EveryOutcomeOfASubmission) {
         expectCounters(c.batch, c.receipt, "589900");
     }
     EXPECT_EQ(testing::readFile(root_.path() / "erro_layout.err"), "Erro de esquema\n");
+}
+
+// Line breaks inside the information element, whatever their style, are taken out of the
+// archived body, so the copy holds the element on one line.
+TEST_F(HandlersTest, ArchivedBodyLosesEveryLineBreak) {
+    const struct {
+        const char* title;
+        std::string text;
+    } cases[] = {
+        {"carriage return and line feed", "Linha 1\r\nLinha 2"},
+        {"carriage return alone", "Linha 1\rLinha 2"},
+        {"line feed alone", "Linha 1\nLinha 2"},
+        {"several", "\r\rLinha 1\n\r\nLinha 2\r"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        put("envio/a-nfe.xml", "<NFe><infNFe Id=\"NFe1\"><xProd>" + c.text +
+                                   "</xProd><infAdic a=\"x\r\ny\"/></infNFe></NFe>");
+        ASSERT_EQ(tick(), "");
+        const auto archived = file("backup/Autorizados/200901/a-nfe.xml");
+        EXPECT_EQ(archived, kDeclaration + "<NFe xmlns=\"" + kNs +
+                                "\"><infNFe Id=\"NFe1\"><xProd>Linha 1Linha 2</xProd><infAdic "
+                                "a=\"xy\"/></infNFe>" +
+                                kSignature + "</NFe>\n");
+        EXPECT_EQ(file("backup/Denegados/200901/a-nfe.xml"), archived);
+    }
+}
+
+// A held NF-e that fails the schema check names its error copy after its key: a key
+// that would lead out of retorno is refused before anything is copied.
+TEST_F(HandlersTest, HeldNfeKeyMustNotLeaveRetorno) {
+    const struct {
+        const char* id;
+        const char* shown;
+    } cases[] = {
+        {"NFe..\\..\\fora", "..\\..\\fora"},
+        {"NFe../../fora", "../../fora"},
+        {"NFe1/2", "1/2"},
+        {"NFe1&#0;2", "1\\02"},
+    };
+    state_.setReturnKind(ReturnKind::SchemaFailure);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        put("envio_lote/a-nfe.xml", "<NFe><infNFe Id=\"" + std::string(c.id) + "\"/></NFe>");
+        // Only the error copy named after the key is left out (with a warning); the
+        // request is ended like any other, instead of failing on every tick.
+        engine::DispatchRecord record;
+        handlers_->holdNfe("a-nfe.xml", record);
+        EXPECT_EQ(
+            record.warnings,
+            std::vector<std::string>{"A requisi\xE7\xE3o a-nfe.xml traz '" + std::string(c.shown) +
+                                     "', que n\xE3o pode fazer parte de um nome de "
+                                     "arquivo: c\xF3pia de erro n\xE3o gerada"});
+        EXPECT_EQ(list("retorno"), Names{});
+        EXPECT_EQ(list("envio_lote"), Names{});
+        EXPECT_FALSE(std::filesystem::exists(root_.path() / "fora-nfe.err"));
+        EXPECT_FALSE(std::filesystem::exists(path("fora-nfe.err")));
+    }
+    // With any other outcome the key names nothing, and the NF-e is archived by its
+    // own file name.
+    state_.setReturnKind(ReturnKind::Authorised);
+    put("envio_lote/a-nfe.xml", "<NFe><infNFe Id=\"NFe../../fora\"/></NFe>");
+    ASSERT_EQ(tick(), "");
+    EXPECT_EQ(list("backup/Autorizados/200901"), Names{"a-nfe.xml"});
+    EXPECT_EQ(list("envio_lote"), Names{});
 }
 
 TEST_F(HandlersTest, KeyEdgeCases) {

@@ -5,6 +5,7 @@
 #include "platform/clock.hpp"
 #include "platform/error.hpp"
 #include "settings/settings_file.hpp"
+#include "support/expect_throw.hpp"
 #include "support/temporary_folder.hpp"
 
 namespace kelmar::engine {
@@ -144,7 +145,7 @@ TEST_F(PollingTickTest, ErrorEndsTheTickBeforeTheSecondFolder) {
     folder_.write("nf_e/envio_lote/2-nfe.xml", "x");
     handlers_.failEnvio = true;
     PollingTick tick(context_, handlers_);
-    EXPECT_THROW(tick.run(), Error);
+    EXPECT_THROW_MSG(tick.run(), Error, "falhou 1-nfe.xml");
     EXPECT_EQ(handlers_.calls, (std::vector<std::string>{"submit 1-nfe.xml"}));
 }
 

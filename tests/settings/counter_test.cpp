@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/error.hpp"
+#include "support/expect_throw.hpp"
 
 namespace kelmar::settings {
 namespace {
@@ -48,24 +49,17 @@ TEST(CounterTest, AdvanceWritesTheNextValueIntoTheField) {
 TEST(CounterTest, NonNumericTextRaisesTheMessageAndKeepsTheField) {
     SimulatorState state;
     state.setText(StateField::Receipt, "12a");
-    try {
-        advanceCounter(state, StateField::Receipt);
-        FAIL() << "no error raised";
-    } catch (const Error& error) {
-        EXPECT_STREQ(error.what(), "'12a' n\xE3o \xE9 um valor inteiro v\xE1lido");
-    }
+    EXPECT_THROW_MSG(advanceCounter(state, StateField::Receipt), Error,
+                     "'12a' n\xE3o \xE9 um valor inteiro v\xE1lido");
     EXPECT_EQ(state.receipt(), "12a");
 }
 
 TEST(CounterTest, LargestValueDoesNotWrapToNegative) {
     SimulatorState state;
     state.setText(StateField::Batch, "2147483647");
-    try {
-        advanceCounter(state, StateField::Batch);
-        FAIL() << "no error raised";
-    } catch (const Error& error) {
-        EXPECT_NE(std::string(error.what()).find("'2147483647'"), std::string::npos);
-    }
+    EXPECT_THROW_MSG(advanceCounter(state, StateField::Batch), Error,
+                     "O contador Lote ('2147483647') chegou ao limite e n\xE3o pode avan\xE7"
+                     "ar");
     EXPECT_EQ(state.batch(), "2147483647");
 }
 

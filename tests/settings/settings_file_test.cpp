@@ -6,6 +6,7 @@
 
 #include "platform/error.hpp"
 #include "settings/settings_location.hpp"
+#include "support/expect_throw.hpp"
 #include "support/temporary_folder.hpp"
 
 namespace kelmar::settings {
@@ -74,17 +75,13 @@ TEST_F(SettingsFileTest, RefusedWritesRaiseAndLeaveTheFileWhole) {
     const auto before = readFile(folder_.path() / "config.ini");
     fs::permissions(folder_.path() / "config.ini", fs::perms::owner_read);
     state.setText(StateField::Batch, "999");
-    try {
-        file().save(state);
-        FAIL() << "no error raised";
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Incapaz de gravar para " + folder_.text() + "\\config.ini");
-    }
+    EXPECT_THROW_MSG(file().save(state), Error,
+                     "Incapaz de gravar para " + folder_.text() + "\\config.ini");
     EXPECT_EQ(readFile(folder_.path() / "config.ini"), before);
 
     const SettingsFile nowhere(folder_.text() + "\\missing\\config.ini", "x");
-    EXPECT_THROW(nowhere.save(state), Error);
+    EXPECT_THROW_MSG(nowhere.save(state), Error,
+                     "Incapaz de gravar para " + folder_.text() + "\\missing\\config.ini");
 }
 
 TEST_F(SettingsFileTest, AByteOrderMarkIsReadAndKept) {

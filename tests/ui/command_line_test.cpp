@@ -30,6 +30,28 @@ TEST(CommandLineTest, AcceptsEveryOption) {
     EXPECT_EQ(line.intervalMs, 0);
 }
 
+TEST(CommandLineTest, EachProblemIsNamed) {
+    const std::pair<std::vector<std::string_view>, const char*> cases[] = {
+        {{"--config"}, "--config needs a file"},
+        {{"--config="}, "--config needs a file"},
+        {{"--outcome", "9"}, "--outcome takes 0 to 5 or an outcome name"},
+        {{"--ticks"}, "--ticks takes a whole number"},
+        {{"--interval=1.5"}, "--interval takes a whole number of milliseconds"},
+        {{"--headless=1"}, "unknown argument: --headless=1"},
+        {{"-x"}, "unknown argument: -x"},
+    };
+    for (const auto& [arguments, problem] : cases) {
+        const auto parsed = parseCommandLine(arguments);
+        ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << problem;
+        EXPECT_EQ(std::get<std::string>(parsed), problem);
+    }
+    const auto flags = parse({"-h", "--version", "--config=a=b.ini"});
+    ASSERT_TRUE(std::holds_alternative<CommandLine>(flags));
+    EXPECT_TRUE(std::get<CommandLine>(flags).help);
+    EXPECT_TRUE(std::get<CommandLine>(flags).version);
+    EXPECT_EQ(std::get<CommandLine>(flags).configFile, "a=b.ini");
+}
+
 TEST(CommandLineTest, OutcomesByIndexOrName) {
     const std::pair<const char*, settings::ReturnKind> cases[] = {
         {"0", settings::ReturnKind::Authorised},

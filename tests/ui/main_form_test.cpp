@@ -15,6 +15,7 @@
 #include "engine/simulator.hpp"
 #include "platform/clock.hpp"
 #include "support/temporary_folder.hpp"
+#include "ui/form_model.hpp"
 #include "ui/main_form.hpp"
 
 using namespace kelmar;
@@ -23,13 +24,13 @@ namespace {
 
 // Records the errors the window shows; while "showing" one it lets a timer event
 // arrive, as the nested loop of a real message box would.
-class RecordingPresenter final : public engine::MessagePresenter {
+class RecordingPresenter final : public ui::MessagePresenter {
   public:
     std::vector<std::string> messages;
     std::function<void()> whileShown;
 
     void showError(std::string_view message) override {
-        messages.push_back(engine::withClosingFullStop(message));
+        messages.push_back(ui::withClosingFullStop(message));
         if (whileShown) {
             whileShown();
         }
@@ -46,6 +47,7 @@ struct Stack {
     std::unique_ptr<engine::RequestHandlers> handlers = engine::makeRequestHandlers(context);
     engine::PollingTick tick{context, *handlers};
     RecordingPresenter presenter;
+    ui::FormModel model{state, settingsFile, tick, presenter, clock};
     std::unique_ptr<ui::MainForm> form;
 
     explicit Stack(bool withFolders = true) {
@@ -55,7 +57,7 @@ struct Stack {
             }
         }
         root.write("erro_layout.err", "Erro de esquema\n");
-        form = std::make_unique<ui::MainForm>(state, settingsFile, tick, presenter);
+        form = std::make_unique<ui::MainForm>(model);
     }
 
     template <typename T>

@@ -6,13 +6,10 @@
 #include <pthread.h>
 #endif
 
-#include "temp_folder.hpp"
 #include "xml/xml_document.hpp"
 
 namespace kelmar::xml {
 namespace {
-
-using testing::TempFolder;
 
 std::string nested(int levels) {
     std::string bytes;
@@ -27,10 +24,9 @@ std::string nested(int levels) {
 }
 
 TEST(Nesting, TheDeepestAcceptedNestingLoadsAndWritesBack) {
-    TempFolder folder;
     XmlDocument document;
     const std::string bytes = nested(kMaxNestingDepth);
-    document.loadDocument(folder.write("deep.xml", bytes));
+    document.loadFromMemory(bytes);
     const XmlNode* node = document.rootElement();
     int levels = 1;
     while (node->childCount() > 0) {
@@ -44,10 +40,9 @@ TEST(Nesting, TheDeepestAcceptedNestingLoadsAndWritesBack) {
 }
 
 TEST(Nesting, OneLevelMoreIsRefused) {
-    TempFolder folder;
     XmlDocument document;
     try {
-        document.loadDocument(folder.write("deeper.xml", nested(kMaxNestingDepth + 1)));
+        document.loadFromMemory(nested(kMaxNestingDepth + 1));
         FAIL() << "too deep a document was loaded";
     } catch (const EFilerError& error) {
         EXPECT_EQ(std::string(error.what()), "Elements nested more than " +
@@ -57,24 +52,22 @@ TEST(Nesting, OneLevelMoreIsRefused) {
 }
 
 TEST(Nesting, AMillionStartTagsGiveAnErrorNotACrash) {
-    TempFolder folder;
     std::string bytes;
     bytes.reserve(3'000'000);
     for (int i = 0; i < 1'000'000; ++i) {
         bytes += "<a>";
     }
     XmlDocument document;
-    EXPECT_THROW(document.loadDocument(folder.write("million.xml", bytes)), EFilerError);
+    EXPECT_THROW(document.loadFromMemory(bytes), EFilerError);
 }
 
 TEST(Nesting, DocTypeSubsetsCountAsNesting) {
-    TempFolder folder;
     std::string bytes;
     for (int i = 0; i < kMaxNestingDepth + 5; ++i) {
         bytes += "<!DOCTYPE d [";
     }
     XmlDocument document;
-    EXPECT_THROW(document.loadDocument(folder.write("doctypes.xml", bytes)), EFilerError);
+    EXPECT_THROW(document.loadFromMemory(bytes), EFilerError);
 }
 
 #ifdef __linux__

@@ -2,13 +2,10 @@
 
 #include <string>
 
-#include "temp_folder.hpp"
 #include "xml/xml_document.hpp"
 
 namespace kelmar::xml {
 namespace {
-
-using testing::TempFolder;
 
 TEST(NodeQueries, ChildOutOfRangeGivesNothing) {
     auto document = XmlDocument::createWithRoot("r");
@@ -48,10 +45,8 @@ TEST(NodeQueries, TagIsFreeForCallers) {
 }
 
 TEST(NodeQueries, AttributeTextAtGivesValuesInFileOrder) {
-    TempFolder folder;
     XmlDocument document;
-    document.loadDocument(
-        folder.write("lote.xml", "<lote a=\"1.xml\" b='2&amp;3.xml' c = \"\" bare/>"));
+    document.loadFromMemory("<lote a=\"1.xml\" b='2&amp;3.xml' c = \"\" bare/>");
     const XmlNode& root = *document.rootElement();
     ASSERT_EQ(root.attributeEntryCount(), 4);
     EXPECT_EQ(root.attributeTextAt(0), "1.xml");
@@ -67,9 +62,8 @@ TEST(NodeQueries, BatchListOfManyEntries) {
         bytes += "  <ArquivoNFe>nfe" + std::to_string(i) + "-nfe.xml</ArquivoNFe>\r\n";
     }
     bytes += "</LoteNFe>\r\n";
-    TempFolder folder;
     XmlDocument document;
-    document.loadDocument(folder.write("lote.xml", bytes));
+    document.loadFromMemory(bytes);
     const XmlNode& root = *document.rootElement();
     ASSERT_EQ(root.childCount(), 5000);
     for (int i = 0; i < root.childCount(); i += 999) {
@@ -82,10 +76,8 @@ TEST(NodeQueries, LoadedBodyIsCopiedIntoANewDocument) {
     const std::string body =
         "<NFe xmlns=\"http://www.portalfiscal.inf.br/nfe\"><infNFe Id='NFe4209' versao=\"1.10\">"
         "<ide><cUF>42</cUF><natOp>Venda &amp; servi\xE7o</natOp></ide></infNFe></NFe>";
-    TempFolder folder;
     XmlDocument request;
-    request.loadDocument(folder.write(
-        "nfe.xml", "<?xml version=\"1.0\"?>\n<enviNFe>\n  " + body + "\n</enviNFe>\n"));
+    request.loadFromMemory("<?xml version=\"1.0\"?>\n<enviNFe>\n  " + body + "\n</enviNFe>\n");
     const XmlNode& nfe = *request.rootElement()->child(0);
     EXPECT_EQ(nfe.child(0)->attributeText("Id", ""), "NFe4209");
     EXPECT_EQ(nfe.writeToText(), body);

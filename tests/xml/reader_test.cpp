@@ -3,18 +3,17 @@
 #include <string>
 #include <vector>
 
-#include "temp_folder.hpp"
+#include "support/temporary_folder.hpp"
 #include "xml/xml_document.hpp"
 
 namespace kelmar::xml {
 namespace {
 
-using testing::TempFolder;
+using kelmar::testing::TemporaryFolder;
 
 class Reader : public ::testing::Test {
   protected:
-    // Loads the bytes from a file into the document.
-    void load(std::string_view bytes) { document.loadDocument(folder.write("in.xml", bytes)); }
+    void load(std::string_view bytes) { document.loadFromMemory(bytes); }
 
     // The error message of loading the bytes, or "" when the load succeeds.
     template <class Error = EStreamError>
@@ -33,7 +32,6 @@ class Reader : public ::testing::Test {
         return *node;
     }
 
-    TempFolder folder;
     XmlDocument document;
 };
 
@@ -176,13 +174,13 @@ TEST_F(Reader, EntitiesStayStoredAndAreDecodedOnRequest) {
     EXPECT_EQ(root().rawText(), "a&amp;b &#231; &#x41;");
     EXPECT_EQ(root().valueText(), "a&b \xE7 A");
     EXPECT_FALSE(document.storedUtf8());
-    EXPECT_EQ(document.fileEncoding(), 0);
+    EXPECT_EQ(document.fileEncoding(), FileEncoding::EightBit);
 }
 
 TEST_F(Reader, Utf8WithByteOrderMark) {
     load("\xEF\xBB\xBF<r>a\xC3\xA7&#231;</r>");
     EXPECT_TRUE(document.storedUtf8());
-    EXPECT_EQ(document.fileEncoding(), 7);
+    EXPECT_EQ(document.fileEncoding(), FileEncoding::Utf8);
     EXPECT_EQ(root().name(), "r");
     EXPECT_EQ(root().rawText(), "a\xC3\xA7&#231;");
     EXPECT_EQ(root().valueText(), "a\xC3\xA7\xC3\xA7");
@@ -191,14 +189,14 @@ TEST_F(Reader, Utf8WithByteOrderMark) {
 TEST_F(Reader, Utf8DeclarationWithoutMark) {
     load("<?xml version=\"1.0\" encoding=\"UTF-8\"?><r>&#231;</r>");
     EXPECT_TRUE(document.storedUtf8());
-    EXPECT_EQ(document.fileEncoding(), 7);
+    EXPECT_EQ(document.fileEncoding(), FileEncoding::Utf8);
     EXPECT_EQ(root().valueText(), "\xC3\xA7");
 }
 
 TEST_F(Reader, LowerCaseEncodingNameIsEightBit) {
     load("<?xml version=\"1.0\" encoding=\"utf-8\"?><r>&#231;\xC3\xA7</r>");
     EXPECT_FALSE(document.storedUtf8());
-    EXPECT_EQ(document.fileEncoding(), 0);
+    EXPECT_EQ(document.fileEncoding(), FileEncoding::EightBit);
     EXPECT_EQ(root().rawText(), "&#231;\xC3\xA7");
     EXPECT_EQ(root().valueText(), "\xE7\xC3\xA7");
 }
@@ -224,11 +222,14 @@ TEST_F(Reader, Utf16LoadsLikeTheEightBitFile) {
     const struct {
         bool bigEndian;
         bool mark;
-        int encoding;
-    } forms[] = {{false, true, 9}, {true, true, 8}, {false, false, 9}, {true, false, 8}};
+        FileEncoding encoding;
+    } forms[] = {{false, true, FileEncoding::Utf16LittleEndian},
+                 {true, true, FileEncoding::Utf16BigEndian},
+                 {false, false, FileEncoding::Utf16LittleEndian},
+                 {true, false, FileEncoding::Utf16BigEndian}};
     for (const auto& form : forms) {
         XmlDocument wide;
-        wide.loadDocument(folder.write("wide.xml", utf16(text, form.bigEndian, form.mark)));
+        wide.loadFromMemory(utf16(text, form.bigEndian, form.mark));
         EXPECT_EQ(wide.fileEncoding(), form.encoding);
         EXPECT_EQ(wide.rootElement()->writeToText(), expected);
         EXPECT_FALSE(wide.storedUtf8());
@@ -297,7 +298,8 @@ TEST_F(Reader, MalformedMarkupRaisesTheReaderErrors) {
 }
 
 TEST_F(Reader, MissingFileIsAnOpenError) {
-    const std::string path = folder.file("nowhere.xml");
+    const TemporaryFolder folder;
+    const std::string path = (folder.path() / "nowhere.xml").string();
     try {
         document.loadDocument(path);
         FAIL() << "loaded a missing file";
@@ -308,7 +310,8 @@ TEST_F(Reader, MissingFileIsAnOpenError) {
 
 TEST_F(Reader, ErrorsAreStreamErrors) {
     EXPECT_THROW(load("<r>"), EStreamError);
-    EXPECT_THROW(document.loadDocument(folder.file("none")), EStreamError);
+    const TemporaryFolder folder;
+    EXPECT_THROW(document.loadDocument((folder.path() / "none").string()), EStreamError);
 }
 
 TEST_F(Reader, FailedLoadKeepsWhatWasRead) {

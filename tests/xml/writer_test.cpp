@@ -10,13 +10,19 @@
 #include <string>
 
 #include "platform/clock.hpp"
-#include "temp_folder.hpp"
+#include "support/temporary_folder.hpp"
 #include "xml/xml_document.hpp"
 
 namespace kelmar::xml {
 namespace {
 
-using testing::TempFolder;
+using kelmar::testing::readFile;
+using kelmar::testing::TemporaryFolder;
+
+// The path text of a file in the folder (ASCII names, so valid as Windows-1252 text).
+std::string pathIn(const TemporaryFolder& folder, std::string_view name) {
+    return (folder.path() / name).string();
+}
 
 const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
@@ -30,10 +36,10 @@ std::unique_ptr<XmlDocument> systemDocument(std::string_view rootName) {
 }
 
 std::string saved(const XmlDocument& document) {
-    TempFolder folder;
-    const std::string path = folder.file("saved.xml");
+    const TemporaryFolder folder;
+    const std::string path = pathIn(folder, "saved.xml");
     document.saveDocument(path);
-    return TempFolder::read(path);
+    return readFile(path);
 }
 
 class CollectingSink final : public ByteSink {
@@ -305,10 +311,8 @@ TEST(Writer, DeclarationSettersReplaceInPlace) {
 }
 
 TEST(Writer, RootRequiredRefusesADocumentWithoutRoot) {
-    TempFolder folder;
-    const std::string path = folder.write("only-declaration.xml", "<?xml version=\"1.0\"?>");
     XmlDocument document;
-    EXPECT_THROW(document.loadDocument(path), EFilerError);
+    EXPECT_THROW(document.loadFromMemory("<?xml version=\"1.0\"?>"), EFilerError);
     document.setRootRequired(true);
     CollectingSink sink;
     try {
@@ -320,8 +324,8 @@ TEST(Writer, RootRequiredRefusesADocumentWithoutRoot) {
 }
 
 TEST(Saving, MissingFolderFailsAndCreatesNothing) {
-    TempFolder folder;
-    const std::string path = folder.file("missing") + "/file.xml";
+    const TemporaryFolder folder;
+    const std::string path = pathIn(folder, "missing") + "/file.xml";
     auto document = systemDocument("r");
     try {
         document->saveDocument(path);
@@ -329,22 +333,22 @@ TEST(Saving, MissingFolderFailsAndCreatesNothing) {
     } catch (const kelmar::Error& error) {
         EXPECT_EQ(error.what(), "N\xE3o \xE9 poss\xEDvel criar o arquivo " + path);
     }
-    EXPECT_FALSE(std::filesystem::exists(folder.file("missing")));
+    EXPECT_FALSE(std::filesystem::exists(pathIn(folder, "missing")));
     // The document stays usable.
-    const std::string good = folder.file("good.xml");
+    const std::string good = pathIn(folder, "good.xml");
     document->saveDocument(good);
-    EXPECT_EQ(TempFolder::read(good), kDeclaration + "<r></r>\n");
+    EXPECT_EQ(readFile(good), kDeclaration + "<r></r>\n");
 }
 
 TEST(Saving, ReplacesTheWholeContentOfAnExistingFile) {
-    TempFolder folder;
-    const std::string path = folder.write("x.xml", std::string(5000, 'z'));
+    const TemporaryFolder folder;
+    const std::string path = folder.write("x.xml", std::string(5000, 'z')).string();
     auto document = systemDocument("r");
     document->saveDocument(path);
-    EXPECT_EQ(TempFolder::read(path), kDeclaration + "<r></r>\n");
+    EXPECT_EQ(readFile(path), kDeclaration + "<r></r>\n");
     document->rootElement()->writeTextChild("again", "1");
     document->saveDocument(path);
-    EXPECT_EQ(TempFolder::read(path), kDeclaration + "<r><again>1</again></r>\n");
+    EXPECT_EQ(readFile(path), kDeclaration + "<r><again>1</again></r>\n");
 }
 
 TEST(Saving, LargeDocumentGoesOutIn64KiBPieces) {
@@ -359,18 +363,18 @@ TEST(Saving, LargeDocumentGoesOutIn64KiBPieces) {
     EXPECT_GT(fullPieces, 0u);
     EXPECT_EQ(sink.writes, static_cast<int>(fullPieces + (sink.text.size() % 65536 ? 1 : 0)));
 
-    TempFolder folder;
-    const std::string path = folder.file("large.xml");
+    const TemporaryFolder folder;
+    const std::string path = pathIn(folder, "large.xml");
     document->saveDocument(path);
-    EXPECT_EQ(TempFolder::read(path), sink.text);
+    EXPECT_EQ(readFile(path), sink.text);
 }
 
 #ifdef __linux__
 // A file size limit makes the disk take fewer bytes than handed, like a full disk. The
 // limit is set in a child process so the rest of the tests keep writing normally.
 TEST(Saving, ShortWriteFailsAndLeavesNoPartialFile) {
-    TempFolder folder;
-    const std::string path = folder.write("old.xml", "old content");
+    const TemporaryFolder folder;
+    const std::string path = folder.write("old.xml", "old content").string();
     auto document = systemDocument("r");
     for (int i = 0; i < 30000; ++i) {
         document->rootElement()->appendChild("item").setText(std::to_string(i));
@@ -383,7 +387,7 @@ TEST(Saving, ShortWriteFailsAndLeavesNoPartialFile) {
             document->saveDocument(path);
         } catch (const kelmar::Error& error) {
             const bool expected = std::string(error.what()) == "Cannot write to output stream" &&
-                                  TempFolder::read(path) == "old content";
+                                  readFile(path) == "old content";
             std::exit(expected ? 0 : 2);
         }
         std::exit(1);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/dispatch_record.hpp"
+
+// How a handled request is told to the operator, the same in the console and in every
+// window. Texts are Windows-1252.
+namespace kelmar::ui {
+
+// "lote 205, recibo 420000000159093": the numbers handed out.
+std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts);
+
+// "envio/123-nfe.xml: NF-e (lote 205, recibo 420000000159093)".
+std::string describeHandledRequest(const engine::DispatchRecord& record);
+
+}  // namespace kelmar::ui

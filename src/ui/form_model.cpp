@@ -1,0 +1,167 @@
+#include "ui/form_model.hpp"
+
+#include <cstdio>
+
+#include "engine/exchange_layout.hpp"
+#include "engine/instance_claim.hpp"
+#include "engine/request_error.hpp"
+#include "ui/dispatch_description.hpp"
+
+namespace kelmar::ui {
+namespace {
+
+using settings::StateField;
+
+std::string timeOfDay(const platform::LocalDateTime& time) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", time.hour % 100, time.minute % 100,
+                  time.second % 100);
+    return text;
+}
+
+}  // namespace
+
+std::string LastRequest::text() const {
+    std::string line = time + "  " + kind + "  " + name;
+    if (!numbers.empty()) {
+        line += "  " + numbers;
+    }
+    return line;
+}
+
+std::string folderWarning(const std::string& exchangeFolder) {
+    const auto check = engine::ExchangeLayout(exchangeFolder).check();
+    if (check.folderMissing) {
+        return "Pasta base n\xE3o encontrada";
+    }
+    if (check.missingSubfolders.empty()) {
+        return {};
+    }
+    std::string warning = "Faltam: ";
+    for (std::size_t i = 0; i < check.missingSubfolders.size(); ++i) {
+        warning += i == 0 ? "" : ", ";
+        warning += check.missingSubfolders[i];
+    }
+    return warning;
+}
+
+FormModel::FormModel(settings::SimulatorState& state, const settings::SettingsFile& settingsFile,
+                     engine::PollingTick& tick, MessagePresenter& presenter,
+                     const platform::Clock& clock)
+    : state_(state),
+      settingsFile_(settingsFile),
+      tick_(tick),
+      presenter_(presenter),
+      clock_(clock) {
+    // Every change of a field, by the engine or by a load, shows at once.
+    state_.setListener([this](StateField field) {
+        if (observer_ != nullptr) {
+            observer_->fieldChanged(field, state_.text(field));
+        }
+    });
+}
+
+FormModel::~FormModel() {
+    state_.setListener({});
+}
+
+void FormModel::formCreate() {
+    try {
+        settingsFile_.load(state_);
+    } catch (const std::exception&) {
+        // Held open by another program: the fields keep what the engine has, and every
+        // tick reads the file again or shows why it cannot.
+    }
+    if (observer_ != nullptr) {
+        for (int i = 0; i < settings::kStateFieldCount; ++i) {
+            const auto field = static_cast<StateField>(i);
+            observer_->fieldChanged(field, state_.text(field));
+        }
+    }
+    checkExchangeFolder();
+}
+
+const std::string& FormModel::fieldText(StateField field) const {
+    return state_.text(field);
+}
+
+void FormModel::editField(StateField field, std::string text) {
+    state_.setText(field, std::move(text));
+}
+
+void FormModel::save() {
+    try {
+        settingsFile_.save(state_);
+    } catch (const std::exception& error) {
+        report(error);
+    }
+}
+
+void FormModel::timerTick() {
+    if (ticking_ || showingMessage_) {
+        return;
+    }
+    ticking_ = true;
+    try {
+        tick_.run(this);
+        servedElsewhere_.clear();
+    } catch (const engine::AlreadyServedError& error) {
+        if (servedElsewhere_ != error.what()) {
+            servedElsewhere_ = error.what();
+            report(error);
+        }
+    } catch (const engine::RequestError& error) {
+        auto status = status_;
+        status.problem = engine::withRequestName(error);
+        setStatus(std::move(status));
+        report(error);
+    } catch (const std::exception& error) {
+        report(error);
+    }
+    checkExchangeFolder();
+    ticking_ = false;
+}
+
+void FormModel::requestHandled(const engine::DispatchRecord& record) {
+    auto status = status_;
+    status.lastRequest = LastRequest{
+        timeOfDay(clock_.now()),
+        std::string(engine::kindLabel(record.kind)),
+        record.name,
+        describeHandOuts(record.handOuts),
+        describeHandledRequest(record),
+    };
+    status.problem.clear();
+    for (const auto& warning : record.warnings) {
+        status.problem += status.problem.empty() ? "" : " ";
+        status.problem +=
+            std::string(engine::folderName(record.folder)) + "/" + record.name + ": " + warning;
+    }
+    setStatus(std::move(status));
+}
+
+void FormModel::checkExchangeFolder() {
+    auto status = status_;
+    status.folderWarning =
+        servedElsewhere_.empty() ? folderWarning(state_.exchangeFolder()) : servedElsewhere_;
+    setStatus(std::move(status));
+}
+
+void FormModel::setStatus(FormStatus status) {
+    if (status == status_) {
+        return;
+    }
+    status_ = std::move(status);
+    if (observer_ != nullptr) {
+        observer_->statusChanged(status_);
+    }
+}
+
+void FormModel::report(const std::exception& error) {
+    const bool wasShowing = showingMessage_;
+    showingMessage_ = true;
+    presenter_.showError(error.what());
+    showingMessage_ = wasShowing;
+}
+
+}  // namespace kelmar::ui

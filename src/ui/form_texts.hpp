@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "settings/simulator_state.hpp"
+
+// The operator window's fixed texts, in Windows-1252, shared by every window toolkit.
+namespace kelmar::ui {
+
+// The window's caption, also the caption of its message boxes.
+inline constexpr std::string_view kFormCaption = "Simulador de Resposta do Kelmar";
+
+// The labels of the four fields, in StateField order.
+inline constexpr std::array<std::string_view, settings::kStateFieldCount> kFieldCaptions = {
+    "Lote Atual", "Recibo", "Protocolo", "Pasta Base"};
+
+inline constexpr std::string_view kSaveCaption = "Salvar";
+inline constexpr std::string_view kOutcomeGroupCaption = "Tipo de Retorno";
+
+// The outcome captions, in item order (the item index is the ReturnKind); the second
+// ends with a space.
+inline constexpr std::array<std::string_view, settings::kReturnKindCount> kOutcomeCaptions = {
+    "Envio Bem Sucedido (Autoriza\xE7\xE3o de Uso)",
+    "Falha Esquema XML (Kelmar) ",
+    "Falha Envio SEFAZ",
+    "Lote Ainda N\xE3o Processado",
+    "NF-e Rejeitada",
+    "NF-e Denegada",
+};
+
+// The timer's period in milliseconds: one polling tick a second.
+inline constexpr int kTimerInterval = 1000;
+
+}  // namespace kelmar::ui

@@ -1,0 +1,234 @@
+// The operator window's behaviour without any window: the model a Qt or a native window
+// binds its controls to.
+#include "ui/form_model.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "engine/exchange_layout.hpp"
+#include "engine/simulator.hpp"
+#include "support/temporary_folder.hpp"
+
+namespace kelmar::ui {
+namespace {
+
+using settings::ReturnKind;
+using settings::StateField;
+
+// Records what the window would be told.
+class RecordingWindow final : public FormObserver {
+  public:
+    std::map<StateField, std::string> fields;
+    std::vector<StateField> changes;
+    std::vector<FormStatus> statuses;
+
+    void fieldChanged(StateField field, const std::string& text) override {
+        fields[field] = text;
+        changes.push_back(field);
+    }
+    void statusChanged(const FormStatus& status) override { statuses.push_back(status); }
+};
+
+// Records the errors shown; while "showing" one it can let a timer event arrive, as
+// the nested loop of a real message box would.
+class RecordingPresenter final : public MessagePresenter {
+  public:
+    std::vector<std::string> messages;
+    std::function<void()> whileShown;
+
+    void showError(std::string_view message) override {
+        messages.emplace_back(message);
+        if (whileShown) {
+            whileShown();
+        }
+    }
+};
+
+class FormModelTest : public ::testing::Test {
+  protected:
+    FormModelTest() {
+        for (const auto sub : engine::ExchangeLayout::subfolderNames()) {
+            root_.makeFolder("nf_e/" + std::string(sub));
+        }
+        root_.write("erro_layout.err", "Erro de esquema\n");
+        model_.setObserver(&window_);
+    }
+
+    void queueNfe(const std::string& name, const std::string& key = "42") const {
+        root_.write("nf_e/envio/" + name, "<NFe><infNFe Id=\"NFe" + key + "\"/></NFe>");
+    }
+
+    std::string saved() const { return testing::readFile(root_.path() / "config.ini"); }
+
+    testing::TemporaryFolder root_;
+    settings::SettingsFile settingsFile_{root_.text() + "\\config.ini", root_.text() + "\\nf_e"};
+    settings::SimulatorState state_;
+    platform::ManualClock clock_{{2009, 1, 16, 14, 50, 43, 551}};
+    engine::EngineContext context_{state_, settingsFile_, clock_, root_.text()};
+    std::unique_ptr<engine::RequestHandlers> handlers_ = engine::makeRequestHandlers(context_);
+    engine::PollingTick tick_{context_, *handlers_};
+    RecordingPresenter presenter_;
+    RecordingWindow window_;
+    FormModel model_{state_, settingsFile_, tick_, presenter_, clock_};
+};
+
+TEST_F(FormModelTest, FormCreateLoadsTheSettingsOnceIntoTheFields) {
+    root_.write("config.ini",
+                "[NFE]\nLOTE=300\nRECIBO=7\nPROTOCOLO=9\nPASTA=" + root_.text() + "\\nf_e\n");
+    EXPECT_EQ(model_.fieldText(StateField::Batch), "");  // nothing before the window exists
+    model_.formCreate();
+    EXPECT_EQ(window_.fields[StateField::Batch], "300");
+    EXPECT_EQ(window_.fields[StateField::Receipt], "7");
+    EXPECT_EQ(window_.fields[StateField::Protocol], "9");
+    EXPECT_EQ(window_.fields[StateField::ExchangeFolder], root_.text() + "\\nf_e");
+    EXPECT_EQ(model_.fieldText(StateField::Batch), "300");
+    // A later change of the file is not read again: only Save and advances touch it.
+    root_.write("config.ini", "[NFE]\nLOTE=999\n");
+    model_.timerTick();
+    EXPECT_EQ(model_.fieldText(StateField::Batch), "300");
+}
+
+TEST_F(FormModelTest, DefaultsShowWithoutASettingsFile) {
+    model_.formCreate();
+    EXPECT_EQ(window_.fields[StateField::Batch], "204");
+    EXPECT_EQ(window_.fields[StateField::Receipt], "159092");
+    EXPECT_EQ(window_.fields[StateField::Protocol], "589900");
+    EXPECT_FALSE(std::filesystem::exists(root_.path() / "config.ini"));
+    EXPECT_EQ(model_.status().folderWarning, "");
+}
+
+TEST_F(FormModelTest, SaveWritesTheFourTextsAsEdited) {
+    model_.formCreate();
+    model_.editField(StateField::Receipt, "159092x");
+    model_.editField(StateField::ExchangeFolder, root_.text() + "\\nf_e\\");
+    EXPECT_FALSE(std::filesystem::exists(root_.path() / "config.ini"));
+    model_.save();
+    EXPECT_EQ(saved(), "[NFE]\nLOTE=204\nRECIBO=159092x\nPROTOCOLO=589900\nPASTA=" + root_.text() +
+                           "\\nf_e\\\n");
+    EXPECT_TRUE(presenter_.messages.empty());
+}
+
+TEST_F(FormModelTest, SaveFailureIsShownNotRaised) {
+    const settings::SettingsFile unwritable(root_.text() + "\\no\\such\\config.ini", "x");
+    FormModel model(state_, unwritable, tick_, presenter_, clock_);
+    model.formCreate();
+    model.save();
+    ASSERT_EQ(presenter_.messages.size(), 1u);
+    EXPECT_EQ(presenter_.messages[0],
+              "Incapaz de gravar para " + root_.text() + "\\no\\such\\config.ini");
+}
+
+TEST_F(FormModelTest, TickShowsEveryAdvanceAndTheLastRequest) {
+    model_.formCreate();
+    window_.changes.clear();
+    queueNfe("a-nfe.xml");
+    model_.timerTick();
+    EXPECT_EQ(window_.fields[StateField::Batch], "205");
+    EXPECT_EQ(window_.fields[StateField::Receipt], "159093");
+    EXPECT_EQ(window_.changes, (std::vector<StateField>{StateField::Batch, StateField::Receipt}));
+    ASSERT_FALSE(window_.statuses.empty());
+    const auto& last = window_.statuses.back().lastRequest;
+    ASSERT_TRUE(last.has_value());
+    EXPECT_EQ(last->text(), "14:50:43  NF-e  a-nfe.xml  lote 205, recibo 420000000159093");
+    EXPECT_EQ(last->detail, "envio/a-nfe.xml: NF-e (lote 205, recibo 420000000159093)");
+    EXPECT_EQ(model_.status(), window_.statuses.back());
+
+    // A request that hands out no number shows without numbers.
+    root_.write("nf_e/envio_lote/b-nfe.xml", "<NFe><infNFe Id=\"NFe43\"/></NFe>");
+    clock_.set({2009, 1, 16, 9, 5, 7, 0});
+    model_.timerTick();
+    EXPECT_EQ(model_.status().lastRequest->text(), "09:05:07  NF-e  b-nfe.xml");
+}
+
+TEST_F(FormModelTest, EditsCountAtTheirNextUse) {
+    model_.formCreate();
+    model_.editField(StateField::Batch, "1000");
+    queueNfe("a-nfe.xml");
+    model_.timerTick();
+    EXPECT_EQ(window_.fields[StateField::Batch], "1001");
+    EXPECT_NE(saved().find("LOTE=1001\n"), std::string::npos);
+
+    root_.makeFolder("outra/envio");
+    root_.makeFolder("outra/retorno");
+    root_.write("outra/envio/b-nfe.xml", "<NFe><infNFe Id=\"NFe7\"/></NFe>");
+    model_.editField(StateField::ExchangeFolder, root_.text() + "\\outra");
+    model_.timerTick();
+    EXPECT_TRUE(std::filesystem::exists(root_.path() / "outra/retorno/7-num-lot.xml"));
+}
+
+TEST_F(FormModelTest, OutcomeChoiceReachesTheEngine) {
+    model_.formCreate();
+    EXPECT_EQ(model_.outcome(), ReturnKind::Authorised);
+    model_.selectOutcome(ReturnKind::SchemaFailure);
+    EXPECT_EQ(state_.returnKind(), ReturnKind::SchemaFailure);
+    queueNfe("a-nfe.xml", "123");
+    model_.timerTick();
+    EXPECT_EQ(model_.fieldText(StateField::Batch), "204");
+    EXPECT_TRUE(std::filesystem::exists(root_.path() / "nf_e/retorno/123-nfe.err"));
+}
+
+TEST_F(FormModelTest, ErrorIsShownOnceAndHoldsTicksBack) {
+    model_.formCreate();
+    root_.write("nf_e/envio/a-nfe.xml", "<NFe>");
+    int ticksWhileShown = 0;
+    presenter_.whileShown = [&] {
+        EXPECT_TRUE(model_.showingMessage());
+        queueNfe("b-nfe.xml");
+        model_.timerTick();  // a timer event arriving while the message is open
+        ticksWhileShown += std::filesystem::exists(root_.path() / "nf_e/envio/b-nfe.xml") ? 0 : 1;
+    };
+    model_.timerTick();
+    ASSERT_EQ(presenter_.messages.size(), 1u);
+    EXPECT_EQ(presenter_.messages[0], "Missing close tag in element NFe");
+    EXPECT_EQ(ticksWhileShown, 0);
+    EXPECT_FALSE(model_.showingMessage());
+
+    std::filesystem::remove(root_.path() / "nf_e/envio/a-nfe.xml");
+    presenter_.whileShown = {};
+    model_.timerTick();  // once the message is closed, ticks run again
+    EXPECT_FALSE(std::filesystem::exists(root_.path() / "nf_e/envio/b-nfe.xml"));
+}
+
+TEST_F(FormModelTest, MissingFoldersAreReportedAndClearedAgain) {
+    model_.formCreate();
+    model_.editField(StateField::ExchangeFolder, root_.text() + "\\nova");
+    model_.timerTick();
+    EXPECT_EQ(model_.status().folderWarning, "Pasta base n\xE3o encontrada");
+    root_.makeFolder("nova/envio");
+    root_.makeFolder("nova/lotes");
+    model_.timerTick();
+    EXPECT_EQ(model_.status().folderWarning, "Faltam: envio_lote, retorno, tmp, backup");
+    for (const auto sub : engine::ExchangeLayout::subfolderNames()) {
+        root_.makeFolder("nova/" + std::string(sub));
+    }
+    const auto told = window_.statuses.size();
+    model_.timerTick();
+    EXPECT_EQ(model_.status().folderWarning, "");
+    EXPECT_EQ(window_.statuses.size(), told + 1);
+    model_.timerTick();  // nothing changed: the window is not told again
+    EXPECT_EQ(window_.statuses.size(), told + 1);
+}
+
+TEST_F(FormModelTest, ADetachedOrDestroyedModelTellsNoOne) {
+    model_.formCreate();
+    model_.setObserver(nullptr);
+    window_.changes.clear();
+    state_.setText(StateField::Batch, "5");
+    EXPECT_TRUE(window_.changes.empty());
+    {
+        RecordingWindow other;
+        FormModel second(state_, settingsFile_, tick_, presenter_, clock_);
+        second.setObserver(&other);
+        state_.setText(StateField::Batch, "6");
+        EXPECT_EQ(other.fields[StateField::Batch], "6");
+    }
+    state_.setText(StateField::Batch, "7");  // the destroyed model's listener is gone
+    EXPECT_EQ(state_.batch(), "7");
+}
+
+}  // namespace
+}  // namespace kelmar::ui
