@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/outcome_decision.hpp"
 #include "engine/request_kind.hpp"
 #include "settings/simulator_state.hpp"
 #include "xml/xml_document.hpp"
@@ -31,6 +32,8 @@ struct DispatchRecord {
     std::vector<std::string> filesWritten;
     // Problems that did not stop the answer, in Windows-1252, one sentence each.
     std::vector<std::string> warnings;
+    // Outcomes applied to the NF-e of the request (or to its whole batch), and why.
+    std::vector<AppliedOutcome> outcomes;
 };
 
 // Saves a document and notes the file in the record; a failure raises, as every save

@@ -1,6 +1,7 @@
 #include "engine/engine_context.hpp"
 
 #include "engine/exchange_names.hpp"
+#include "engine/scenario_source.hpp"
 #include "platform/file_system.hpp"
 #include "settings/counter.hpp"
 
@@ -30,6 +31,14 @@ std::int32_t EngineContext::advanceAndSave(settings::StateField counter, Dispatc
     record.handOuts.push_back({counter, value});
     settingsFile_.save(state_);
     return value;
+}
+
+void EngineContext::loadScenarios() {
+    scenarios_ = engine::loadScenarios(settingsFile_);
+}
+
+OutcomeDecision EngineContext::decide(std::string_view accessKey) const {
+    return decideOutcome(scenarios_, returnKind(), accessKey);
 }
 
 void EngineContext::ensureArchiveFolders(ArchiveFolders which) const {

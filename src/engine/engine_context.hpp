@@ -8,6 +8,8 @@
 
 #include "engine/dispatch_record.hpp"
 #include "engine/exchange_layout.hpp"
+#include "engine/outcome_decision.hpp"
+#include "engine/scenario_rules.hpp"
 #include "platform/clock.hpp"
 #include "platform/file_identity.hpp"
 #include "settings/settings_file.hpp"
@@ -59,6 +61,13 @@ class EngineContext {
     // there when it was read: one renamed over it or rewritten during the tick is left
     // for the next tick instead of being deleted unread.
     void deleteRequest(const std::string& pathText) const;
+    // Reads the scenarios from the settings file as it is now; raises when a rule
+    // cannot be read. The handlers use what was read last.
+    void loadScenarios();
+    const Scenarios& scenarios() const { return scenarios_; }
+
+    // The outcome for one NF-e under the scenarios and the selection.
+    OutcomeDecision decide(std::string_view accessKey) const;
 
   private:
     settings::SimulatorState& state_;
@@ -67,6 +76,7 @@ class EngineContext {
     std::string sampleFolder_;
     std::string requestPath_;
     std::optional<platform::FileIdentity> requestIdentity_;
+    Scenarios scenarios_;
 };
 
 }  // namespace kelmar::engine

@@ -42,7 +42,10 @@ void ExchangeHandlers::submitNfe(const std::string& name, DispatchRecord& record
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::Envio, name);
     const auto nfe = readNfeRequest(request, name);
-    const auto kind = context_.returnKind();
+    // A rule naming a query-time outcome takes the receipt road, as that outcome does.
+    const auto decision = context_.decide(nfe.accessKey);
+    record.outcomes.push_back({nfe.accessKey, decision.outcome, decision.reason});
+    const auto kind = decision.outcome;
     if (kind == ReturnKind::SchemaFailure) {
         copySchemaFailure(name, nfe.accessKey, record);
     } else {
@@ -67,7 +70,10 @@ void ExchangeHandlers::holdNfe(const std::string& name, DispatchRecord& record) 
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::EnvioLote, name);
     const auto nfe = readNfeRequest(request, name);
-    if (context_.returnKind() == ReturnKind::SchemaFailure) {
+    // Only a schema failure matters for a held NF-e; any other outcome archives it.
+    const auto decision = context_.decide(nfe.accessKey);
+    record.outcomes.push_back({nfe.accessKey, decision.outcome, decision.reason});
+    if (decision.outcome == ReturnKind::SchemaFailure) {
         copySchemaFailure(name, nfe.accessKey, record);
     } else {
         archiveNfe(name, nfe.body, record);

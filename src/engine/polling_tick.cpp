@@ -22,6 +22,7 @@ void PollingTick::run(TickObserver* observer) {
     if (preparation_) {
         preparation_();
     }
+    context_.loadScenarios();
     pollFolder(RequestFolder::Envio, observer);
     pollFolder(RequestFolder::EnvioLote, observer);
 }

@@ -22,9 +22,10 @@ class TickObserver {
     virtual void requestHandled(const DispatchRecord& record) = 0;
 };
 
-// The engine's entry: looks at most at one request in "envio", then at most at one in
-// "envio_lote", and hands each to the handler of its kind. Any error ends the tick at
-// once and reaches the caller, as a RequestError naming the request when one was being
+// The engine's entry: reads the scenario rules afresh, looks at most at one request in
+// "envio", then at most at one in "envio_lote", and hands each to the handler of its
+// kind. Any error (a scenario rule that cannot be read included) ends the tick at once
+// and reaches the caller, as a RequestError naming the request when one was being
 // handled; work done before it stays done.
 class PollingTick {
   public:

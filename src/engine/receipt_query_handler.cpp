@@ -1,14 +1,43 @@
 // Receipt queries: the batch's result, read from its record in lotes.
+#include <vector>
+
 #include "engine/exchange_handlers.hpp"
 #include "engine/exchange_names.hpp"
 #include "engine/request_reading.hpp"
 #include "engine/response_documents.hpp"
 #include "platform/file_system.hpp"
+#include "platform/file_times.hpp"
 
 namespace kelmar::engine {
 
 using settings::ReturnKind;
 using settings::StateField;
+
+namespace {
+
+// True while a batch record is younger than the processing wait, by its last write and
+// the clock's time.
+bool stillProcessing(const EngineContext& context, const std::string& recordPath) {
+    const auto wait = context.scenarios().waitSeconds;
+    if (wait <= 0) {
+        return false;
+    }
+    const auto written = platform::lastWriteMilliseconds(recordPath);
+    if (!written) {
+        return false;  // no record: reading it reports that
+    }
+    const auto now = platform::toEpochMilliseconds(context.clock().now());
+    return now - *written < wait * 1000;
+}
+
+std::optional<ItemStatus> customStatus(const OutcomeDecision& decision) {
+    if (decision.rule == nullptr || decision.rule->status.empty()) {
+        return std::nullopt;
+    }
+    return ItemStatus{decision.rule->status, decision.rule->reason};
+}
+
+}  // namespace
 
 void ExchangeHandlers::answerReceiptQuery(const std::string& name, DispatchRecord& record) {
     const auto exchange = context_.layout();
@@ -21,23 +50,50 @@ void ExchangeHandlers::answerReceiptQuery(const std::string& name, DispatchRecor
     }
     requireFileNamePart(receipt, name);
     const auto resultPath = exchange.queryResult(receipt);
+    const auto recordPath = exchange.batchRecord(receipt);
 
-    const auto kind = context_.returnKind();
-    if (kind == ReturnKind::NotYetProcessed) {
-        saveRecorded(*buildNotYetProcessedResult(receipt), resultPath, record);
+    // The batch is not yet processed when the selection (or PADRAO) says so, while the
+    // wait has not elapsed, or while a rule holds back one of its NF-e.
+    std::optional<AppliedOutcome> wholeBatch;
+    const auto selected = selectedOutcome(context_.scenarios(), context_.returnKind());
+    std::vector<std::string> stems;
+    if (selected.outcome == ReturnKind::NotYetProcessed) {
+        wholeBatch = AppliedOutcome{{}, selected.outcome, selected.reason};
+    } else if (stillProcessing(context_, recordPath)) {
+        wholeBatch = AppliedOutcome{{}, ReturnKind::NotYetProcessed, {OutcomeSource::Wait, {}}};
     } else {
         xml::XmlDocument batchRecord;
-        batchRecord.loadDocument(exchange.batchRecord(receipt));
+        batchRecord.loadDocument(recordPath);
         const xml::XmlNode& batch = *batchRecord.rootElement();
-        auto result = startProcessedResult(receipt);
         for (int i = 0; i < batch.childCount(); ++i) {
-            const auto stem = removeAll(batch.child(i)->valueText(), "-nfe.xml");
-            if (kind == ReturnKind::Rejected) {
-                appendRejectedItem(result, stem, context_.clock());
+            stems.push_back(removeAll(batch.child(i)->valueText(), "-nfe.xml"));
+        }
+        for (const auto& stem : stems) {
+            const auto decision = context_.decide(stem);
+            if (decision.rule != nullptr && decision.outcome == ReturnKind::NotYetProcessed) {
+                wholeBatch = AppliedOutcome{{}, decision.outcome, decision.reason};
+                break;
+            }
+        }
+    }
+
+    if (wholeBatch) {
+        record.outcomes.push_back(*wholeBatch);
+        saveRecorded(*buildNotYetProcessedResult(receipt), resultPath, record);
+    } else {
+        // One processed result; each NF-e gets the outcome its rule, PADRAO or the
+        // selection gives it, all in the one protNFe.
+        auto result = startProcessedResult(receipt);
+        for (const auto& stem : stems) {
+            const auto decision = context_.decide(stem);
+            record.outcomes.push_back({stem, decision.outcome, decision.reason});
+            if (decision.outcome == ReturnKind::Rejected) {
+                appendRejectedItem(result, stem, context_.clock(), customStatus(decision));
             } else {
                 const auto protocol = context_.advanceAndSave(StateField::Protocol, record);
                 appendAuthorisedItem(result, stem, protocolNumber(protocol),
-                                     kind == ReturnKind::Denied, context_.clock());
+                                     decision.outcome == ReturnKind::Denied, context_.clock(),
+                                     customStatus(decision));
             }
         }
         saveRecorded(*result.document, resultPath, record);

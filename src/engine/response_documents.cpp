@@ -117,28 +117,37 @@ ProcessedResult startProcessedResult(std::string_view receiptNumber) {
     return result;
 }
 
+namespace {
+
+// An item's cStat and xMotivo: the standard ones, or those a scenario rule gives.
+void writeItemStatus(XmlNode& item, ItemStatus standard, std::optional<ItemStatus> custom) {
+    const auto status = custom ? custom->status : standard.status;
+    const auto reason = custom && !custom->reason.empty() ? custom->reason : standard.reason;
+    item.writeTextChild("cStat", status);
+    item.writeTextChild("xMotivo", reason);
+}
+
+}  // namespace
+
 void appendRejectedItem(ProcessedResult& result, std::string_view stem,
-                        const platform::Clock& clock) {
+                        const platform::Clock& clock, std::optional<ItemStatus> custom) {
     XmlNode& item = appendItemStart(result, stem, clock);
     item.writeTextChild("digVal", kDigestValue);
-    item.writeTextChild("cStat", "227");
-    item.writeTextChild("xMotivo", "Rejeicao: Erro na Chave de Acesso - Campo ID");
+    writeItemStatus(item, {"227", "Rejeicao: Erro na Chave de Acesso - Campo ID"}, custom);
 }
 
 void appendAuthorisedItem(ProcessedResult& result, std::string_view stem,
                           std::string_view protocolNumber, bool denied,
-                          const platform::Clock& clock) {
+                          const platform::Clock& clock, std::optional<ItemStatus> custom) {
     XmlNode& item = appendItemStart(result, stem, clock);
     item.writeTextChild("nProt", protocolNumber);
     item.writeTextChild("digVal", kDigestValue);
     if (denied) {
-        item.writeTextChild("cStat", "302");
         // "Denegação: Situação do Destinatário Irregular"
-        item.writeTextChild("xMotivo",
-                            "Denega\xE7\xE3o: Situa\xE7\xE3o do Destinat\xE1rio Irregular");
+        writeItemStatus(
+            item, {"302", "Denega\xE7\xE3o: Situa\xE7\xE3o do Destinat\xE1rio Irregular"}, custom);
     } else {
-        item.writeTextChild("cStat", "100");
-        item.writeTextChild("xMotivo", "Autorizado o uso da NF-e");
+        writeItemStatus(item, {"100", "Autorizado o uso da NF-e"}, custom);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,12 +35,19 @@ struct ProcessedResult {
     xml::XmlNode* protNFe = nullptr;
 };
 
+// The cStat and xMotivo of an item when a scenario rule gives its own; an empty reason
+// keeps the standard text of the item.
+struct ItemStatus {
+    std::string_view status;
+    std::string_view reason;
+};
+
 ProcessedResult startProcessedResult(std::string_view receiptNumber);
 void appendRejectedItem(ProcessedResult& result, std::string_view stem,
-                        const platform::Clock& clock);
+                        const platform::Clock& clock, std::optional<ItemStatus> custom = {});
 void appendAuthorisedItem(ProcessedResult& result, std::string_view stem,
                           std::string_view protocolNumber, bool denied,
-                          const platform::Clock& clock);
+                          const platform::Clock& clock, std::optional<ItemStatus> custom = {});
 
 // retCancNFe for the request key.
 std::unique_ptr<xml::XmlDocument> buildCancellationResult(std::string_view key,

@@ -1,5 +1,6 @@
 #include "settings/ini_file.hpp"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/text_helpers.hpp"
@@ -95,6 +96,28 @@ std::string IniFile::read(std::string_view section, std::string_view key, std::s
         }
     }
     return std::string(fallback.substr(0, maxLength));
+}
+
+std::vector<std::string> IniFile::keys(std::string_view section) const {
+    std::vector<std::string> found;
+    bool inSection = false;
+    for (const auto& line : lines_) {
+        if (const auto name = sectionName(line)) {
+            inSection = sameTextIgnoringCase(*name, section);
+            continue;
+        }
+        const auto key = keyName(line);
+        if (!inSection || !key || key->empty() || key->front() == ';' || key->front() == '#') {
+            continue;
+        }
+        const bool seen = std::any_of(found.begin(), found.end(), [&](const std::string& other) {
+            return sameTextIgnoringCase(other, *key);
+        });
+        if (!seen) {
+            found.emplace_back(*key);
+        }
+    }
+    return found;
 }
 
 void IniFile::write(std::string_view section, std::string_view key, std::string_view value) {

@@ -22,6 +22,10 @@ class IniFile {
     std::string read(std::string_view section, std::string_view key, std::string_view fallback,
                      std::size_t maxLength = 2047) const;
 
+    // The keys of a section in file order, each once (the first spelling wins, as read
+    // takes the first line of a key). Lines starting with ';' or '#' are comments.
+    std::vector<std::string> keys(std::string_view section) const;
+
     // Sets a key, creating the section (at the end) and the key (after the section's
     // last key) when missing.
     void write(std::string_view section, std::string_view key, std::string_view value);

@@ -86,4 +86,8 @@ void SettingsFile::save(const SimulatorState& state) const {
     }
 }
 
+IniFile SettingsFile::read() const {
+    return IniFile(readWholeFile(path_));
+}
+
 }  // namespace kelmar::settings

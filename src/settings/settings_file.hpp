@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "settings/ini_file.hpp"
 #include "settings/simulator_state.hpp"
 
 namespace kelmar::settings {
@@ -29,6 +30,9 @@ class SettingsFile {
 
     // True once a load has succeeded (the defaults of a missing file count).
     bool loaded() const { return loaded_; }
+    // The whole file as it is now, for sections other than "NFE"; empty when there is
+    // no readable file.
+    IniFile read() const;
 
     const std::string& path() const { return path_; }
     const std::string& defaultExchangeFolder() const { return defaultExchangeFolder_; }

@@ -7,6 +7,7 @@
 #include "ui/console_reporter.hpp"
 #include "ui/folder_watch.hpp"
 #include "ui/headless_runner.hpp"
+#include "ui/json_events.hpp"
 
 #ifndef KELMAR_VERSION
 #define KELMAR_VERSION "0.0.0"
@@ -22,24 +23,29 @@ class NeverStop final : public StopRequest {
 };
 
 int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, std::ostream& out,
-                       std::ostream& err) {
+                       std::ostream& err, const platform::Clock& clock) {
     ignoreBrokenPipe();
-    ConsoleReporter reporter(out, err);
+    ConsoleReporter console(out, err);
+    JsonEventReporter json(out, clock);
+    engine::TickObserver& observer =
+        line.events == EventFormat::Json ? static_cast<engine::TickObserver&>(json) : console;
+    MessagePresenter& presenter =
+        line.events == EventFormat::Json ? static_cast<MessagePresenter&>(json) : console;
     HeadlessOptions options;
     options.ticks = line.ticks;
     options.interval = std::chrono::milliseconds(line.intervalMs);
     FolderWatch folders;
     options.beforeEachTick = [&] {
         if (const auto warning = folders.look(simulator.state().exchangeFolder())) {
-            reporter.showWarning(*warning);
+            console.showWarning(*warning);
         }
     };
     if (line.ticks) {
         NeverStop neverStop;
-        return runHeadless(simulator.tick(), reporter, reporter, options, neverStop);
+        return runHeadless(simulator.tick(), observer, presenter, options, neverStop);
     }
     SignalStopRequest stop;
-    return runHeadless(simulator.tick(), reporter, reporter, options, stop);
+    return runHeadless(simulator.tick(), observer, presenter, options, stop);
 }
 
 }  // namespace
@@ -85,7 +91,7 @@ int runApplication(std::span<const std::string_view> arguments, std::ostream& ou
         // Settings another program holds open: every tick says so until they can be read.
     }
     simulator.removeLeftovers();
-    return runHeadlessProgram(line, simulator, out, err);
+    return runHeadlessProgram(line, simulator, out, err, clock);
 }
 
 }  // namespace kelmar::ui

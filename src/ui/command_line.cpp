@@ -3,11 +3,10 @@
 #include <array>
 #include <charconv>
 
+#include "settings/outcome_names.hpp"
+
 namespace kelmar::ui {
 namespace {
-
-constexpr std::array<std::string_view, settings::kReturnKindCount> kOutcomeNames = {
-    "autorizado", "falha-esquema", "falha-envio", "nao-processado", "rejeitado", "denegado"};
 
 std::optional<long long> parseWholeNumber(std::string_view text) {
     long long value = 0;
@@ -21,10 +20,8 @@ std::optional<long long> parseWholeNumber(std::string_view text) {
 }  // namespace
 
 std::optional<settings::ReturnKind> parseOutcome(std::string_view text) {
-    for (std::size_t i = 0; i < kOutcomeNames.size(); ++i) {
-        if (text == kOutcomeNames[i]) {
-            return static_cast<settings::ReturnKind>(i);
-        }
+    if (const auto named = settings::outcomeFromName(text)) {
+        return named;
     }
     const auto index = parseWholeNumber(text);
     if (index && *index < settings::kReturnKindCount) {
@@ -44,7 +41,7 @@ struct Option {
     std::optional<std::string> (*apply)(CommandLine& line, std::string_view value);
 };
 
-constexpr std::array<Option, 7> kOptions = {{
+constexpr std::array<Option, 8> kOptions = {{
     {"--headless", "", false,
      [](CommandLine& line, std::string_view) -> std::optional<std::string> {
          line.headless = true;
@@ -94,6 +91,17 @@ constexpr std::array<Option, 7> kOptions = {{
          line.intervalMs = *interval;
          return std::nullopt;
      }},
+    {"--events", "", true,
+     [](CommandLine& line, std::string_view format) -> std::optional<std::string> {
+         if (format == "json") {
+             line.events = EventFormat::Json;
+         } else if (format == "text") {
+             line.events = EventFormat::Text;
+         } else {
+             return "--events takes text or json";
+         }
+         return std::nullopt;
+     }},
 }};
 
 const Option* findOption(std::string_view name) {
@@ -138,6 +146,7 @@ std::string usageText() {
     return "Usage: kelmar-sim [--config FILE]\n"
            "       kelmar-sim --headless [--config FILE] [--outcome K] [--ticks N] [--interval "
            "MS]\n"
+           "                  [--events json]\n"
            "\n"
            "Answers the requests an invoicing application drops into the exchange folder,\n"
            "as the NF-e sender and the tax authority would.\n"
@@ -148,6 +157,8 @@ std::string usageText() {
            "                  2 falha-envio, 3 nao-processado, 4 rejeitado, 5 denegado\n"
            "  --ticks N       run N ticks back to back, then exit (status 1 if any failed)\n"
            "  --interval MS   pause between ticks when running on (default 1000, 0 = none)\n"
+           "  --events F      report as text (default) or json: one JSON object per\n"
+           "                  line for each request handled, warning and error\n"
            "  --help          show this text\n"
            "  --version       show the version\n";
 }

@@ -10,6 +10,9 @@
 
 namespace kelmar::ui {
 
+// How the headless runner reports: human lines, or one JSON object per line.
+enum class EventFormat { Text, Json };
+
 // What the program was asked to do on its command line.
 struct CommandLine {
     bool headless = false;
@@ -19,6 +22,7 @@ struct CommandLine {
     settings::ReturnKind outcome = settings::ReturnKind::Authorised;
     std::optional<long long> ticks;  // run exactly this many ticks, then exit
     long long intervalMs = 1000;     // pause between ticks when running on
+    EventFormat events = EventFormat::Text;
 };
 
 // The parsed command line, or the reason it is bad usage.

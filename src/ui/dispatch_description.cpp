@@ -1,6 +1,7 @@
 #include "ui/dispatch_description.hpp"
 
 #include "engine/exchange_names.hpp"
+#include "settings/outcome_names.hpp"
 
 namespace kelmar::ui {
 namespace {
@@ -30,6 +31,19 @@ std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts) {
     return text;
 }
 
+std::string describeOutcomes(const engine::DispatchRecord& record) {
+    std::string text;
+    for (const auto& applied : record.outcomes) {
+        text += text.empty() ? "" : ", ";
+        if (record.kind == engine::RequestKind::ReceiptQuery && !applied.accessKey.empty()) {
+            text += applied.accessKey + ' ';
+        }
+        text += settings::outcomeName(applied.outcome);
+        text += " [" + applied.reason.text() + ']';
+    }
+    return text;
+}
+
 std::string describeHandledRequest(const engine::DispatchRecord& record) {
     std::string line(engine::folderName(record.folder));
     line += '/';
@@ -38,6 +52,9 @@ std::string describeHandledRequest(const engine::DispatchRecord& record) {
     line += engine::kindLabel(record.kind);
     if (!record.handOuts.empty()) {
         line += " (" + describeHandOuts(record.handOuts) + ')';
+    }
+    if (!record.outcomes.empty()) {
+        line += " -> " + describeOutcomes(record);
     }
     return line;
 }

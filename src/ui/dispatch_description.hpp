@@ -12,7 +12,11 @@ namespace kelmar::ui {
 // "lote 205, recibo 420000000159093": the numbers handed out.
 std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts);
 
-// "envio/123-nfe.xml: NF-e (lote 205, recibo 420000000159093)".
+// "autorizado [selecionado]", or for a receipt query each NF-e's key first:
+// "K1 autorizado [regra REGRA2], K2 rejeitado [PADRAO]".
+std::string describeOutcomes(const engine::DispatchRecord& record);
+
+// "envio/123-nfe.xml: NF-e (lote 205, recibo 420000000159093) -> autorizado [selecionado]".
 std::string describeHandledRequest(const engine::DispatchRecord& record);
 
 }  // namespace kelmar::ui

@@ -5,7 +5,9 @@
 #include "engine/exchange_layout.hpp"
 #include "engine/instance_claim.hpp"
 #include "engine/request_error.hpp"
+#include "engine/scenario_source.hpp"
 #include "ui/dispatch_description.hpp"
+#include "ui/scenario_summary.hpp"
 
 namespace kelmar::ui {
 namespace {
@@ -79,6 +81,7 @@ void FormModel::formCreate() {
         }
     }
     checkExchangeFolder();
+    checkScenarios();
 }
 
 const std::string& FormModel::fieldText(StateField field) const {
@@ -114,11 +117,20 @@ void FormModel::timerTick() {
         auto status = status_;
         status.problem = engine::withRequestName(error);
         setStatus(std::move(status));
+        HistoryEntry failed;
+        failed.time = timeOfDay(clock_.now());
+        failed.error = error.what();
+        addToHistory(std::move(failed));
         report(error);
     } catch (const std::exception& error) {
+        HistoryEntry failed;
+        failed.time = timeOfDay(clock_.now());
+        failed.error = error.what();
+        addToHistory(std::move(failed));
         report(error);
     }
     checkExchangeFolder();
+    checkScenarios();
     ticking_ = false;
 }
 
@@ -136,6 +148,53 @@ void FormModel::requestHandled(const engine::DispatchRecord& record) {
         status.problem += status.problem.empty() ? "" : " ";
         status.problem +=
             std::string(engine::folderName(record.folder)) + "/" + record.name + ": " + warning;
+    }
+    setStatus(std::move(status));
+
+    HistoryEntry entry;
+    entry.time = timeOfDay(clock_.now());
+    entry.request = std::string(engine::folderName(record.folder)) + "/" + record.name;
+    entry.kind = engine::kindLabel(record.kind);
+    entry.outcome = describeOutcomes(record);
+    entry.numbers = describeHandOuts(record.handOuts);
+    // The answer is the first file written into retorno.
+    const auto answers =
+        engine::ExchangeLayout(state_.exchangeFolder()).subfolder(engine::Subfolder::Retorno) +
+        "\\";
+    for (const auto& path : record.filesWritten) {
+        if (path.starts_with(answers)) {
+            entry.answerFile = path;
+            break;
+        }
+    }
+    addToHistory(std::move(entry));
+}
+
+void FormModel::addToHistory(HistoryEntry entry) {
+    history_.add(std::move(entry));
+    if (observer_ != nullptr) {
+        observer_->historyChanged(history_);
+    }
+}
+
+bool FormModel::openAnswer(std::size_t entry) {
+    if (opener_ == nullptr || entry >= history_.size() ||
+        history_.entries()[entry].answerFile.empty()) {
+        return false;
+    }
+    return opener_->open(history_.entries()[entry].answerFile);
+}
+
+bool FormModel::openExchangeFolder() {
+    return opener_ != nullptr && opener_->open(state_.exchangeFolder());
+}
+
+void FormModel::checkScenarios() {
+    auto status = status_;
+    try {
+        status.scenarios = scenarioSummary(engine::loadScenarios(settingsFile_));
+    } catch (const std::exception&) {
+        status.scenarios = kScenarioProblem;  // the tick's message says what is wrong
     }
     setStatus(std::move(status));
 }

@@ -9,6 +9,7 @@
 #include "settings/settings_file.hpp"
 #include "settings/simulator_state.hpp"
 #include "ui/message_presenter.hpp"
+#include "ui/request_history.hpp"
 
 namespace kelmar::ui {
 
@@ -36,6 +37,8 @@ struct FormStatus {
     // ..."); empty once a request is answered cleanly. The message box keeps the
     // error's own text.
     std::string problem;
+    // "Cenários: 3 regras, PADRAO denegado", "Cenários com erro", or empty without any.
+    std::string scenarios;
 
     friend bool operator==(const FormStatus&, const FormStatus&) = default;
 };
@@ -47,6 +50,8 @@ class FormObserver {
     virtual ~FormObserver() = default;
     virtual void fieldChanged(settings::StateField field, const std::string& text) = 0;
     virtual void statusChanged(const FormStatus& status) = 0;
+    // A request was answered or a tick failed: the history has a new first entry.
+    virtual void historyChanged(const RequestHistory&) {}
 };
 
 // Everything the operator's window does that does not depend on a window toolkit: the
@@ -89,9 +94,23 @@ class FormModel final : private engine::TickObserver {
     const FormStatus& status() const { return status_; }
     bool showingMessage() const { return showingMessage_; }
 
+    // The last requests answered and the ticks that failed, newest first.
+    const RequestHistory& history() const { return history_; }
+    // Whether the window shows the history below its controls; collapsed at start.
+    bool historyShown() const { return historyShown_; }
+    void showHistory(bool shown) { historyShown_ = shown; }
+
+    // Opens an entry's answer file, or the exchange folder, through the desktop. False
+    // when there is no opener, no such entry or answer, or the desktop refused.
+    void setDesktopOpener(DesktopOpener* opener) { opener_ = opener; }
+    bool openAnswer(std::size_t entry);
+    bool openExchangeFolder();
+
   private:
     void requestHandled(const engine::DispatchRecord& record) override;
     void checkExchangeFolder();
+    void checkScenarios();
+    void addToHistory(HistoryEntry entry);
     void setStatus(FormStatus status);
     void report(const std::exception& error);
 
@@ -105,6 +124,9 @@ class FormModel final : private engine::TickObserver {
     bool ticking_ = false;
     bool showingMessage_ = false;
     std::string servedElsewhere_;  // the lock message while another simulator serves
+    RequestHistory history_;
+    bool historyShown_ = false;
+    DesktopOpener* opener_ = nullptr;
 };
 
 // "Pasta base não encontrada", "Faltam: retorno, lotes", or empty.

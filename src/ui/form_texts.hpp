@@ -29,6 +29,11 @@ inline constexpr std::array<std::string_view, settings::kReturnKindCount> kOutco
     "NF-e Denegada",
 };
 
+// The history below the original controls and what an entry offers.
+inline constexpr std::string_view kHistoryCaption = "Hist\xF3rico";
+inline constexpr std::string_view kOpenAnswerCaption = "Abrir resposta";
+inline constexpr std::string_view kOpenFolderCaption = "Abrir pasta";
+
 // The timer's period in milliseconds: one polling tick a second.
 inline constexpr int kTimerInterval = 1000;
 

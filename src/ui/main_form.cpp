@@ -1,19 +1,26 @@
 #include "ui/main_form.hpp"
 
 #include <QButtonGroup>
+#include <QColor>
+#include <QDesktopServices>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "platform/native_path.hpp"
 #include "platform/text_encoding.hpp"
 #include "ui/form_texts.hpp"
 
@@ -52,6 +59,12 @@ std::string toEngineText(const QString& text) {
         std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
+bool QtDesktopOpener::open(const std::string& pathText) {
+    const auto native = platform::toNativePath(pathText);
+    return QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QString::fromStdU16String(native.u16string())));
+}
+
 QString applicationTitle() {
     return fromEngineText(kFormCaption);
 }
@@ -65,8 +78,10 @@ void MessageBoxPresenter::showError(std::string_view message) {
 MainForm::MainForm(FormModel& model, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      model_(model) {
+      model_(model),
+      opener_(std::make_unique<QtDesktopOpener>()) {
     setObjectName("MainForm");
+    model_.setDesktopOpener(opener_.get());
     setWindowTitle(applicationTitle());
     buildControls();
     model_.setObserver(this);
@@ -79,6 +94,7 @@ MainForm::MainForm(FormModel& model, QWidget* parent)
 
 MainForm::~MainForm() {
     model_.setObserver(nullptr);
+    model_.setDesktopOpener(nullptr);
 }
 
 void MainForm::buildControls() {
@@ -89,6 +105,7 @@ void MainForm::buildControls() {
     grid->setVerticalSpacing(6);
     buildFields(grid);
     buildOutcomes(grid);
+    buildHistory(grid);
     client->setMinimumWidth(460);
     setCentralWidget(client);
 
@@ -142,6 +159,78 @@ void MainForm::buildOutcomes(QGridLayout* grid) {
     grid->addWidget(RGTipoRet, 3, 0, 1, 4);
 }
 
+void MainForm::buildHistory(QGridLayout* grid) {
+    auto* client = grid->parentWidget();
+    BtHistorico = new QToolButton(client);
+    BtHistorico->setObjectName("BtHistorico");
+    BtHistorico->setText(fromEngineText(kHistoryCaption));
+    BtHistorico->setCheckable(true);
+    BtHistorico->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    BtHistorico->setArrowType(Qt::RightArrow);
+    BtHistorico->setAutoRaise(true);
+    grid->addWidget(BtHistorico, 4, 0, 1, 4, Qt::AlignLeft);
+
+    historyPanel_ = new QWidget(client);
+    historyPanel_->setObjectName("historyPanel");
+    auto* panel = new QVBoxLayout(historyPanel_);
+    panel->setContentsMargins(0, 0, 0, 0);
+    historyList_ = new QListWidget(historyPanel_);
+    historyList_->setObjectName("historyList");
+    historyList_->setMinimumHeight(160);
+    historyList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    panel->addWidget(historyList_);
+    auto* actions = new QHBoxLayout();
+    BtAbrirResposta = new QPushButton(fromEngineText(kOpenAnswerCaption), historyPanel_);
+    BtAbrirResposta->setObjectName("BtAbrirResposta");
+    BtAbrirPasta = new QPushButton(fromEngineText(kOpenFolderCaption), historyPanel_);
+    BtAbrirPasta->setObjectName("BtAbrirPasta");
+    actions->addWidget(BtAbrirResposta);
+    actions->addWidget(BtAbrirPasta);
+    actions->addStretch(1);
+    panel->addLayout(actions);
+    historyPanel_->setVisible(false);
+    grid->addWidget(historyPanel_, 5, 0, 1, 4);
+    selectionChanged();
+}
+
+void MainForm::showHistory(bool shown) {
+    model_.showHistory(shown);
+    BtHistorico->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
+    historyPanel_->setVisible(shown);
+    // The window keeps a fixed size: it grows with the history and shrinks back.
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    centralWidget()->layout()->activate();
+    layout()->activate();
+    setFixedSize(sizeHint());
+}
+
+void MainForm::selectionChanged() {
+    const int row = historyList_->currentRow();
+    const bool chosen = row >= 0 && static_cast<std::size_t>(row) < model_.history().size();
+    BtAbrirResposta->setEnabled(
+        chosen && !model_.history().entries()[static_cast<std::size_t>(row)].answerFile.empty());
+    BtAbrirPasta->setEnabled(chosen);
+}
+
+void MainForm::historyChanged(const RequestHistory& history) {
+    // The list mirrors the history, newest first: the new entry goes on top and the
+    // oldest leaves at the limit, so a selected row keeps pointing at its entry.
+    if (history.size() == 0) {
+        return;
+    }
+    const auto& entry = history.entries().front();
+    auto* item = new QListWidgetItem(fromEngineText(entry.text()));
+    if (!entry.error.empty()) {
+        item->setForeground(QColor(0xb0, 0x00, 0x20));
+    }
+    historyList_->insertItem(0, item);
+    while (static_cast<std::size_t>(historyList_->count()) > history.size()) {
+        delete historyList_->takeItem(historyList_->count() - 1);
+    }
+    selectionChanged();
+}
+
 void MainForm::buildStatusBar() {
     lastRequest_ = new QLabel(this);
     lastRequest_->setObjectName("lastRequest");
@@ -151,6 +240,10 @@ void MainForm::buildStatusBar() {
     folderWarning_->setVisible(false);
     statusBar()->addWidget(lastRequest_, 1);
     statusBar()->addPermanentWidget(folderWarning_);
+    scenarios_ = new QLabel(this);
+    scenarios_->setObjectName("scenarios");
+    scenarios_->setVisible(false);
+    statusBar()->addPermanentWidget(scenarios_);
     statusBar()->setSizeGripEnabled(false);
 }
 
@@ -168,6 +261,15 @@ void MainForm::bindModel() {
     });
     connect(Timer1, &QTimer::timeout, this, &MainForm::Timer1Timer);
     connect(BtSalvar, &QPushButton::clicked, this, &MainForm::BtSalvarClick);
+    connect(BtHistorico, &QToolButton::toggled, this, &MainForm::showHistory);
+    connect(historyList_, &QListWidget::currentRowChanged, this, &MainForm::selectionChanged);
+    connect(BtAbrirResposta, &QPushButton::clicked, this, [this] {
+        const int row = historyList_->currentRow();
+        if (row >= 0) {
+            model_.openAnswer(static_cast<std::size_t>(row));
+        }
+    });
+    connect(BtAbrirPasta, &QPushButton::clicked, this, [this] { model_.openExchangeFolder(); });
 }
 
 QLineEdit* MainForm::edit(StateField field) const {
@@ -220,6 +322,8 @@ void MainForm::statusChanged(const FormStatus& status) {
     }
     folderWarning_->setText(fromEngineText(status.folderWarning));
     folderWarning_->setVisible(!status.folderWarning.empty());
+    scenarios_->setText(fromEngineText(status.scenarios));
+    scenarios_->setVisible(!status.scenarios.empty());
 }
 
 }  // namespace kelmar::ui

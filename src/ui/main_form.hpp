@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 
 #include "ui/form_model.hpp"
 #include "ui/message_presenter.hpp"
@@ -10,8 +11,10 @@ class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 class QTimer;
+class QToolButton;
 
 namespace kelmar::ui {
 
@@ -36,13 +39,18 @@ class MainForm final : public QMainWindow, private FormObserver {
     void buildControls();
     void buildFields(QGridLayout* grid);
     void buildOutcomes(QGridLayout* grid);
+    void buildHistory(QGridLayout* grid);
     void buildStatusBar();
+    void showHistory(bool shown);
+    void selectionChanged();
     void bindModel();
     QLineEdit* edit(settings::StateField field) const;
     void fieldChanged(settings::StateField field, const std::string& text) override;
     void statusChanged(const FormStatus& status) override;
+    void historyChanged(const RequestHistory& history) override;
 
     FormModel& model_;
+    std::unique_ptr<DesktopOpener> opener_;
 
     QLineEdit* ELote = nullptr;
     QLineEdit* ERecibo = nullptr;
@@ -54,6 +62,20 @@ class MainForm final : public QMainWindow, private FormObserver {
     QTimer* Timer1 = nullptr;
     QLabel* lastRequest_ = nullptr;
     QLabel* folderWarning_ = nullptr;
+    QLabel* scenarios_ = nullptr;
+    // Below the original controls: the toggle and, expanded, the history.
+    QToolButton* BtHistorico = nullptr;
+    QWidget* historyPanel_ = nullptr;
+    QListWidget* historyList_ = nullptr;
+    QPushButton* BtAbrirResposta = nullptr;
+    QPushButton* BtAbrirPasta = nullptr;
+};
+
+// Opens files and folders through the desktop's own handlers (the file manager for a
+// folder).
+class QtDesktopOpener final : public DesktopOpener {
+  public:
+    bool open(const std::string& pathText) override;
 };
 
 // The application's title, used as the caption of the window's message boxes.

@@ -57,6 +57,30 @@ ElementKind dtdKind(Opener opener) {
 const std::string kNestingMessage =
     "Elements nested more than " + std::to_string(kMaxNestingDepth) + " levels deep in element %s";
 
+// Classes of the bytes the scanning loops stop at or look for: one table lookup per byte
+// instead of a chain of comparisons.
+enum CharClass : std::uint8_t {
+    kEndsText = 1,  // "<", and the zero byte that ends the input
+    kEndsTag = 2,   // ">", and the zero byte
+    kWhitespace = 4,
+    kVisible = 8,  // above code 32
+    kCarriageReturn = 16
+};
+constexpr std::array<std::uint8_t, 256> kCharClasses = [] {
+    std::array<std::uint8_t, 256> classes{};
+    classes[0] = kEndsText | kEndsTag;
+    classes['<'] |= kEndsText;
+    classes['>'] |= kEndsTag;
+    for (const unsigned char c : {' ', '\t', '\n', '\r'}) {
+        classes[c] |= kWhitespace;
+    }
+    for (std::size_t c = 33; c < classes.size(); ++c) {
+        classes[c] |= kVisible;
+    }
+    classes['\r'] |= kCarriageReturn;
+    return classes;
+}();
+
 bool isWhitespace(int c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
@@ -332,7 +356,11 @@ bool DocumentReader::readUntilSlow(std::string& out, std::string_view closer) {
 void DocumentReader::readTag(XmlNode& node, Opener opener) {
     const bool element = opener == Opener::Element;
     std::string_view tag;
-    readUntil(element ? ">" : "?>", tag);
+    bool plainName = false;
+    if (!element || !readStartTagInPage(tag, plainName)) {
+        readUntil(element ? ">" : "?>", tag);
+        plainName = element && std::none_of(tag.begin(), tag.end(), isWhitespace);
+    }
     tagHasContent_ = element;
     if (element && !tag.empty() && tag.back() == '/') {
         tagHasContent_ = false;
@@ -346,7 +374,7 @@ void DocumentReader::readTag(XmlNode& node, Opener opener) {
         node.name_ = document_.names_.intern(arena_, "xml-stylesheet");
         node.raw_ = storeText(arena_, trimText(tag));
     }
-    if (element && std::none_of(tag.begin(), tag.end(), isWhitespace)) {
+    if (plainName) {
         // The usual start tag: a name and nothing else.
         if (tag.empty()) {
             throw EFilerError("Missing element name");
@@ -364,6 +392,33 @@ void DocumentReader::readTag(XmlNode& node, Opener opener) {
     }
     node.name_ = document_.names_.intern(arena_, words.front());
     setAttributes(node, words, 1);
+}
+
+// A start tag that lies whole in the page, taken in one pass that also tells whether it
+// holds whitespace (and so more than a name). False when it does not end in the page.
+bool DocumentReader::readStartTagInPage(std::string_view& tag, bool& plainName) {
+    if (!carry_.empty()) {
+        return false;
+    }
+    const unsigned char* const begin = source_.cursor();
+    const unsigned char* const end = source_.pageEnd();
+    std::uint8_t seen = 0;
+    const unsigned char* p = begin;
+    for (; p < end; ++p) {
+        const std::uint8_t classes = kCharClasses[*p];
+        if ((classes & kEndsTag) != 0) {
+            break;
+        }
+        seen |= classes;
+    }
+    if (p == end || *p != '>') {
+        return false;
+    }
+    tag =
+        std::string_view(reinterpret_cast<const char*>(begin), static_cast<std::size_t>(p - begin));
+    plainName = (seen & kWhitespace) == 0;
+    source_.setCursor(p + 1);
+    return true;
 }
 
 void DocumentReader::setAttributes(XmlNode& node, const std::vector<std::string>& words,
@@ -471,6 +526,9 @@ void DocumentReader::readContentUntilCloseTag(XmlNode& node, int depth, ContentS
             fail("Missing data after \"<\" in element %s", node);
         }
         if (next == '/') {
+            if (skipExactCloseTag(node)) {
+                return;
+            }
             break;
         }
         state.crSeen = false;
@@ -489,6 +547,20 @@ void DocumentReader::readContentUntilCloseTag(XmlNode& node, int depth, ContentS
     }
 }
 
+// The usual close tag, the element's name exactly as in its start tag and ">" right after
+// it, taken straight from the page: what the general path would accept, without
+// collecting, trimming and comparing it.
+bool DocumentReader::skipExactCloseTag(const XmlNode& node) {
+    const std::string_view name = storedView(node.name_);
+    const unsigned char* const begin = source_.cursor();
+    if (!carry_.empty() || static_cast<std::size_t>(source_.pageEnd() - begin) <= name.size() ||
+        std::memcmp(begin, name.data(), name.size()) != 0 || begin[name.size()] != '>') {
+        return false;
+    }
+    source_.setCursor(begin + name.size() + 1);
+    return true;
+}
+
 // The content text up to the next "<", which is consumed. It is taken from the page in
 // bulk; only text that spans pages is gathered in pending_. Valid until the next read.
 std::string_view DocumentReader::textBeforeLessThan(const XmlNode& node) {
@@ -497,7 +569,7 @@ std::string_view DocumentReader::textBeforeLessThan(const XmlNode& node) {
         const unsigned char* const begin = source_.cursor();
         const unsigned char* const end = source_.pageEnd();
         const unsigned char* lessThan = begin;
-        while (lessThan < end && *lessThan != '<' && *lessThan != 0) {
+        while (lessThan < end && (kCharClasses[*lessThan] & kEndsText) == 0) {
             ++lessThan;  // texts are short: a plain loop beats library calls here
         }
         if (lessThan < end && *lessThan == 0) {
@@ -539,14 +611,12 @@ void DocumentReader::readChild(XmlNode& node, int depth) {
 // standing before any child, becomes the element's own text instead. Whether it holds a
 // carriage return matters for the text after the last child.
 void DocumentReader::flushText(XmlNode& node, ContentState& state, std::string_view text) {
-    bool visible = false;
-    bool carriageReturn = false;
+    std::uint8_t seen = 0;
     for (const char c : text) {
-        visible = visible || static_cast<unsigned char>(c) > 32;
-        carriageReturn = carriageReturn || c == '\r';
+        seen |= kCharClasses[static_cast<unsigned char>(c)];
     }
-    state.crSeen = carriageReturn;
-    if (!visible) {
+    state.crSeen = (seen & kCarriageReturn) != 0;
+    if ((seen & kVisible) == 0) {
         return;
     }
     const char* stored = storeText(arena_, text);

@@ -56,6 +56,8 @@ class DocumentReader {
     bool readUntilSlow(std::string& out, std::string_view closer);
     // Reads a start tag or declaration; tagHasContent_ tells whether content follows.
     void readTag(XmlNode& node, Opener opener);
+    bool readStartTagInPage(std::string_view& tag, bool& plainName);
+    bool skipExactCloseTag(const XmlNode& node);
     void readDtdDeclaration(XmlNode& node);
     void readDocType(XmlNode& node, int depth);
     void readContent(XmlNode& node, int depth);

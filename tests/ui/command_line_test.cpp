@@ -108,7 +108,9 @@ TEST(HeadlessRunnerTest, ExitStatusTellsWhetherEveryTickSucceeded) {
 
     auto run = runProgram(folder, "--headless --ticks 2 --config config.ini");
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "envio/a-nfe.xml: NF-e (lote 205, recibo 420000000159093)\n");
+    EXPECT_EQ(run.out,
+              "envio/a-nfe.xml: NF-e (lote 205, recibo 420000000159093) -> autorizado "
+              "[selecionado]\n");
     EXPECT_EQ(run.err, "");
 
     folder.write("nf_e/envio/b-nfe.xml", "<NFe>");

@@ -137,7 +137,9 @@ TEST_F(FormModelTest, TickShowsEveryAdvanceAndTheLastRequest) {
     const auto& last = window_.statuses.back().lastRequest;
     ASSERT_TRUE(last.has_value());
     EXPECT_EQ(last->text(), "14:50:43  NF-e  a-nfe.xml  lote 205, recibo 420000000159093");
-    EXPECT_EQ(last->detail, "envio/a-nfe.xml: NF-e (lote 205, recibo 420000000159093)");
+    EXPECT_EQ(
+        last->detail,
+        "envio/a-nfe.xml: NF-e (lote 205, recibo 420000000159093) -> autorizado [selecionado]");
     EXPECT_EQ(model_.status(), window_.statuses.back());
 
     // A request that hands out no number shows without numbers.
@@ -231,6 +233,71 @@ TEST_F(FormModelTest, ADetachedOrDestroyedModelTellsNoOne) {
     }
     state_.setText(StateField::Batch, "7");  // the destroyed model's listener is gone
     EXPECT_EQ(state_.batch(), "7");
+}
+
+// Records what the desktop was asked to open.
+class RecordingOpener final : public DesktopOpener {
+  public:
+    std::vector<std::string> opened;
+    bool accept = true;
+    bool open(const std::string& pathText) override {
+        opened.push_back(pathText);
+        return accept;
+    }
+};
+
+TEST_F(FormModelTest, HistoryKeepsEveryRequestAndFailureWithItsAnswer) {
+    root_.write("config.ini", "[NFE]\nPASTA=" + root_.text() +
+                                  "\\nf_e\n[CENARIOS]\n"
+                                  "REGRA1=chave 43* -> rejeitado\n");
+    model_.formCreate();
+    EXPECT_FALSE(model_.historyShown());
+    queueNfe("a-nfe.xml", "43");
+    model_.timerTick();
+    ASSERT_EQ(model_.history().size(), 1u);
+    const auto& entry = model_.history().entries().front();
+    EXPECT_EQ(entry.text(),
+              "14:50:43  envio/a-nfe.xml  NF-e  rejeitado [regra REGRA1]  lote 205, recibo "
+              "420000000159093");
+    EXPECT_EQ(entry.answerFile, root_.text() + "\\nf_e\\retorno\\43-num-lot.xml");
+
+    root_.write("nf_e/envio/b-nfe.xml", "<NFe>");
+    clock_.set({2009, 1, 16, 14, 50, 44, 0});
+    model_.timerTick();
+    ASSERT_EQ(model_.history().size(), 2u);
+    EXPECT_EQ(model_.history().entries().front().text(),
+              "14:50:44  erro: Missing close tag in element NFe");
+    EXPECT_EQ(model_.history().entries().front().answerFile, "");
+
+    RecordingOpener opener;
+    EXPECT_FALSE(model_.openAnswer(1));  // no opener yet
+    model_.setDesktopOpener(&opener);
+    EXPECT_TRUE(model_.openAnswer(1));
+    EXPECT_FALSE(model_.openAnswer(0));  // a failure has no answer
+    EXPECT_FALSE(model_.openAnswer(2));  // no such entry
+    EXPECT_TRUE(model_.openExchangeFolder());
+    opener.accept = false;
+    EXPECT_FALSE(model_.openExchangeFolder());
+    EXPECT_EQ(opener.opened, (std::vector<std::string>{entry.answerFile, root_.text() + "\\nf_e",
+                                                       root_.text() + "\\nf_e"}));
+    model_.showHistory(true);
+    EXPECT_TRUE(model_.historyShown());
+}
+
+TEST_F(FormModelTest, StatusSaysWhichScenariosAreInForce) {
+    model_.formCreate();
+    EXPECT_EQ(model_.status().scenarios, "");
+    root_.write("config.ini", saved() +
+                                  "[CENARIOS]\nREGRA1=nNF 1 -> rejeitado\n"
+                                  "REGRA2=nNF 2 -> denegado\nPADRAO=autorizado\n");
+    model_.timerTick();
+    EXPECT_EQ(model_.status().scenarios, "Cen\xE1rios: 2 regras, PADRAO autorizado");
+
+    root_.write("config.ini", saved() + "REGRA3=nNF x -> denegado\n");
+    model_.timerTick();
+    EXPECT_EQ(model_.status().scenarios, "Cen\xE1rios com erro");
+    ASSERT_FALSE(presenter_.messages.empty());
+    EXPECT_TRUE(presenter_.messages.back().starts_with("[CENARIOS] REGRA3: "));
 }
 
 }  // namespace

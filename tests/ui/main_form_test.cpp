@@ -2,11 +2,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <memory>
 
 #include "engine/engine_context.hpp"
@@ -234,6 +236,39 @@ class MainFormTest : public QObject {
         stack.form->Timer1Timer();
         QVERIFY(stack.find<QLabel>("folderWarning")->text().contains(QStringLiteral("retorno")));
         QVERIFY(!stack.find<QLabel>("folderWarning")->text().contains(QStringLiteral("envio,")));
+    }
+
+    void historyExpandsBelowTheControlsAndOffersTheAnswer() {
+        Stack stack;
+        auto* toggle = stack.find<QToolButton>("BtHistorico");
+        auto* panel = stack.find<QWidget>("historyPanel");
+        auto* list = stack.find<QListWidget>("historyList");
+        QVERIFY(toggle && panel && list);
+        QCOMPARE(toggle->text(), QStringLiteral("Hist\u00F3rico"));
+        QVERIFY(panel->isHidden());
+        const auto collapsed = stack.form->size();
+
+        stack.root.write("config.ini", testing::readFile(stack.root.path() / "config.ini") +
+                                           "[CENARIOS]\nREGRA1=chave * -> denegado\n");
+        stack.queueNfe("a-nfe.xml");
+        stack.form->Timer1Timer();
+        QCOMPARE(list->count(), 1);
+        QVERIFY(list->item(0)->text().contains(QStringLiteral("denegado [regra REGRA1]")));
+        QCOMPARE(stack.find<QLabel>("scenarios")->text(), QStringLiteral("Cen\u00E1rios: 1 regra"));
+
+        toggle->click();
+        QVERIFY(!panel->isHidden());
+        QVERIFY(stack.model.historyShown());
+        QVERIFY(stack.form->height() > collapsed.height());
+        auto* openAnswer = stack.find<QPushButton>("BtAbrirResposta");
+        QVERIFY(!openAnswer->isEnabled());
+        list->setCurrentRow(0);
+        QVERIFY(openAnswer->isEnabled());
+        QVERIFY(stack.find<QPushButton>("BtAbrirPasta")->isEnabled());
+
+        toggle->click();
+        QVERIFY(panel->isHidden());
+        QCOMPARE(stack.form->size(), collapsed);
     }
 };
 

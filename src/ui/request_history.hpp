@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <string>
+
+namespace kelmar::ui {
+
+// One line of the window's history: a request answered, or a tick that failed. Texts
+// are Windows-1252.
+struct HistoryEntry {
+    std::string time;        // "14:50:43"
+    std::string request;     // "envio/a-nfe.xml"; empty for an error outside a request
+    std::string kind;        // "NF-e", "Consulta NF-e", ...
+    std::string outcome;     // "autorizado [regra REGRA3]", or empty
+    std::string numbers;     // "lote 205, recibo 420000000159093", or empty
+    std::string error;       // the error's message when the tick failed
+    std::string answerFile;  // path text of the answer in retorno, or empty
+
+    // "14:50:43  envio/a-nfe.xml  NF-e  autorizado [selecionado]  lote 205, recibo ...",
+    // or "14:50:43  erro: <message>".
+    std::string text() const;
+
+    friend bool operator==(const HistoryEntry&, const HistoryEntry&) = default;
+};
+
+// The last requests answered, newest first, at most kLimit of them: the oldest goes
+// when a new one comes.
+class RequestHistory {
+  public:
+    static constexpr std::size_t kLimit = 500;
+
+    void add(HistoryEntry entry);
+    const std::deque<HistoryEntry>& entries() const { return entries_; }
+    std::size_t size() const { return entries_.size(); }
+
+  private:
+    std::deque<HistoryEntry> entries_;
+};
+
+// Opens a file or a folder the way the desktop does (a folder in its file manager).
+// Injected, so that the window's model stays free of any toolkit and tests can see what
+// would have been opened.
+class DesktopOpener {
+  public:
+    virtual ~DesktopOpener() = default;
+    // pathText: a Windows-1252 path text. False when the desktop refused.
+    virtual bool open(const std::string& pathText) = 0;
+};
+
+}  // namespace kelmar::ui
