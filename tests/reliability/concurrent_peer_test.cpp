@@ -115,7 +115,7 @@ TEST_F(ConcurrentPeerTest, ARequestReplacedMidTickIsKeptForTheNextTick) {
     }
 }
 
-// Issue of settings held open by an editor or a script: nothing is answered while it is
+// Settings held open by an editor or a script: nothing is answered while they are
 // held, then the file's own folder and counters are used.
 TEST_F(ConcurrentPeerTest, SettingsHeldOpenAtStartAnswerNothingUntilReleased) {
     const auto config = root_.write("held.ini", configText(exchange()));
