@@ -6,7 +6,8 @@ PROGRAM := $(BUILD_DIR)/kelmar-sim
 DEMO := demo
 DEPS := bash scripts/install-deps.sh
 
-.PHONY: all deps configure build test test-asan run demo bench fuzz screenshot clean
+.PHONY: all deps configure build test test-asan run demo bench fuzz screenshot clean windows \
+	test-windows windows-package
 
 all: build
 
@@ -33,6 +34,19 @@ demo: build
 
 run: demo
 	@cd $(DEMO) && exec "$(CURDIR)/$(PROGRAM)" --config config.ini
+
+# The Windows program, cross-compiled with MinGW-w64; its tests run under Wine.
+windows:
+	@$(DEPS) build tests windows
+	@cmake --preset windows > /dev/null
+	@cmake --build --preset windows
+
+test-windows: windows
+	@ctest --preset windows
+
+# The installer and the portable zip, in build/windows/packages.
+windows-package: windows
+	@cd build/windows && cpack -C Release --config CPackConfig.cmake
 
 bench:
 	@$(DEPS) build bench

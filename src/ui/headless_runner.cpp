@@ -122,18 +122,8 @@ void ignoreBrokenPipe() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 #else
-SignalStopRequest::SignalStopRequest() = default;
-SignalStopRequest::~SignalStopRequest() = default;
-
-bool SignalStopRequest::waitFor(std::chrono::milliseconds time) {
-    std::this_thread::sleep_for(time);
-    return false;
-}
-
-void SignalStopRequest::watch() {}
-
 void ignoreBrokenPipe() {}
-#endif
+#endif  // the Windows SignalStopRequest is in signal_stop_request_win32.cpp
 
 int runHeadless(engine::PollingTick& tick, engine::TickObserver& observer,
                 MessagePresenter& presenter, const HeadlessOptions& options, StopRequest& stop) {

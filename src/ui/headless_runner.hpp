@@ -1,11 +1,14 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <optional>
+
+#ifndef _WIN32
+#include <condition_variable>
+#include <mutex>
 #include <thread>
+#endif
 
 #include "engine/polling_tick.hpp"
 #include "ui/message_presenter.hpp"
@@ -20,11 +23,12 @@ class StopRequest {
     virtual bool waitFor(std::chrono::milliseconds time) = 0;
 };
 
-// Stops on SIGINT or SIGTERM. While it lives, those signals are blocked in every thread
-// and taken by a watcher thread, so a tick is never cut in half: the first one stops the
-// runner when the current tick ends (saying so on standard error when a tick is under
-// way), a second one ends the process at once with status 130, which the crash-safe
-// writing tolerates.
+// Stops on SIGINT or SIGTERM (Ctrl+C, Ctrl+Break or closing the console on Windows).
+// On POSIX those signals are blocked in every thread while it lives and taken by a
+// watcher thread, so a tick is never cut in half: the first one stops the runner when
+// the current tick ends (saying so on standard error when a tick is under way), a
+// second one ends the process at once with status 130, which the crash-safe writing
+// tolerates.
 class SignalStopRequest final : public StopRequest {
   public:
     SignalStopRequest();
@@ -34,6 +38,7 @@ class SignalStopRequest final : public StopRequest {
 
     bool waitFor(std::chrono::milliseconds time) override;
 
+#ifndef _WIN32
   private:
     void watch();
 
@@ -43,6 +48,7 @@ class SignalStopRequest final : public StopRequest {
     bool waiting_ = false;
     bool closing_ = false;
     std::thread watcher_;
+#endif
 };
 
 // A closed standard output (the runner piped into "head -1") makes further printing fail

@@ -14,6 +14,7 @@
 #include "engine/exchange_layout.hpp"
 #include "engine/instance_claim.hpp"
 #include "engine/simulator.hpp"
+#include "settings/ini_file.hpp"
 #include "support/temporary_folder.hpp"
 
 namespace kelmar::ui {
@@ -110,8 +111,10 @@ TEST_F(FormModelTest, SaveWritesTheFourTextsAsEdited) {
     model_.editField(StateField::ExchangeFolder, root_.text() + "\\nf_e\\");
     EXPECT_FALSE(std::filesystem::exists(root_.path() / "config.ini"));
     model_.save();
-    EXPECT_EQ(saved(), "[NFE]\nLOTE=204\nRECIBO=159092x\nPROTOCOLO=589900\nPASTA=" + root_.text() +
-                           "\\nf_e\\\n");
+    // A settings file the save creates ends its lines the system's way.
+    const std::string end(settings::IniFile::nativeLineEnding());
+    EXPECT_EQ(saved(), "[NFE]" + end + "LOTE=204" + end + "RECIBO=159092x" + end +
+                           "PROTOCOLO=589900" + end + "PASTA=" + root_.text() + "\\nf_e\\" + end);
     EXPECT_TRUE(presenter_.messages.empty());
 }
 
@@ -155,7 +158,8 @@ TEST_F(FormModelTest, EditsCountAtTheirNextUse) {
     queueNfe("a-nfe.xml");
     model_.timerTick();
     EXPECT_EQ(window_.fields[StateField::Batch], "1001");
-    EXPECT_NE(saved().find("LOTE=1001\n"), std::string::npos);
+    EXPECT_NE(saved().find("LOTE=1001" + std::string(settings::IniFile::nativeLineEnding())),
+              std::string::npos);
 
     root_.makeFolder("outra/envio");
     root_.makeFolder("outra/retorno");
