@@ -20,21 +20,32 @@ void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& re
 
     const auto list = exchange.request(RequestFolder::EnvioLote, name);
     std::vector<std::string> stems;
-    {
+    try {
         xml::XmlDocument document;
         document.loadDocument(list);
         const xml::XmlNode& root = *document.rootElement();
         for (int i = 0; i < root.childCount(); ++i) {
             stems.push_back(removeAll(root.child(i)->valueText(), "-nfe.xml"));
         }
-    }
-    // Every entry is checked before the first file is copied for any of them.
-    for (const auto& stem : stems) {
-        requireFileNamePart(stem, name);
+    } catch (...) {
+        // The list stays for the next tick, which writes its own batch-number document:
+        // a failed tick leaves nothing behind in tmp.
+        platform::deleteFile(batchDocument);
+        throw;
     }
 
     bool accepted = false;
     for (const auto& stem : stems) {
+        // An entry that cannot be part of a file name is passed over like an NF-e whose
+        // copy fails: nothing is written for it, and the rest of the list is answered.
+        if (const auto shown = unsafeFileNamePart(stem)) {
+            // "A lista %s traz '%s', que não pode fazer parte de um nome de arquivo:
+            // entrada ignorada"
+            record.warnings.push_back("A lista " + name + " traz '" + *shown +
+                                      "', que n\xE3o pode fazer parte de um nome de arquivo: "
+                                      "entrada ignorada");
+            continue;
+        }
         if (platform::fileExists(archivePath(Archive::Authorised, stem + "-nfe.xml"))) {
             copyRecorded(batchDocument, exchange.batchNumber(stem), record);
             accepted = true;
@@ -53,7 +64,7 @@ void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& re
         copyRecorded(context_.sampleErrorFile("erro_layout.err"), exchange.batchFailure(name),
                      record);
     }
-    platform::deleteFile(list);
+    context_.deleteRequest(list);
     platform::deleteFile(batchDocument);
 }
 

@@ -13,7 +13,13 @@ void saveRecorded(const xml::XmlDocument& document, const std::string& path,
 void copyRecorded(std::string_view source, const std::string& destination, DispatchRecord& record) {
     if (platform::copyFile(source, destination)) {
         record.filesWritten.push_back(destination);
+        return;
     }
+    // Not fatal, but a client must be able to learn that it may be reading a stale
+    // answer (a read-only destination still holding an older one, say).
+    // "Não foi possível copiar %s para %s"
+    record.warnings.push_back("N\xE3o foi poss\xEDvel copiar " + std::string(source) + " para " +
+                              destination);
 }
 
 }  // namespace kelmar::engine

@@ -41,8 +41,9 @@ struct DispatchRecord {
 void saveRecorded(const xml::XmlDocument& document, const std::string& path,
                   DispatchRecord& record);
 
-// Copies a file and notes the copy in the record when it was made; a failed copy is
-// ignored, as every copy of the exchange is.
+// Copies a file and notes the copy in the record when it was made; a failed copy does
+// not stop the answer, as every copy of the exchange, but leaves a warning naming both
+// files.
 void copyRecorded(std::string_view source, const std::string& destination, DispatchRecord& record);
 
 }  // namespace kelmar::engine

@@ -53,3 +53,20 @@ void EngineContext::ensureArchiveFolders(ArchiveFolders which) const {
 }
 
 }  // namespace kelmar::engine
+
+namespace kelmar::engine {
+
+void EngineContext::beginRequest(const std::string& pathText) {
+    requestPath_ = pathText;
+    requestIdentity_ = platform::identifyFile(pathText);
+}
+
+void EngineContext::deleteRequest(const std::string& pathText) const {
+    if (pathText == requestPath_ && requestIdentity_) {
+        platform::deleteFileIfUnchanged(pathText, *requestIdentity_);
+    } else {
+        platform::deleteFile(pathText);
+    }
+}
+
+}  // namespace kelmar::engine

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "engine/outcome_decision.hpp"
 #include "engine/scenario_rules.hpp"
 #include "platform/clock.hpp"
+#include "platform/file_identity.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/simulator_state.hpp"
 
@@ -52,6 +54,13 @@ class EngineContext {
     // Creates the archive folders one level at a time; failures are ignored.
     void ensureArchiveFolders(ArchiveFolders which) const;
 
+    // Notes which file the request at the path is before its handler reads it.
+    void beginRequest(const std::string& pathText);
+
+    // Deletes the request once answered, but only while it is the very file that was
+    // there when it was read: one renamed over it or rewritten during the tick is left
+    // for the next tick instead of being deleted unread.
+    void deleteRequest(const std::string& pathText) const;
     // Reads the scenarios from the settings file as it is now; raises when a rule
     // cannot be read. The handlers use what was read last.
     void loadScenarios();
@@ -65,6 +74,8 @@ class EngineContext {
     const settings::SettingsFile& settingsFile_;
     const platform::Clock& clock_;
     std::string sampleFolder_;
+    std::string requestPath_;
+    std::optional<platform::FileIdentity> requestIdentity_;
     Scenarios scenarios_;
 };
 

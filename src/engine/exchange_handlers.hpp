@@ -28,6 +28,10 @@ class ExchangeHandlers final : public RequestHandlers {
     void answerWithProtocol(const std::string& name, ProtocolResult result, DispatchRecord& record);
     // Writes the authorised archive copy and its twin in Denegados.
     void archiveNfe(std::string_view name, std::string_view body, DispatchRecord& record);
+    // The schema-failure copy named after an NF-e's key, or a warning when the key cannot
+    // be part of a file name.
+    void copySchemaFailure(std::string_view name, std::string_view key,
+                           DispatchRecord& record) const;
     // A file in one archive's folder for the current month.
     std::string archivePath(Archive archive, std::string_view name) const;
 

@@ -22,20 +22,34 @@ void ExchangeHandlers::archiveNfe(std::string_view name, std::string_view body,
     copyRecorded(authorised, archivePath(Archive::Denied, name), record);
 }
 
+void ExchangeHandlers::copySchemaFailure(std::string_view name, std::string_view key,
+                                         DispatchRecord& record) const {
+    // Only the copy named after the key is left out when the key cannot be part of a
+    // file name; the NF-e is still archived and deleted as with any other key.
+    if (const auto shown = unsafeFileNamePart(key)) {
+        // "A requisição %s traz '%s', que não pode fazer parte de um nome de arquivo:
+        // cópia de erro não gerada"
+        record.warnings.push_back("A requisi\xE7\xE3o " + std::string(name) + " traz '" + *shown +
+                                  "', que n\xE3o pode fazer parte de um nome de arquivo: "
+                                  "c\xF3pia de erro n\xE3o gerada");
+        return;
+    }
+    copyRecorded(context_.sampleErrorFile("erro_layout.err"), context_.layout().schemaFailure(key),
+                 record);
+}
+
 void ExchangeHandlers::submitNfe(const std::string& name, DispatchRecord& record) {
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::Envio, name);
     const auto nfe = readNfeRequest(request, name);
-    requireFileNamePart(nfe.accessKey, name);
-
     // A rule naming a query-time outcome takes the receipt road, as that outcome does.
     const auto decision = context_.decide(nfe.accessKey);
     record.outcomes.push_back({nfe.accessKey, decision.outcome, decision.reason});
     const auto kind = decision.outcome;
     if (kind == ReturnKind::SchemaFailure) {
-        copyRecorded(context_.sampleErrorFile("erro_layout.err"),
-                     exchange.schemaFailure(nfe.accessKey), record);
+        copySchemaFailure(name, nfe.accessKey, record);
     } else {
+        requireFileNamePart(nfe.accessKey, name);
         const auto batch = context_.advanceAndSave(StateField::Batch, record);
         saveRecorded(*buildBatchNumberDocument(batch), exchange.batchNumber(nfe.accessKey), record);
         if (kind == ReturnKind::SendFailure) {
@@ -49,7 +63,7 @@ void ExchangeHandlers::submitNfe(const std::string& name, DispatchRecord& record
         }
     }
     archiveNfe(name, nfe.body, record);
-    platform::deleteFile(request);
+    context_.deleteRequest(request);
 }
 
 void ExchangeHandlers::holdNfe(const std::string& name, DispatchRecord& record) {
@@ -60,13 +74,11 @@ void ExchangeHandlers::holdNfe(const std::string& name, DispatchRecord& record) 
     const auto decision = context_.decide(nfe.accessKey);
     record.outcomes.push_back({nfe.accessKey, decision.outcome, decision.reason});
     if (decision.outcome == ReturnKind::SchemaFailure) {
-        requireFileNamePart(nfe.accessKey, name);
-        copyRecorded(context_.sampleErrorFile("erro_layout.err"),
-                     exchange.schemaFailure(nfe.accessKey), record);
+        copySchemaFailure(name, nfe.accessKey, record);
     } else {
         archiveNfe(name, nfe.body, record);
     }
-    platform::deleteFile(request);
+    context_.deleteRequest(request);
 }
 
 }  // namespace kelmar::engine

@@ -1,13 +1,27 @@
 #include "engine/polling_tick.hpp"
 
+#include <new>
+
+#include "engine/request_error.hpp"
+#include "platform/error.hpp"
+#include "platform/file_identity.hpp"
 #include "platform/file_system.hpp"
 
 namespace kelmar::engine {
+
+std::string outOfMemoryMessage(std::string_view request, std::uint64_t size) {
+    // "Memória insuficiente para a requisição %s (%s bytes)"
+    return "Mem\xF3ria insuficiente para a requisi\xE7\xE3o " + std::string(request) + " (" +
+           std::to_string(size) + " bytes)";
+}
 
 PollingTick::PollingTick(EngineContext& context, RequestHandlers& handlers)
     : context_(context), handlers_(handlers) {}
 
 void PollingTick::run(TickObserver* observer) {
+    if (preparation_) {
+        preparation_();
+    }
     context_.loadScenarios();
     pollFolder(RequestFolder::Envio, observer);
     pollFolder(RequestFolder::EnvioLote, observer);
@@ -25,7 +39,22 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     if (kind == RequestKind::Unrecognised) {
         return;
     }
-    const auto record = dispatch(folder, kind, *name);
+    const auto request = context_.layout().request(folder, *name);
+    context_.beginRequest(request);
+    const auto shownName = std::string(folderName(folder)) + "/" + *name;
+    DispatchRecord record;
+    try {
+        record = dispatch(folder, kind, *name);
+    } catch (const RequestError&) {
+        throw;
+    } catch (const Error& error) {
+        throw RequestError(shownName, error.what());
+    } catch (const std::bad_alloc&) {
+        // A request too large for the memory left: say which, and end the tick like any
+        // other error (what was allocated for it is released by now).
+        const auto identity = platform::identifyFile(request);
+        throw RequestError(shownName, outOfMemoryMessage(shownName, identity ? identity->size : 0));
+    }
     if (observer != nullptr) {
         observer->requestHandled(record);
     }
@@ -63,6 +92,18 @@ DispatchRecord PollingTick::dispatch(RequestFolder folder, RequestKind kind,
             break;
     }
     return record;
+}
+
+}  // namespace kelmar::engine
+
+namespace kelmar::engine {
+
+std::string withRequestName(const RequestError& error) {
+    const std::string message = error.what();
+    if (message.find(error.request()) != std::string::npos) {
+        return message;
+    }
+    return error.request() + ": " + message;
 }
 
 }  // namespace kelmar::engine

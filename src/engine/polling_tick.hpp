@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -9,6 +11,9 @@
 #include "engine/request_kind.hpp"
 
 namespace kelmar::engine {
+
+// The message of a tick that ran out of memory on a request of the given size.
+std::string outOfMemoryMessage(std::string_view request, std::uint64_t size);
 
 // Told about every request a tick answers, e.g. to print it or show it in a status bar.
 class TickObserver {
@@ -20,12 +25,19 @@ class TickObserver {
 // The engine's entry: reads the scenario rules afresh, looks at most at one request in
 // "envio", then at most at one in "envio_lote", and hands each to the handler of its
 // kind. Any error (a scenario rule that cannot be read included) ends the tick at once
-// and reaches the caller; work done before it stays done.
+// and reaches the caller, as a RequestError naming the request when one was being
+// handled; work done before it stays done.
 class PollingTick {
   public:
     PollingTick(EngineContext& context, RequestHandlers& handlers);
 
     void run(TickObserver* observer = nullptr);
+
+    // Runs first in every tick; an error it raises ends the tick before any request is
+    // looked at (settings that cannot be read yet, a folder another simulator serves).
+    void setPreparation(std::function<void()> preparation) {
+        preparation_ = std::move(preparation);
+    }
 
     // Hands one request to the handler of its kind and returns what the handler did.
     // An unrecognised request is left alone and gets an empty record.
@@ -36,6 +48,7 @@ class PollingTick {
 
     EngineContext& context_;
     RequestHandlers& handlers_;
+    std::function<void()> preparation_;
 };
 
 }  // namespace kelmar::engine

@@ -40,7 +40,7 @@ void ExchangeHandlers::answerWithProtocol(const std::string& name, ProtocolResul
     }
     context_.ensureArchiveFolders(ArchiveFolders::WithoutDeniedMonth);
     copyRecorded(request, archivePath(Archive::Authorised, name), record);
-    platform::deleteFile(request);
+    context_.deleteRequest(request);
 }
 
 }  // namespace kelmar::engine

@@ -102,7 +102,7 @@ void ExchangeHandlers::answerReceiptQuery(const std::string& name, DispatchRecor
     context_.ensureArchiveFolders(ArchiveFolders::All);
     copyRecorded(request, archivePath(Archive::Authorised, name), record);
     copyRecorded(request, archivePath(Archive::Denied, name), record);
-    platform::deleteFile(request);
+    context_.deleteRequest(request);
 }
 
 }  // namespace kelmar::engine

@@ -26,16 +26,24 @@ xml::XmlNode& secondChildOfRoot(const xml::XmlDocument& request, std::string_vie
     return *second;
 }
 
-void requireFileNamePart(std::string_view value, std::string_view requestName) {
+std::optional<std::string> unsafeFileNamePart(std::string_view value) {
     if (value.find_first_of(std::string_view("/\\\0", 3)) == value.npos) {
-        return;
+        return std::nullopt;
     }
     std::string shown;
     for (const char c : value) {
         shown += c == '\0' ? std::string("\\0") : std::string(1, c);
     }
+    return shown;
+}
+
+void requireFileNamePart(std::string_view value, std::string_view requestName) {
+    const auto shown = unsafeFileNamePart(value);
+    if (!shown) {
+        return;
+    }
     // "A requisição %s traz '%s', que não pode fazer parte de um nome de arquivo"
-    throw Error("A requisi\xE7\xE3o " + std::string(requestName) + " traz '" + shown +
+    throw Error("A requisi\xE7\xE3o " + std::string(requestName) + " traz '" + *shown +
                 "', que n\xE3o pode fazer parte de um nome de arquivo");
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,10 @@ xml::XmlNode& secondChildOfRoot(const xml::XmlDocument& request, std::string_vie
 // separator or a zero byte: it would lead outside the exchange folder or cut the path
 // short. Raises an error naming the request and the value.
 void requireFileNamePart(std::string_view value, std::string_view requestName);
+
+// The value as it is shown in messages (a zero byte as "\0") when it must not become
+// part of a file name; nothing when it may.
+std::optional<std::string> unsafeFileNamePart(std::string_view value);
 
 // What an NF-e request gives: the access key ("Id" without "NFe") and the information
 // element written back as markup on one line.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/engine_context.hpp"
+#include "engine/instance_claim.hpp"
 #include "engine/polling_tick.hpp"
 #include "engine/request_handlers.hpp"
 #include "platform/clock.hpp"
@@ -15,7 +16,10 @@ namespace kelmar::engine {
 // The whole engine, wired once for the window or the headless runner: the live state,
 // the settings file it is loaded from and saved to, and a polling tick with the real
 // request handlers. The settings are loaded once, by whoever starts the engine: the
-// headless runner before its first tick, the window when it is created.
+// headless runner before its first tick, the window when it is created. Every tick
+// first makes sure they were read (a file another program held open at start is read
+// as soon as it can be, and until then nothing is answered) and that this simulator
+// alone serves the exchange folder and uses the settings file.
 class Simulator {
   public:
     // sampleFolder: where the sample error files are; empty means the working directory.
@@ -32,6 +36,11 @@ class Simulator {
     const settings::SettingsFile& settingsFile() const { return settingsFile_; }
     PollingTick& tick() { return tick_; }
 
+    // Reads the settings if they could not be read yet and claims the settings file and
+    // the exchange folder. Raises the open error of the settings file, or
+    // AlreadyServedError when another simulator holds either.
+    void prepare();
+
     // Removes temporary files that a run killed mid-write left in the exchange folder
     // and beside the settings file. Needs the settings loaded, to know the folder.
     void removeLeftovers() const;
@@ -42,6 +51,8 @@ class Simulator {
     EngineContext context_;
     std::unique_ptr<RequestHandlers> handlers_;
     PollingTick tick_;
+    bool settingsRead_ = false;
+    InstanceClaim claim_;
 };
 
 // The request handlers the engine answers with.

@@ -74,8 +74,12 @@ std::optional<AtomicFileWriter> AtomicFileWriter::create(std::string_view destin
     if (fileName.empty() || isForbiddenFileName(fileName)) {
         return std::nullopt;
     }
-    auto destination = toNativePath(destinationText);
-    if (isUnwritableDestination(destination)) {
+    return createAt(toNativePath(destinationText));
+}
+
+std::optional<AtomicFileWriter> AtomicFileWriter::createAt(const std::filesystem::path& target) {
+    auto destination = target;
+    if (destination.filename().empty() || isUnwritableDestination(destination)) {
         return std::nullopt;
     }
     for (int attempt = 0; attempt < 4; ++attempt) {
@@ -159,6 +163,46 @@ bool AtomicFileWriter::commit() {
         return false;
     }
     return true;
+}
+
+bool replaceFileContent(const std::filesystem::path& destination, std::string_view content) {
+    if (auto writer = AtomicFileWriter::createAt(destination)) {
+        return writer->write(content.data(), content.size()) == content.size() && writer->commit();
+    }
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(destination, error);
+    if (error || status.type() != std::filesystem::file_type::regular || hasNoWriteBit(status)) {
+        return false;
+    }
+    const int fd = io::openForRewriting(destination);
+    if (fd < 0) {
+        return false;
+    }
+    std::size_t stored = 0;
+    while (stored < content.size()) {
+        const auto n = io::writeSome(fd, content.data() + stored, content.size() - stored);
+        if (n <= 0) {
+            break;
+        }
+        stored += static_cast<std::size_t>(n);
+    }
+    return io::closeDescriptor(fd) == 0 && stored == content.size();
+}
+
+std::filesystem::path followLinks(const std::filesystem::path& path) {
+    auto current = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(current, error))) {
+            break;
+        }
+        const auto target = std::filesystem::read_symlink(current, error);
+        if (error) {
+            break;
+        }
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return current;
 }
 
 bool isTemporaryName(std::string_view fileName) {

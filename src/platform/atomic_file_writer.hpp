@@ -15,6 +15,8 @@ class AtomicFileWriter {
     // Opens the temporary. Nothing when the destination cannot be created: missing or
     // read-only folder, a read-only or non-regular destination, a forbidden name.
     static std::optional<AtomicFileWriter> create(std::string_view destinationText);
+    // The same for a native destination path, whatever its name.
+    static std::optional<AtomicFileWriter> createAt(const std::filesystem::path& destination);
 
     AtomicFileWriter(AtomicFileWriter&& other) noexcept;
     AtomicFileWriter& operator=(AtomicFileWriter&& other) noexcept;
@@ -37,6 +39,16 @@ class AtomicFileWriter {
     std::filesystem::path temporary_;
     std::filesystem::path destination_;
 };
+
+// Writes the whole content to a file that may not be replaceable: through the
+// temporary-file route when the folder allows it, else in place into an existing,
+// writable file (which a crash could leave torn, so only when there is no other way).
+// False when neither works.
+bool replaceFileContent(const std::filesystem::path& destination, std::string_view content);
+
+// The file a path finally names: symbolic links are followed (relative ones from their
+// own folder) until a non-link or a missing entry is reached.
+std::filesystem::path followLinks(const std::filesystem::path& path);
 
 // True for the names AtomicFileWriter gives its temporaries.
 bool isTemporaryName(std::string_view fileName);

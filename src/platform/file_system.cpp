@@ -132,8 +132,10 @@ std::optional<std::string> findFirstXml(std::string_view folderText,
         if (first && !precedes(*name, *first)) {
             continue;
         }
+        // A link is passed over like a directory: it could lead out of the folder.
         std::error_code statusError;
-        if (!it->is_regular_file(statusError)) {
+        const auto status = it->symlink_status(statusError);
+        if (statusError || status.type() != fs::file_type::regular) {
             continue;
         }
         first = std::move(name);
@@ -201,13 +203,14 @@ void deleteFile(std::string_view pathText) {
 #endif
 }
 
-void removeStaleTemporaries(std::string_view folderText, int depth) {
-#ifdef _WIN32
-    removeStaleTemporariesOnWindows(toNativePath(folderText.empty() ? "." : folderText).native(),
-                                    depth);
-#else
+#ifndef _WIN32
+namespace {
+
+// Walks native paths only: a directory's name is never turned back into a path text,
+// where a backslash in it (a Linux folder named x\..\..\outside) would become a separator.
+void removeStaleTemporariesIn(const fs::path& folder, int depth) {
     std::error_code error;
-    fs::directory_iterator entries(toNativePath(folderText.empty() ? "." : folderText), error);
+    fs::directory_iterator entries(folder, error);
     if (error) {
         return;
     }
@@ -217,15 +220,25 @@ void removeStaleTemporaries(std::string_view folderText, int depth) {
         }
         const auto name = it->path().filename().string();
         std::error_code ignored;
-        if (isStaleTemporary(name)) {
+        const auto status = it->symlink_status(ignored);
+        if (status.type() == fs::file_type::regular && isStaleTemporary(name)) {
             fs::remove(it->path(), ignored);
-        } else if (depth > 0 && it->is_directory(ignored) && !it->is_symlink(ignored)) {
-            const auto child = visibleName(*it);
-            if (child) {
-                removeStaleTemporaries(std::string(folderText) + "\\" + *child, depth - 1);
-            }
+        } else if (depth > 0 && status.type() == fs::file_type::directory && visibleName(*it) &&
+                   !isForbiddenFileName(name)) {
+            removeStaleTemporariesIn(it->path(), depth - 1);
         }
     }
+}
+
+}  // namespace
+#endif
+
+void removeStaleTemporaries(std::string_view folderText, int depth) {
+#ifdef _WIN32
+    removeStaleTemporariesOnWindows(toNativePath(folderText.empty() ? "." : folderText).native(),
+                                    depth);
+#else
+    removeStaleTemporariesIn(toNativePath(folderText.empty() ? "." : folderText), depth);
 #endif
 }
 

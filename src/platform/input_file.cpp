@@ -1,5 +1,7 @@
 #include "platform/input_file.hpp"
 
+#include <csignal>
+#include <mutex>
 #include <system_error>
 #include <utility>
 
@@ -10,11 +12,30 @@ namespace kelmar::platform {
 namespace {
 
 #if defined(__linux__)
+// Taking a lease makes this process the lease holder: a writer that opens the file before
+// the lease is dropped makes the kernel signal the holder, with SIGIO unless told
+// otherwise, and SIGIO's default action ends the process. Such a signal is of no use
+// here (the lease is dropped at once anyway), so it is ignored, unless someone else
+// already installed a handler for it.
+void ignoreLeaseBreakSignal() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction current {};
+        if (::sigaction(SIGIO, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+            struct sigaction ignore {};
+            ignore.sa_handler = SIG_IGN;
+            sigemptyset(&ignore.sa_mask);
+            ::sigaction(SIGIO, &ignore, nullptr);
+        }
+    });
+}
+
 // A read lease can only be taken while no one has the file open for writing; the lease is
-// dropped again at once (holding it would make the kernel signal us when a writer comes).
-// Where leases are not permitted (another owner without CAP_LEASE, some file systems),
-// the check says nothing and the file is read.
+// dropped again at once, so none outlives the check. Where leases are not permitted
+// (another owner without CAP_LEASE, some file systems), the check says nothing and the
+// file is read.
 bool isOpenForWritingElsewhere(int fd) {
+    ignoreLeaseBreakSignal();
     if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
         ::fcntl(fd, F_SETLEASE, F_UNLCK);
         return false;
@@ -27,35 +48,89 @@ bool isOpenForWritingElsewhere(int) {
 }
 #endif
 
+#ifndef _WIN32
+// Opens without following a final link when asked, and without waiting: opening a FIFO
+// for reading would otherwise block until a writer came.
+int openWithoutBlocking(const std::filesystem::path& path, LinkPolicy links) {
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    if (links == LinkPolicy::Refuse) {
+        flags |= O_NOFOLLOW;
+    }
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), flags);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+#endif
+
+FileIdentity identityOf(const struct stat& status) {
+    FileIdentity identity;
+    identity.device = static_cast<std::uint64_t>(status.st_dev);
+    identity.inode = static_cast<std::uint64_t>(status.st_ino);
+    identity.size = static_cast<std::uint64_t>(status.st_size);
+#ifdef _WIN32
+    identity.modifiedNs = static_cast<std::int64_t>(status.st_mtime) * 1000000000;
+#else
+    identity.modifiedNs = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
+                          static_cast<std::int64_t>(status.st_mtim.tv_nsec);
+#endif
+    return identity;
+}
+
 }  // namespace
 
-std::optional<InputFile> InputFile::open(std::string_view pathText) {
+std::optional<InputFile> InputFile::open(std::string_view pathText, std::error_code& reason,
+                                         LinkPolicy links) {
+    reason.clear();
     if (isForbiddenFileName(fileNamePart(pathText))) {
+        reason = std::make_error_code(std::errc::invalid_argument);
         return std::nullopt;
     }
     const auto native = toNativePath(pathText);
+#ifdef _WIN32
+    (void)links;
     std::error_code error;
     if (!std::filesystem::is_regular_file(native, error)) {
+        reason = error ? error : std::make_error_code(std::errc::invalid_argument);
         return std::nullopt;
     }
     const int fd = io::openForReading(native);
+#else
+    const int fd = openWithoutBlocking(native, links);
+#endif
     if (fd < 0) {
-        return std::nullopt;
-    }
-    if (isOpenForWritingElsewhere(fd)) {
-        io::closeDescriptor(fd);
+        // A final link refused by O_NOFOLLOW shows as ELOOP.
+        reason = std::error_code(errno, std::generic_category());
         return std::nullopt;
     }
     struct stat status {};
     if (::fstat(fd, &status) != 0) {
+        reason = std::error_code(errno, std::generic_category());
         io::closeDescriptor(fd);
         return std::nullopt;
     }
-    return InputFile(fd, static_cast<std::uint64_t>(status.st_size));
+    if ((status.st_mode & S_IFMT) != S_IFREG) {
+        reason = std::make_error_code((status.st_mode & S_IFMT) == S_IFDIR
+                                          ? std::errc::is_a_directory
+                                          : std::errc::invalid_argument);
+        io::closeDescriptor(fd);
+        return std::nullopt;
+    }
+    if (isOpenForWritingElsewhere(fd)) {
+        reason = std::make_error_code(std::errc::device_or_resource_busy);
+        io::closeDescriptor(fd);
+        return std::nullopt;
+    }
+#ifndef _WIN32
+    // Reads of a regular file never wait anyway; clear the flag all the same.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+#endif
+    return InputFile(fd, identityOf(status));
 }
 
 InputFile::InputFile(InputFile&& other) noexcept
-    : descriptor_(std::exchange(other.descriptor_, -1)), size_(other.size_) {}
+    : descriptor_(std::exchange(other.descriptor_, -1)), identity_(other.identity_) {}
 
 InputFile& InputFile::operator=(InputFile&& other) noexcept {
     if (this != &other) {
@@ -63,7 +138,7 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
             io::closeDescriptor(descriptor_);
         }
         descriptor_ = std::exchange(other.descriptor_, -1);
-        size_ = other.size_;
+        identity_ = other.identity_;
     }
     return *this;
 }
@@ -81,6 +156,42 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
 
 bool InputFile::seek(std::uint64_t offset) {
     return io::seekTo(descriptor_, offset);
+}
+
+std::optional<FileIdentity> identifyFile(std::string_view pathText) {
+    if (isForbiddenFileName(fileNamePart(pathText))) {
+        return std::nullopt;
+    }
+    const auto native = toNativePath(pathText);
+    struct stat status {};
+#ifdef _WIN32
+    const int fd = io::openForReading(native);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    const bool known = ::fstat(fd, &status) == 0;
+    io::closeDescriptor(fd);
+    if (!known) {
+        return std::nullopt;
+    }
+#else
+    if (::lstat(native.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+#endif
+    if ((status.st_mode & S_IFMT) != S_IFREG) {
+        return std::nullopt;
+    }
+    return identityOf(status);
+}
+
+void deleteFileIfUnchanged(std::string_view pathText, const FileIdentity& expected) {
+    const auto current = identifyFile(pathText);
+    if (!current || *current != expected) {
+        return;  // replaced or rewritten since it was read: the new one waits its turn
+    }
+    std::error_code ignored;
+    std::filesystem::remove(toNativePath(pathText), ignored);
 }
 
 }  // namespace kelmar::platform

@@ -40,6 +40,15 @@ inline int createExclusive(const std::filesystem::path& path) {
 #endif
 }
 
+// Opens an existing file for writing from its start, cutting it to nothing.
+inline int openForRewriting(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return ::_wopen(path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
+#else
+    return ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+#endif
+}
+
 inline long long readSome(int fd, char* buffer, std::size_t size) {
 #ifdef _WIN32
     return ::_read(fd, buffer, static_cast<unsigned>(size > 0x40000000 ? 0x40000000 : size));

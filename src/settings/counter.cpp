@@ -10,10 +10,16 @@ namespace {
 
 // "'%s' não é um valor inteiro válido"
 constexpr const char* kNotAnInteger = "'%s' n\xE3o \xE9 um valor inteiro v\xE1lido";
-// "O contador '%s' chegou ao limite e não pode avançar"
-constexpr const char* kCounterExhausted =
-    "O contador '%s' chegou ao limite e n\xE3o pode avan\xE7"
-    "ar";
+// "O contador %s ('%s') chegou ao limite e não pode avançar": the counter's caption and
+// its value, so the operator knows which field to look at.
+std::string counterExhausted(StateField field, std::string_view value) {
+    const char* caption = field == StateField::Batch     ? "Lote"
+                          : field == StateField::Receipt ? "Recibo"
+                                                         : "Protocolo";
+    return "O contador " + std::string(caption) + " ('" + std::string(value) +
+           "') chegou ao limite e n\xE3o pode avan\xE7"
+           "ar";
+}
 
 }  // namespace
 
@@ -54,7 +60,7 @@ std::int32_t advanceCounter(SimulatorState& state, StateField field) {
         throw Error(formatMessage(kNotAnInteger, text));
     }
     if (*value == std::numeric_limits<std::int32_t>::max()) {
-        throw Error(formatMessage(kCounterExhausted, text));
+        throw Error(counterExhausted(field, text));
     }
     const auto next = *value + 1;
     state.setText(field, std::to_string(next));

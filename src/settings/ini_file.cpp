@@ -52,6 +52,11 @@ std::string_view IniFile::nativeLineEnding() {
 }
 
 IniFile::IniFile(std::string_view content) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (content.starts_with(kByteOrderMark)) {
+        byteOrderMark_ = true;
+        content.remove_prefix(kByteOrderMark.size());
+    }
     if (content.find("\r\n") != content.npos) {
         lineEnding_ = "\r\n";
     } else if (content.find('\n') != content.npos) {
@@ -159,7 +164,7 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
 }
 
 std::string IniFile::content() const {
-    std::string out;
+    std::string out(byteOrderMark_ ? "\xEF\xBB\xBF" : "");
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         out += lines_[i];
         if (i + 1 < lines_.size() || endsWithLineEnding_) {

@@ -10,7 +10,8 @@ namespace kelmar::settings {
 // section and key names match ignoring case, values are trimmed and lose one pair of
 // surrounding quotes on read, and a write touches only the line of its key, so other
 // sections, keys and comments survive unchanged. CRLF and LF files are both read; a
-// file keeps its line ending when written back.
+// file keeps its line ending when written back, and its UTF-8 byte-order mark, which
+// some editors put first and which must not hide the first section.
 class IniFile {
   public:
     IniFile() = default;
@@ -38,6 +39,7 @@ class IniFile {
     std::vector<std::string> lines_;
     std::string lineEnding_{nativeLineEnding()};
     bool endsWithLineEnding_ = true;
+    bool byteOrderMark_ = false;
 };
 
 }  // namespace kelmar::settings

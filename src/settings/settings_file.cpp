@@ -5,6 +5,7 @@
 #include "platform/atomic_file_writer.hpp"
 #include "platform/error.hpp"
 #include "platform/input_file.hpp"
+#include "platform/native_path.hpp"
 #include "settings/ini_file.hpp"
 
 namespace kelmar::settings {
@@ -26,12 +27,23 @@ constexpr std::array<KeyBinding, kStateFieldCount> kKeys = {{
     {"PASTA", StateField::ExchangeFolder},
 }};
 
-// The file's current content, or nothing when there is no readable file.
+// "Não é possível abrir o arquivo %s"
+constexpr const char* kCannotOpen = "N\xE3o \xE9 poss\xEDvel abrir o arquivo %s";
+
+// The file's current content; nothing when there is no file. A file that exists but
+// cannot be read now (held open for writing by another program, no permission) is an
+// error: carrying on with the defaults would answer into the wrong folder with numbers
+// that collide with the real counters.
 std::string readWholeFile(const std::string& pathText) {
     std::string content;
-    auto file = platform::InputFile::open(pathText);
+    std::error_code reason;
+    auto file = platform::InputFile::open(pathText, reason, platform::LinkPolicy::Follow);
     if (!file) {
-        return content;
+        if (reason == std::errc::no_such_file_or_directory ||
+            reason == std::errc::not_a_directory) {
+            return content;
+        }
+        throw Error(formatMessage(kCannotOpen, pathText));
     }
     std::array<char, 16384> buffer;
     for (;;) {
@@ -57,6 +69,7 @@ void SettingsFile::load(SimulatorState& state) const {
         const auto field = static_cast<std::size_t>(binding.field);
         state.setText(binding.field, ini.read(kSection, binding.key, defaults[field]));
     }
+    loaded_ = true;
 }
 
 void SettingsFile::save(const SimulatorState& state) const {
@@ -64,10 +77,11 @@ void SettingsFile::save(const SimulatorState& state) const {
     for (const auto& binding : kKeys) {
         ini.write(kSection, binding.key, state.text(binding.field));
     }
-    const auto content = ini.content();
-    auto writer = platform::AtomicFileWriter::create(path_);
-    if (!writer || writer->write(content.data(), content.size()) != content.size() ||
-        !writer->commit()) {
+    // A linked settings file is saved through to its target, beside the target, so the
+    // link stays a link.
+    if (platform::isForbiddenFileName(platform::fileNamePart(path_)) ||
+        !platform::replaceFileContent(platform::followLinks(platform::toNativePath(path_)),
+                                      ini.content())) {
         throw Error(formatMessage(kCannotWrite, path_));
     }
 }

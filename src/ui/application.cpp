@@ -1,9 +1,11 @@
 #include "ui/application.hpp"
 
 #include "platform/clock.hpp"
+#include "platform/error.hpp"
 #include "settings/settings_location.hpp"
 #include "ui/command_line.hpp"
 #include "ui/console_reporter.hpp"
+#include "ui/folder_watch.hpp"
 #include "ui/headless_runner.hpp"
 #include "ui/json_events.hpp"
 
@@ -22,6 +24,7 @@ class NeverStop final : public StopRequest {
 
 int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, std::ostream& out,
                        std::ostream& err, const platform::Clock& clock) {
+    ignoreBrokenPipe();
     ConsoleReporter console(out, err);
     JsonEventReporter json(out, clock);
     engine::TickObserver& observer =
@@ -31,6 +34,12 @@ int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, st
     HeadlessOptions options;
     options.ticks = line.ticks;
     options.interval = std::chrono::milliseconds(line.intervalMs);
+    FolderWatch folders;
+    options.beforeEachTick = [&] {
+        if (const auto warning = folders.look(simulator.state().exchangeFolder())) {
+            console.showWarning(*warning);
+        }
+    };
     if (line.ticks) {
         NeverStop neverStop;
         return runHeadless(simulator.tick(), observer, presenter, options, neverStop);
@@ -71,7 +80,16 @@ int runApplication(std::span<const std::string_view> arguments, std::ostream& ou
     if (!line.headless) {
         err << "kelmar-sim: built without the window; running headless (see --help)\n";
     }
-    simulator.loadSettings();
+    try {
+        simulator.loadSettings();
+        // A second simulator on the same folder or settings file touches nothing.
+        simulator.prepare();
+    } catch (const engine::AlreadyServedError& error) {
+        ConsoleReporter(out, err).showError(error.what());
+        return 1;
+    } catch (const Error&) {
+        // Settings another program holds open: every tick says so until they can be read.
+    }
     simulator.removeLeftovers();
     return runHeadlessProgram(line, simulator, out, err, clock);
 }

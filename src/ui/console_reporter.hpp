@@ -1,6 +1,8 @@
 #pragma once
 
 #include <ostream>
+#include <string>
+#include <string_view>
 
 #include "engine/polling_tick.hpp"
 #include "ui/message_presenter.hpp"
@@ -15,10 +17,16 @@ class ConsoleReporter final : public engine::TickObserver, public MessagePresent
 
     void requestHandled(const engine::DispatchRecord& record) override;
     void showError(std::string_view message) override;
+    // A warning that stops nothing, on standard error as it stands.
+    void showWarning(std::string_view message);
 
   private:
     std::ostream& out_;
     std::ostream& err_;
 };
+
+// The text with every control character shown as "\xHH", so that names, keys and values
+// taken from requests cannot drive the terminal (ESC, BEL, CR).
+std::string escapeControlCharacters(std::string_view text);
 
 }  // namespace kelmar::ui

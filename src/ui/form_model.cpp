@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "engine/exchange_layout.hpp"
+#include "engine/instance_claim.hpp"
+#include "engine/request_error.hpp"
 #include "engine/scenario_source.hpp"
 #include "ui/dispatch_description.hpp"
 #include "ui/scenario_summary.hpp"
@@ -86,7 +88,12 @@ FormModel::~FormModel() {
 }
 
 void FormModel::formCreate() {
-    settingsFile_.load(state_);
+    try {
+        settingsFile_.load(state_);
+    } catch (const std::exception&) {
+        // Held open by another program: the fields keep what the engine has, and every
+        // tick reads the file again or shows why it cannot.
+    }
     if (observer_ != nullptr) {
         for (int i = 0; i < settings::kStateFieldCount; ++i) {
             const auto field = static_cast<StateField>(i);
@@ -120,6 +127,21 @@ void FormModel::timerTick() {
     ticking_ = true;
     try {
         tick_.run(this);
+        servedElsewhere_.clear();
+    } catch (const engine::AlreadyServedError& error) {
+        if (servedElsewhere_ != error.what()) {
+            servedElsewhere_ = error.what();
+            report(error);
+        }
+    } catch (const engine::RequestError& error) {
+        auto status = status_;
+        status.problem = engine::withRequestName(error);
+        setStatus(std::move(status));
+        HistoryEntry failed;
+        failed.time = timeOfDay(clock_.now());
+        failed.error = error.what();
+        addToHistory(std::move(failed));
+        report(error);
     } catch (const std::exception& error) {
         HistoryEntry failed;
         failed.time = timeOfDay(clock_.now());
@@ -141,6 +163,12 @@ void FormModel::requestHandled(const engine::DispatchRecord& record) {
         describeHandOuts(record.handOuts),
         describeHandledRequest(record),
     };
+    status.problem.clear();
+    for (const auto& warning : record.warnings) {
+        status.problem += status.problem.empty() ? "" : " ";
+        status.problem +=
+            std::string(engine::folderName(record.folder)) + "/" + record.name + ": " + warning;
+    }
     setStatus(std::move(status));
 
     HistoryEntry entry;
@@ -193,7 +221,8 @@ void FormModel::checkScenarios() {
 
 void FormModel::checkExchangeFolder() {
     auto status = status_;
-    status.folderWarning = folderWarning(state_.exchangeFolder());
+    status.folderWarning =
+        servedElsewhere_.empty() ? folderWarning(state_.exchangeFolder()) : servedElsewhere_;
     setStatus(std::move(status));
 }
 

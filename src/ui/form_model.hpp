@@ -40,6 +40,10 @@ struct FormStatus {
     std::optional<LastRequest> lastRequest;  // none until a request has been answered
     // "Pasta base não encontrada" or "Faltam: retorno, lotes"; empty when all is there.
     std::string folderWarning;
+    // The last error or warning, naming the request it came from ("envio/a-nfe.xml:
+    // ..."); empty once a request is answered cleanly. The message box keeps the
+    // error's own text.
+    std::string problem;
     // "Cenários: 3 regras, PADRAO denegado", "Cenários com erro", or empty without any.
     std::string scenarios;
 
@@ -89,7 +93,9 @@ class FormModel final : private engine::TickObserver {
     void save();
 
     // The window's timer: one polling tick, then the folder check. Does nothing while
-    // an error message is on screen (a message box keeps timer events coming).
+    // an error message is on screen (a message box keeps timer events coming). While
+    // another simulator serves the folder, the message is shown once and ticks only try
+    // the lock again, until the folder is free or the operator names another one.
     void timerTick();
 
     const FormStatus& status() const { return status_; }
@@ -124,6 +130,7 @@ class FormModel final : private engine::TickObserver {
     FormStatus status_;
     bool ticking_ = false;
     bool showingMessage_ = false;
+    std::string servedElsewhere_;  // the lock message while another simulator serves
     RequestHistory history_;
     bool historyShown_ = false;
     DesktopOpener* opener_ = nullptr;

@@ -1,13 +1,19 @@
 #include "ui/headless_runner.hpp"
 
+#include <algorithm>
+#include <cstdlib>
 #include <exception>
+#include <string_view>
 #include <thread>
 
+#include "engine/request_error.hpp"
 #include "platform/error.hpp"
 
 #ifndef _WIN32
+#include <pthread.h>
+#include <unistd.h>
+
 #include <csignal>
-#include <ctime>
 #endif
 
 namespace kelmar::ui {
@@ -19,6 +25,9 @@ bool runOneTick(engine::PollingTick& tick, engine::TickObserver& observer,
     try {
         tick.run(&observer);
         return true;
+    } catch (const engine::RequestError& error) {
+        presenter.showError(engine::withRequestName(error));
+        return false;
     } catch (const std::exception& error) {
         presenter.showError(error.what());
         return false;
@@ -38,47 +47,107 @@ sigset_t stopSignals() {
 }  // namespace
 
 #ifndef _WIN32
+namespace {
+
+// Wakes the watcher when the runner closes; never sent from outside on purpose, and
+// ignored when it is.
+constexpr int kWakeSignal = SIGUSR2;
+
+sigset_t watchedSignals() {
+    auto set = stopSignals();
+    sigaddset(&set, kWakeSignal);
+    return set;
+}
+
+void say(std::string_view text) {
+    [[maybe_unused]] const auto written = ::write(STDERR_FILENO, text.data(), text.size());
+}
+
+}  // namespace
+
 SignalStopRequest::SignalStopRequest() {
-    const auto set = stopSignals();
+    // Blocked before the watcher starts, so it and this thread inherit the mask.
+    const auto set = watchedSignals();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    watcher_ = std::thread([this] { watch(); });
 }
 
 SignalStopRequest::~SignalStopRequest() {
-    const auto set = stopSignals();
-    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    {
+        const std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
+    pthread_kill(watcher_.native_handle(), kWakeSignal);
+    watcher_.join();
+    // A stop signal that came last stays pending and is discarded with the process; the
+    // mask is left as it is so it cannot end the process on the way out.
+}
+
+void SignalStopRequest::watch() {
+    const auto set = watchedSignals();
+    for (;;) {
+        int signal = 0;
+        if (sigwait(&set, &signal) != 0) {
+            continue;
+        }
+        std::unique_lock lock(mutex_);
+        if (closing_) {
+            return;
+        }
+        if (signal == kWakeSignal) {
+            continue;
+        }
+        if (++signals_ >= 2) {
+            say("kelmar-sim: stopped at once\n");
+            std::_Exit(130);
+        }
+        if (!waiting_) {
+            say("kelmar-sim: finishing the current request before stopping (send the signal "
+                "again to stop at once)\n");
+        }
+        lock.unlock();
+        stopped_.notify_all();
+    }
 }
 
 bool SignalStopRequest::waitFor(std::chrono::milliseconds time) {
-    const auto set = stopSignals();
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(time);
-    timespec timeout{};
-    timeout.tv_sec = static_cast<time_t>(seconds.count());
-    timeout.tv_nsec = static_cast<long>(std::chrono::nanoseconds(time - seconds).count());
-    for (;;) {
-        const int signal = sigtimedwait(&set, nullptr, &timeout);
-        if (signal > 0) {
-            return true;
-        }
-        if (errno != EINTR) {
-            return false;  // timed out
-        }
-    }
+    std::unique_lock lock(mutex_);
+    waiting_ = true;
+    const bool stop = stopped_.wait_for(lock, time, [this] { return signals_ > 0; });
+    waiting_ = false;
+    return stop;
 }
-#endif  // the Windows counterpart is in signal_stop_request_win32.cpp
+
+void ignoreBrokenPipe() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
+#else
+void ignoreBrokenPipe() {}
+#endif  // the Windows SignalStopRequest is in signal_stop_request_win32.cpp
 
 int runHeadless(engine::PollingTick& tick, engine::TickObserver& observer,
                 MessagePresenter& presenter, const HeadlessOptions& options, StopRequest& stop) {
     if (options.ticks) {
         bool allSucceeded = true;
         for (long long i = 0; i < *options.ticks; ++i) {
+            if (options.beforeEachTick) {
+                options.beforeEachTick();
+            }
             allSucceeded = runOneTick(tick, observer, presenter) && allSucceeded;
         }
         return allSucceeded ? 0 : 1;
     }
-    do {
-        runOneTick(tick, observer, presenter);
-    } while (!stop.waitFor(options.interval));
-    return 0;
+    for (;;) {
+        if (options.beforeEachTick) {
+            options.beforeEachTick();
+        }
+        const bool succeeded = runOneTick(tick, observer, presenter);
+        const auto pause =
+            succeeded ? options.interval : std::max(options.interval, kPauseAfterFailure);
+        if (stop.waitFor(pause)) {
+            return 0;
+        }
+    }
 }
 
 }  // namespace kelmar::ui

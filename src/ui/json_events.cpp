@@ -193,8 +193,7 @@ void JsonEventReporter::requestHandled(const engine::DispatchRecord& request) {
 }
 
 void JsonEventReporter::showError(std::string_view message) {
-    out_ << messageEvent("error", withClosingFullStop(message), clock_.now()) << '\n'
-         << std::flush;
+    out_ << messageEvent("error", withClosingFullStop(message), clock_.now()) << '\n' << std::flush;
 }
 
 void JsonEventReporter::showWarning(std::string_view message) {

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/message_presenter.hpp"
 #include "engine/polling_tick.hpp"
 #include "platform/clock.hpp"
+#include "ui/message_presenter.hpp"
 
 // Events for a test harness: one JSON object per line, UTF-8, for every request handled,
 // every warning and every error. The fields are documented in docs/scenarios.md and

@@ -312,6 +312,11 @@ void MainForm::statusChanged(const FormStatus& status) {
             })));
         lastRequest_->setToolTip(fromEngineText(status.lastRequest->detail));
     }
+    if (!status.problem.empty()) {
+        // An error or warning names its request here; the message box keeps its text.
+        lastRequest_->setText(fromEngineText(status.problem));
+        lastRequest_->setToolTip(fromEngineText(status.problem));
+    }
     folderWarning_->setText(fromEngineText(status.folderWarning));
     folderWarning_->setVisible(!status.folderWarning.empty());
     scenarios_->setText(fromEngineText(status.scenarios));

@@ -7,6 +7,7 @@
 #include <functional>
 #include <random>
 
+#include "engine/exchange_names.hpp"
 #include "support/exchange_fixture.hpp"
 
 #if defined(__GLIBC__)
@@ -37,10 +38,23 @@ std::string query(std::string_view receipt) {
            std::string(receipt) + "</nRec></consReciNFe>";
 }
 
-class HostileInputTest : public testing::ExchangeFixture {
+class HostileInputTest : public testing::ExchangeFixture, private engine::TickObserver {
   protected:
     // Everything beside the exchange folder: it must never change.
     std::vector<std::string> outside() const { return listFolder(root_.path()); }
+
+    // Runs one tick that must succeed; the warnings of the requests it answered.
+    std::vector<std::string> tickWarnings() {
+        warnings_.clear();
+        tick_.run(this);
+        return warnings_;
+    }
+
+  private:
+    void requestHandled(const engine::DispatchRecord& record) override {
+        warnings_.insert(warnings_.end(), record.warnings.begin(), record.warnings.end());
+    }
+    std::vector<std::string> warnings_;
 };
 
 struct RefusedRequest {
@@ -86,8 +100,6 @@ TEST_F(HostileInputTest, UnreadableRequestsAreRefusedAndKept) {
         {"receipt climbing out", "envio", "q-ped-rec.xml", query("../../fora"), "../../fora", true},
         {"cancellation key climbing out", "envio", "c-ped-can.xml",
          "<cancNFe><infCanc Id=\"ID../../fora\"/></cancNFe>", "../../fora", true},
-        {"list entry climbing out", "envio_lote", "l-montar-lote.xml",
-         "<l><ArquivoNFe>..\\..\\fora-nfe.xml</ArquivoNFe></l>", "..\\..\\fora", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);
@@ -190,11 +202,14 @@ TEST_F(HostileInputTest, BadCountersStopBeforeAnythingIsWritten) {
     EXPECT_TRUE(fs::exists(exchange() / "envio/a-nfe.xml"));
 }
 
-TEST_F(HostileInputTest, MissingSampleErrorFilesAreSkippedSilently) {
+TEST_F(HostileInputTest, MissingSampleErrorFilesAreSkippedWithAWarning) {
     fs::remove(root_.path() / "erro_layout.err");
     state_.setReturnKind(ReturnKind::SchemaFailure);
     root_.write("nf_e/envio/a-nfe.xml", nfe(std::string("NFe") + kKey));
-    EXPECT_EQ(tick(), "");
+    EXPECT_EQ(tickWarnings(),
+              std::vector<std::string>{"N\xE3o foi poss\xEDvel copiar " + root_.text() +
+                                       "\\erro_layout.err para " + root_.text() +
+                                       "\\nf_e\\retorno\\" + kKey + "-nfe.err"});
     EXPECT_EQ(listFolder(exchange() / "retorno"), std::vector<std::string>{});
     EXPECT_EQ(listFolder(exchange() / "backup/Autorizados/200901"),
               std::vector<std::string>{"a-nfe.xml"});
@@ -301,6 +316,78 @@ TEST_F(HostileInputTest, FailingTicksDoNotGrowTheHeap) {
     EXPECT_LT(after, before + 16 * 1024) << "heap in use went from " << before << " to " << after;
 }
 #endif
+
+// One list entry that cannot be part of a file name used to fail the whole list on
+// every tick, burning a batch number each time and never batching the good NF-e.
+TEST_F(HostileInputTest, AnUnsafeListEntryIsSkippedAndTheRestBatched) {
+    const std::pair<const char*, const char*> entries[] = {
+        {"..\\..\\fora-nfe.xml", "..\\..\\fora"},
+        {"../../fora-nfe.xml", "../../fora"},
+        {"x&#0;y-nfe.xml", "x\\0y"},
+    };
+    int batch = 204;
+    for (const auto& [entry, shown] : entries) {
+        SCOPED_TRACE(entry);
+        root_.write("nf_e/backup/Autorizados/200901/good-nfe.xml", nfe("NFe1"));
+        const std::string list = "<l><ArquivoNFe>" + std::string(entry) +
+                                 "</ArquivoNFe><ArquivoNFe>good-nfe.xml</ArquivoNFe></l>";
+        root_.write("nf_e/envio_lote/l-montar-lote.xml", list);
+        const auto before = outside();
+        EXPECT_EQ(tickWarnings(),
+                  std::vector<std::string>{"A lista l-montar-lote.xml traz '" + std::string(shown) +
+                                           "', que n\xE3o pode fazer parte de um nome de arquivo: "
+                                           "entrada ignorada"});
+        ++batch;
+        EXPECT_EQ(state_.batch(), std::to_string(batch));
+        EXPECT_EQ(listFolder(exchange() / "retorno"),
+                  (std::vector<std::string>{"0000000" + engine::eightDigits(batch) + "-rec.xml",
+                                            "good-num-lot.xml"}));
+        EXPECT_EQ(listFolder(exchange() / "envio_lote"), std::vector<std::string>{});
+        EXPECT_EQ(listFolder(exchange() / "tmp"), std::vector<std::string>{});
+        EXPECT_EQ(outside(), before);
+        for (const auto& name : listFolder(exchange() / "retorno")) {
+            fs::remove(exchange() / "retorno" / name);
+        }
+    }
+}
+
+// With the schema-failure outcome only the error copy named after the key is left out
+// (with a warning); the NF-e is archived and deleted as any other.
+TEST_F(HostileInputTest, AnUnsafeKeyUnderSchemaFailureStillEndsTheRequest) {
+    state_.setReturnKind(ReturnKind::SchemaFailure);
+    const char* folders[] = {"envio", "envio_lote"};
+    for (const char* folder : folders) {
+        SCOPED_TRACE(folder);
+        root_.write(std::string("nf_e/") + folder + "/a-nfe.xml", nfe("NFe..\\..\\fora"));
+        const auto before = outside();
+        EXPECT_EQ(tickWarnings(),
+                  std::vector<std::string>{
+                      "A requisi\xE7\xE3o a-nfe.xml traz '..\\..\\fora', que n\xE3o pode fazer "
+                      "parte de um nome de arquivo: c\xF3pia de erro n\xE3o gerada"});
+        EXPECT_FALSE(fs::exists(exchange() / folder / "a-nfe.xml"));
+        EXPECT_EQ(listFolder(exchange() / "retorno"), std::vector<std::string>{});
+        EXPECT_EQ(outside(), before);
+    }
+    // Sent on its own it is archived, held for a batch it is not (as with any key).
+    EXPECT_EQ(listFolder(exchange() / "backup/Autorizados/200901"),
+              std::vector<std::string>{"a-nfe.xml"});
+}
+
+// A copy that fails stays non-fatal but is told, so a client can learn that it is
+// reading a stale answer.
+TEST_F(HostileInputTest, AFailedCopyOntoAStaleAnswerIsToldByName) {
+    root_.write("nf_e/backup/Autorizados/200901/k-nfe.xml", nfe("NFe1"));
+    const auto stale = root_.write("nf_e/retorno/k-num-lot.xml", "<antigo/>");
+    fs::permissions(stale, fs::perms::owner_read);
+    root_.write("nf_e/envio_lote/l-montar-lote.xml", "<l><ArquivoNFe>k-nfe.xml</ArquivoNFe></l>");
+    const auto warnings = tickWarnings();
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0], "N\xE3o foi poss\xEDvel copiar " + root_.text() +
+                               "\\nf_e\\tmp\\205-lote.xml para " + root_.text() +
+                               "\\nf_e\\retorno\\k-num-lot.xml");
+    EXPECT_EQ(readFile(stale), "<antigo/>");
+    fs::permissions(stale, fs::perms::owner_all);
+}
 
 }  // namespace
 }  // namespace kelmar

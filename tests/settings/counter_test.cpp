@@ -58,9 +58,28 @@ TEST(CounterTest, LargestValueDoesNotWrapToNegative) {
     SimulatorState state;
     state.setText(StateField::Batch, "2147483647");
     EXPECT_THROW_MSG(advanceCounter(state, StateField::Batch), Error,
-                     "O contador '2147483647' chegou ao limite e n\xE3o pode avan\xE7"
+                     "O contador Lote ('2147483647') chegou ao limite e n\xE3o pode avan\xE7"
                      "ar");
     EXPECT_EQ(state.batch(), "2147483647");
+}
+
+TEST(CounterTest, TheLimitMessageNamesTheCounter) {
+    const std::pair<StateField, const char*> counters[] = {{StateField::Batch, "Lote"},
+                                                           {StateField::Receipt, "Recibo"},
+                                                           {StateField::Protocol, "Protocolo"}};
+    for (const auto& [field, caption] : counters) {
+        SimulatorState state;
+        state.setText(field, "2147483647");
+        try {
+            advanceCounter(state, field);
+            ADD_FAILURE() << caption << ": no error raised";
+        } catch (const Error& error) {
+            EXPECT_EQ(std::string(error.what()), "O contador " + std::string(caption) +
+                                                     " ('2147483647') chegou ao limite e n\xE3o "
+                                                     "pode avan\xE7"
+                                                     "ar");
+        }
+    }
 }
 
 TEST(CounterTest, ListenerSeesEveryAdvance) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "platform/error.hpp"
 #include "settings/settings_location.hpp"
 #include "support/expect_throw.hpp"
@@ -80,6 +82,70 @@ TEST_F(SettingsFileTest, RefusedWritesRaiseAndLeaveTheFileWhole) {
     const SettingsFile nowhere(folder_.text() + "\\missing\\config.ini", "x");
     EXPECT_THROW_MSG(nowhere.save(state), Error,
                      "Incapaz de gravar para " + folder_.text() + "\\missing\\config.ini");
+}
+
+TEST_F(SettingsFileTest, AByteOrderMarkIsReadAndKept) {
+    folder_.write("config.ini",
+                  "\xEF\xBB\xBF[NFE]\r\nLOTE=300\r\nRECIBO=400\r\nPROTOCOLO=500\r\n"
+                  "PASTA=D:\\nf_e\r\n");
+    SimulatorState state;
+    file().load(state);
+    EXPECT_EQ(state.batch(), "300");
+    EXPECT_EQ(state.exchangeFolder(), "D:\\nf_e");
+    state.setText(StateField::Batch, "301");
+    file().save(state);
+    EXPECT_EQ(readFile(folder_.path() / "config.ini"),
+              "\xEF\xBB\xBF[NFE]\r\nLOTE=301\r\nRECIBO=400\r\nPROTOCOLO=500\r\nPASTA=D:\\nf_e\r\n");
+}
+
+#ifndef _WIN32
+TEST_F(SettingsFileTest, ALinkedFileIsSavedThroughToItsTarget) {
+    const auto target = folder_.write("shared/real.ini", "[NFE]\nLOTE=10\n");
+    fs::create_symlink(target, folder_.path() / "config.ini");
+    SimulatorState state;
+    file().load(state);
+    EXPECT_EQ(state.batch(), "10");
+    state.setText(StateField::Batch, "11");
+    file().save(state);
+    EXPECT_TRUE(fs::is_symlink(folder_.path() / "config.ini"));
+    EXPECT_NE(readFile(target).find("LOTE=11\n"), std::string::npos);
+    EXPECT_EQ(testing::listFolder(folder_.path() / "shared"),
+              (std::vector<std::string>{"real.ini"}));
+}
+
+TEST_F(SettingsFileTest, AWritableFileInAClosedFolderIsSavedInPlace) {
+    folder_.write("config.ini", "[NFE]\nLOTE=10\n");
+    fs::permissions(folder_.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    SimulatorState state;
+    file().load(state);
+    state.setText(StateField::Batch, "11");
+    EXPECT_NO_THROW(file().save(state));
+    fs::permissions(folder_.path(), fs::perms::owner_all);
+    EXPECT_NE(readFile(folder_.path() / "config.ini").find("LOTE=11\n"), std::string::npos);
+}
+#endif
+
+// Held open for writing by another program (an editor, a script writing the counters):
+// an error naming the file, never the defaults in silence.
+TEST_F(SettingsFileTest, AFileHeldOpenForWritingIsAnErrorNotMissing) {
+    const auto path = folder_.write("config.ini", "[NFE]\nLOTE=300\nPASTA=D:\\nf_e\n");
+    SimulatorState state;
+    state.setText(StateField::Batch, "antes");
+    {
+        std::ofstream peer(path, std::ios::app);
+        ASSERT_TRUE(peer.is_open());
+        try {
+            file().load(state);
+            FAIL() << "no error raised";
+        } catch (const Error& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "N\xE3o \xE9 poss\xEDvel abrir o arquivo " + folder_.text() + "\\config.ini");
+        }
+        EXPECT_EQ(state.batch(), "antes");
+    }
+    file().load(state);
+    EXPECT_EQ(state.batch(), "300");
+    EXPECT_EQ(state.exchangeFolder(), "D:\\nf_e");
 }
 
 TEST(SettingsLocationTest, InstalledProgramsUseTheUsersConfigFolder) {

@@ -210,7 +210,7 @@ TEST(HeadlessRunnerTest, ExitStatusTellsWhetherEveryTickSucceeded) {
     folder.write("nf_e/envio/b-nfe.xml", "<NFe>");
     run = runProgram(folder, {"--headless", "--ticks", "1", "--config", "config.ini"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "Missing close tag in element NFe.\n");
+    EXPECT_EQ(run.err, "envio/b-nfe.xml: Missing close tag in element NFe.\n");
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "nf_e/envio/b-nfe.xml"));
 
     run = runProgram(folder, {"--headless", "--outcome", "9"});

@@ -9,7 +9,10 @@
 #include <map>
 #include <memory>
 
+#include <unistd.h>
+
 #include "engine/exchange_layout.hpp"
+#include "engine/instance_claim.hpp"
 #include "engine/simulator.hpp"
 #include "settings/ini_file.hpp"
 #include "support/temporary_folder.hpp"
@@ -330,6 +333,74 @@ TEST_F(FormModelTest, StatusSaysWhichScenariosAreInForce) {
     EXPECT_EQ(model_.status().scenarios, "Cen\xE1rios com erro");
     ASSERT_FALSE(presenter_.messages.empty());
     EXPECT_TRUE(presenter_.messages.back().starts_with("[CENARIOS] REGRA3: "));
+}
+
+}  // namespace
+}  // namespace kelmar::ui
+
+namespace kelmar::ui {
+namespace {
+
+// The message box keeps the error's own text; the status line names the request.
+TEST_F(FormModelTest, TheStatusLineNamesTheFailingRequest) {
+    model_.formCreate();
+    root_.write("nf_e/envio/a-nfe.xml", "<NFe>");
+    model_.timerTick();
+    ASSERT_EQ(presenter_.messages.size(), 1u);
+    EXPECT_EQ(presenter_.messages[0], "Missing close tag in element NFe");
+    EXPECT_EQ(model_.status().problem, "envio/a-nfe.xml: Missing close tag in element NFe");
+    std::filesystem::remove(root_.path() / "nf_e/envio/a-nfe.xml");
+    queueNfe("b-nfe.xml");
+    model_.timerTick();
+    EXPECT_EQ(model_.status().problem, "");
+}
+
+// A folder another simulator serves: the message once, no request answered, until the
+// other lets go or the operator names another folder.
+TEST(FormModelLockTest, AServedFolderIsShownOnceAndWaitedFor) {
+    testing::TemporaryFolder root;
+    for (const char* folder : {"nf_e", "other"}) {
+        for (const auto sub : engine::ExchangeLayout::subfolderNames()) {
+            root.makeFolder(std::string(folder) + "/" + std::string(sub));
+        }
+    }
+    root.write("config.ini", "[NFE]\nPASTA=" + root.text() + "\\nf_e\n");
+    root.write("nf_e/envio/a-nfe.xml", "<NFe><infNFe Id=\"NFe42\"/></NFe>");
+    auto holder = std::make_unique<engine::InstanceClaim>();
+    holder->hold(root.text() + "\\holder.ini", root.text() + "\\nf_e");
+
+    const platform::ManualClock clock({2009, 1, 16, 14, 50, 43, 551});
+    engine::Simulator simulator(
+        settings::SettingsFile(root.text() + "\\config.ini", root.text() + "\\nf_e"), clock,
+        root.text());
+    RecordingPresenter presenter;
+    FormModel model(simulator.state(), simulator.settingsFile(), simulator.tick(), presenter,
+                    clock);
+    model.formCreate();
+    const std::string message =
+        "A pasta " + root.text() +
+        "\\nf_e j\xE1 est\xE1 sendo atendida por outro kelmar-sim (processo " +
+        std::to_string(::getpid()) + ")";
+    for (int i = 0; i < 3; ++i) {
+        model.timerTick();
+    }
+    EXPECT_EQ(presenter.messages, std::vector<std::string>{message});
+    EXPECT_EQ(model.status().folderWarning, message);
+    EXPECT_TRUE(std::filesystem::exists(root.path() / "nf_e/envio/a-nfe.xml"));
+
+    // Another folder: served at once.
+    root.write("other/envio/b-nfe.xml", "<NFe><infNFe Id=\"NFe43\"/></NFe>");
+    model.editField(StateField::ExchangeFolder, root.text() + "\\other");
+    model.timerTick();
+    EXPECT_FALSE(std::filesystem::exists(root.path() / "other/envio/b-nfe.xml"));
+    EXPECT_EQ(model.status().folderWarning, "");
+
+    // Back to the first once the other simulator has gone.
+    holder.reset();
+    model.editField(StateField::ExchangeFolder, root.text() + "\\nf_e");
+    model.timerTick();
+    EXPECT_FALSE(std::filesystem::exists(root.path() / "nf_e/envio/a-nfe.xml"));
+    EXPECT_EQ(presenter.messages.size(), 1u);
 }
 
 }  // namespace

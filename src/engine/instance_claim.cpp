@@ -1,0 +1,59 @@
+#include "engine/instance_claim.hpp"
+
+#include "platform/atomic_file_writer.hpp"
+#include "platform/native_path.hpp"
+
+namespace kelmar::engine {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A hidden name that no request search, stale-temporary sweep or listing of answers
+// picks up.
+constexpr const char* kFolderLockName = ".kelmar.lock";
+
+// "A pasta %s já está sendo atendida por outro kelmar-sim (processo %d)"
+std::string folderServedMessage(const std::string& folderText, long holder) {
+    return "A pasta " + folderText +
+           " j\xE1 est\xE1 sendo atendida por outro kelmar-sim (processo " +
+           std::to_string(holder) + ")";
+}
+
+// "O arquivo %s já está sendo usado por outro kelmar-sim (processo %d)"
+std::string settingsServedMessage(const std::string& pathText, long holder) {
+    return "O arquivo " + pathText + " j\xE1 est\xE1 sendo usado por outro kelmar-sim (processo " +
+           std::to_string(holder) + ")";
+}
+
+}  // namespace
+
+void InstanceClaim::hold(const std::string& settingsPathText,
+                         const std::string& exchangeFolderText) {
+    if (!settingsLock_) {
+        // Locked beside the file the settings really are in, so two names for one file
+        // (a link) still meet.
+        const auto settings = platform::followLinks(platform::toNativePath(settingsPathText));
+        auto outcome = platform::InstanceLock::acquire(
+            settings.parent_path() / ("." + settings.filename().string() + ".lock"));
+        if (outcome.heldByAnother()) {
+            throw AlreadyServedError(settingsServedMessage(settingsPathText, outcome.holder));
+        }
+        settingsLock_ = std::move(outcome.lock);
+    }
+    if (folderLock_ && claimedFolder_ == exchangeFolderText) {
+        return;
+    }
+    folderLock_.reset();
+    claimedFolder_.clear();
+    auto outcome = platform::InstanceLock::acquire(platform::toNativePath(exchangeFolderText) /
+                                                   kFolderLockName);
+    if (outcome.heldByAnother()) {
+        throw AlreadyServedError(folderServedMessage(exchangeFolderText, outcome.holder));
+    }
+    if (outcome.lock) {
+        folderLock_ = std::move(outcome.lock);
+        claimedFolder_ = exchangeFolderText;
+    }
+}
+
+}  // namespace kelmar::engine

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+namespace kelmar::platform {
+
+// An exclusive advisory lock on a small lock file, held while the object lives. The
+// kernel drops it when the process ends in any way, so a crash never leaves a stale
+// lock behind. The holder writes its process id into the file, so a second process can
+// say who holds it.
+class InstanceLock {
+  public:
+    struct Outcome;
+
+    // Takes the lock on the file (created when missing; a link there is refused).
+    static Outcome acquire(const std::filesystem::path& lockFile);
+
+    InstanceLock(InstanceLock&& other) noexcept;
+    InstanceLock& operator=(InstanceLock&& other) noexcept;
+    InstanceLock(const InstanceLock&) = delete;
+    InstanceLock& operator=(const InstanceLock&) = delete;
+    ~InstanceLock();
+
+  private:
+    explicit InstanceLock(int descriptor) : descriptor_(descriptor) {}
+    void release() noexcept;
+
+    int descriptor_ = -1;
+};
+
+struct InstanceLock::Outcome {
+    std::optional<InstanceLock> lock;  // set when taken
+    long holder = 0;                   // the holder's process id when another holds it
+    std::error_code reason;            // why the lock file could not be opened
+    bool heldByAnother() const { return !lock && holder != 0; }
+};
+
+}  // namespace kelmar::platform
