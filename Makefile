@@ -6,7 +6,8 @@ PROGRAM := $(BUILD_DIR)/kelmar-sim
 DEMO := demo
 DEPS := bash scripts/install-deps.sh
 
-.PHONY: all deps configure build test test-asan run demo bench fuzz screenshot clean
+.PHONY: all deps configure build test test-asan run demo bench fuzz screenshot clean windows \
+	test-windows windows-package screenshot-windows
 
 all: build
 
@@ -34,6 +35,19 @@ demo: build
 run: demo
 	@cd $(DEMO) && exec "$(CURDIR)/$(PROGRAM)" --config config.ini
 
+# The Windows program, cross-compiled with MinGW-w64; its tests run under Wine.
+windows:
+	@$(DEPS) build tests windows windows-window
+	@cmake --preset windows > /dev/null
+	@cmake --build --preset windows
+
+test-windows: windows
+	@ctest --preset windows
+
+# The installer and the portable zip, in build/windows/packages.
+windows-package: windows
+	@cd build/windows && cpack -C Release --config CPackConfig.cmake
+
 bench:
 	@$(DEPS) build bench
 	@bash scripts/run-benchmarks.sh
@@ -46,6 +60,11 @@ fuzz:
 screenshot: build
 	@$(DEPS) screenshot
 	@bash scripts/take-screenshot.sh "$(PROGRAM)" docs/window.png
+
+# docs/window-windows.png: the Windows program's window under Wine on a virtual display.
+screenshot-windows: windows
+	@$(DEPS) screenshot windows-window
+	@bash scripts/take-windows-screenshot.sh build/windows/kelmar-sim.exe docs/window-windows.png
 
 clean:
 	@rm -rf build

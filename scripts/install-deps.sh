@@ -8,6 +8,7 @@
 #   bench       Google Benchmark and the XML libraries measured against
 #   fuzz        Clang and libFuzzer
 #   screenshot  a virtual display and the tools to capture the window
+#   windows-window  a virtual display and Wine's fonts for the Windows window's test
 #
 #   bash scripts/install-deps.sh build tests window
 #

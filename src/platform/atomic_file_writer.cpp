@@ -9,16 +9,18 @@
 #include "platform/native_path.hpp"
 #include "platform/posix_io.hpp"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "platform/win32_files.hpp"
+#else
 #include <csignal>
 #endif
 
 namespace kelmar::platform {
 namespace {
 
-// Temporaries are hidden (leading dot), never end in ".xml" (so no request search picks
-// them up) and carry the writer's process id, so a later start can tell a crashed
-// writer's leftovers from a live writer's work.
+// Temporaries are hidden (leading dot, and the hidden attribute on Windows), never end in ".xml"
+// (so no request search picks them up) and carry the writer's process id, so a later start can tell
+// a crashed writer's leftovers from a live writer's work.
 constexpr std::string_view kTemporaryPrefix = ".kelmar-";
 constexpr std::string_view kTemporarySuffix = ".part";
 
@@ -34,6 +36,14 @@ std::string temporaryName() {
     return name;
 }
 
+#ifdef _WIN32
+// Windows ignores the read-only attribute of a folder when files are created in it, so
+// the folder is judged by creating the temporary; the destination by trying to open it
+// for replacing, which also waits briefly for a reader still holding the old file.
+bool isUnwritableDestination(const std::filesystem::path& destination) {
+    return !win32::isReplaceable(destination.native());
+}
+#else
 bool hasNoWriteBit(const std::filesystem::file_status& status) {
     using std::filesystem::perms;
     return (status.permissions() &
@@ -55,6 +65,7 @@ bool isUnwritableDestination(const std::filesystem::path& destination) {
     }
     return status.type() != std::filesystem::file_type::regular || hasNoWriteBit(status);
 }
+#endif
 
 }  // namespace
 
@@ -132,11 +143,17 @@ bool AtomicFileWriter::commit() {
     }
     const bool closed = io::closeDescriptor(descriptor_) == 0;
     descriptor_ = -1;
-    std::error_code error;
+    bool published = false;
     if (closed) {
+#ifdef _WIN32
+        published = win32::replaceWith(temporary_.native(), destination_.native());
+#else
+        std::error_code error;
         std::filesystem::rename(temporary_, destination_, error);
+        published = !error;
+#endif
     }
-    if (!closed || error) {
+    if (!published) {
         std::error_code ignored;
         std::filesystem::remove(temporary_, ignored);
         return false;
@@ -162,7 +179,7 @@ bool isStaleTemporary(std::string_view fileName) {
         return false;
     }
 #ifdef _WIN32
-    return true;
+    return !win32::isProcessRunning(owner);
 #else
     return ::kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH;
 #endif

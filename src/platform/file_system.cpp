@@ -11,6 +11,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32_files.hpp"
 #endif
 
 namespace kelmar::platform {
@@ -55,38 +57,62 @@ bool holdsAnyFragment(std::string_view name, std::span<const std::string_view> f
                        [&](std::string_view fragment) { return name.find(fragment) != name.npos; });
 }
 
+#ifdef _WIN32
+// The folder is listed by the system call itself, which takes extended-length paths and
+// gives each entry's attributes with its name. Hidden and system entries are recognised
+// by their attributes; links are passed over, since they could lead out of the folder.
+std::optional<std::string> findFirstXmlOnWindows(std::string_view folderText,
+                                                 std::span<const std::string_view> fragments) {
+    std::optional<std::string> first;
+    for (const auto& entry : win32::listFolder(toNativePath(folderText).native())) {
+        if (entry.isDirectory() || entry.isHiddenOrSystem() || entry.isLink()) {
+            continue;
+        }
+        auto name = win32::narrowName(entry.name);
+        if (!name || isForbiddenFileName(*name) || !endsWithXmlIgnoringCase(*name) ||
+            !holdsAnyFragment(*name, fragments)) {
+            continue;
+        }
+        if (!first || precedes(*name, *first)) {
+            first = std::move(name);
+        }
+    }
+    return first;
+}
+
+void removeStaleTemporariesOnWindows(const std::wstring& folder, int depth) {
+    for (const auto& entry : win32::listFolder(folder)) {
+        if (entry.isLink()) {
+            continue;
+        }
+        const auto path = folder + L"\\" + entry.name;
+        if (!entry.isDirectory()) {
+            if (isStaleTemporary(win32::narrowPath(entry.name))) {
+                win32::deleteFile(path);
+            }
+        } else if (depth > 0 && !entry.isHiddenOrSystem()) {
+            removeStaleTemporariesOnWindows(path, depth - 1);
+        }
+    }
+}
+#else
 // The entry's name in Windows-1252, or nothing when it is hidden or cannot be held.
 std::optional<std::string> visibleName(const fs::directory_entry& entry) {
-#ifdef _WIN32
-    const auto wide = entry.path().filename().wstring();
-    std::string name;
-    for (const wchar_t c : wide) {
-        const auto byte = codePointToCp1252(static_cast<char32_t>(c));
-        if (!byte) {
-            return std::nullopt;
-        }
-        name.push_back(static_cast<char>(*byte));
-    }
-    // Hidden and system entries are recognised by their attributes there.
-    const DWORD attributes = ::GetFileAttributesW(entry.path().c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
-        return std::nullopt;
-    }
-    return name;
-#else
     const auto utf8 = entry.path().filename().native();
     if (utf8.empty() || utf8.front() == '.') {
         return std::nullopt;
     }
     return utf8ToCp1252Exact(utf8);
-#endif
 }
+#endif
 
 }  // namespace
 
 std::optional<std::string> findFirstXml(std::string_view folderText,
                                         std::span<const std::string_view> fragments) {
+#ifdef _WIN32
+    return findFirstXmlOnWindows(folderText, fragments);
+#else
     std::error_code error;
     fs::directory_iterator entries(toNativePath(folderText), error);
     if (error) {
@@ -113,6 +139,7 @@ std::optional<std::string> findFirstXml(std::string_view folderText,
         first = std::move(name);
     }
     return first;
+#endif
 }
 
 bool fileExists(std::string_view pathText) {
@@ -163,14 +190,22 @@ void deleteFile(std::string_view pathText) {
         return;
     }
     const auto native = toNativePath(pathText);
+#ifdef _WIN32
+    win32::deleteFile(native.native());  // DeleteFileW never removes a directory
+#else
     std::error_code error;
     if (fs::is_directory(fs::symlink_status(native, error))) {
         return;  // deleting a file never removes a directory
     }
     fs::remove(native, error);
+#endif
 }
 
 void removeStaleTemporaries(std::string_view folderText, int depth) {
+#ifdef _WIN32
+    removeStaleTemporariesOnWindows(toNativePath(folderText.empty() ? "." : folderText).native(),
+                                    depth);
+#else
     std::error_code error;
     fs::directory_iterator entries(toNativePath(folderText.empty() ? "." : folderText), error);
     if (error) {
@@ -191,6 +226,7 @@ void removeStaleTemporaries(std::string_view folderText, int depth) {
             }
         }
     }
+#endif
 }
 
 }  // namespace kelmar::platform

@@ -2,6 +2,10 @@
 
 #include "platform/text_encoding.hpp"
 
+#ifdef _WIN32
+#include "platform/win32_files.hpp"
+#endif
+
 namespace kelmar::platform {
 namespace {
 
@@ -13,13 +17,7 @@ std::size_t lastSeparator(std::string_view pathText) {
 
 std::filesystem::path toNativePath(std::string_view pathText) {
 #ifdef _WIN32
-    std::wstring wide;
-    wide.reserve(pathText.size());
-    for (const char c : pathText) {
-        const char32_t cp = cp1252ToCodePoint(static_cast<unsigned char>(c));
-        wide.push_back(static_cast<wchar_t>(cp));
-    }
-    return std::filesystem::path(wide);
+    return std::filesystem::path(win32::widePath(pathText));
 #else
     std::string utf8 = cp1252ToUtf8(pathText);
     for (char& c : utf8) {

@@ -9,7 +9,9 @@
 namespace kelmar::platform {
 
 // The operating system's form of a path text. On POSIX the text is converted to UTF-8
-// and every backslash becomes "/"; a doubled separator is harmless there.
+// and every backslash becomes "/"; a doubled separator is harmless there. On Windows it
+// is converted to UTF-16 (extended-length form when long), never through the ANSI code
+// page.
 std::filesystem::path toNativePath(std::string_view pathText);
 
 // The last component of a path text (after the last backslash or slash).

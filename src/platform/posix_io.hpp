@@ -3,9 +3,12 @@
 // Thin portability layer over the C runtime's descriptor calls, which both POSIX and
 // Windows provide under slightly different names.
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <process.h>
 #include <sys/stat.h>
+
+#include "platform/win32_files.hpp"
 #define KELMAR_O_BINARY _O_BINARY
 #else
 #include <fcntl.h>
@@ -23,7 +26,7 @@ namespace kelmar::platform::io {
 
 inline int openForReading(const std::filesystem::path& path) {
 #ifdef _WIN32
-    return ::_wopen(path.c_str(), _O_RDONLY | _O_BINARY);
+    return win32::openForReadingDenyingWriters(path.native());
 #else
     return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
 #endif
@@ -31,7 +34,7 @@ inline int openForReading(const std::filesystem::path& path) {
 
 inline int createExclusive(const std::filesystem::path& path) {
 #ifdef _WIN32
-    return ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    return win32::createHidden(path.native());
 #else
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 #endif

@@ -29,6 +29,26 @@ std::string LastRequest::text() const {
     return line;
 }
 
+std::string LastRequest::textFitting(const std::function<bool(std::string_view)>& fits) const {
+    auto line = text();
+    if (fits(line)) {
+        return line;
+    }
+    // Keep fewer and fewer characters of the name, half from each end, around an
+    // ellipsis; with none left the ellipsis alone stands for the name.
+    for (auto keep = name.size(); keep-- > 0;) {
+        const auto head = (keep + 1) / 2;
+        const auto tail = keep / 2;
+        auto shortened = *this;
+        shortened.name = name.substr(0, head) + "\x85" + name.substr(name.size() - tail);
+        line = shortened.text();
+        if (fits(line) || keep == 0) {
+            return line;
+        }
+    }
+    return line;
+}
+
 std::string folderWarning(const std::string& exchangeFolder) {
     const auto check = engine::ExchangeLayout(exchangeFolder).check();
     if (check.folderMissing) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "engine/polling_tick.hpp"
 #include "platform/clock.hpp"
@@ -24,6 +26,11 @@ struct LastRequest {
 
     // "14:50:43  NF-e  a-nfe.xml  lote 205, recibo 420000000159093".
     std::string text() const;
+
+    // The text as it fits where a window shows it, `fits` telling whether a line fits:
+    // time, kind and numbers always show, and a long file name gives way in its middle
+    // ("14:50:43  NF-e  4209\x85-nfe.xml  lote 205, ...").
+    std::string textFitting(const std::function<bool(std::string_view)>& fits) const;
 
     friend bool operator==(const LastRequest&, const LastRequest&) = default;
 };

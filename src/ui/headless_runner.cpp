@@ -64,15 +64,7 @@ bool SignalStopRequest::waitFor(std::chrono::milliseconds time) {
         }
     }
 }
-#else
-SignalStopRequest::SignalStopRequest() = default;
-SignalStopRequest::~SignalStopRequest() = default;
-
-bool SignalStopRequest::waitFor(std::chrono::milliseconds time) {
-    std::this_thread::sleep_for(time);
-    return false;
-}
-#endif
+#endif  // the Windows counterpart is in signal_stop_request_win32.cpp
 
 int runHeadless(engine::PollingTick& tick, engine::TickObserver& observer,
                 MessagePresenter& presenter, const HeadlessOptions& options, StopRequest& stop) {

@@ -16,7 +16,8 @@ class StopRequest {
     virtual bool waitFor(std::chrono::milliseconds time) = 0;
 };
 
-// Stops on SIGINT or SIGTERM. While it lives, those signals are blocked and taken only
+// Stops on SIGINT or SIGTERM (Ctrl+C, Ctrl+Break or closing the console on Windows).
+// While it lives, those signals are blocked and taken only
 // while waiting, so a tick is never cut in half.
 class SignalStopRequest final : public StopRequest {
   public:

@@ -304,16 +304,13 @@ void MainForm::fieldChanged(StateField field, const std::string& text) {
 void MainForm::statusChanged(const FormStatus& status) {
     if (status.lastRequest) {
         // Time, kind and numbers always show; a long file name gives way in its middle.
-        const auto& last = *status.lastRequest;
-        const QString lead = fromEngineText(last.time + "  " + last.kind + "  ");
-        const QString numbers =
-            last.numbers.empty() ? QString() : fromEngineText("  " + last.numbers);
         const QFontMetrics metrics(lastRequest_->font());
-        const int room =
-            std::max(24, statusBar()->width() - metrics.horizontalAdvance(lead + numbers) - 40);
+        const int room = std::max(24, statusBar()->width() - 40);
         lastRequest_->setText(
-            lead + metrics.elidedText(fromEngineText(last.name), Qt::ElideMiddle, room) + numbers);
-        lastRequest_->setToolTip(fromEngineText(last.detail));
+            fromEngineText(status.lastRequest->textFitting([&](std::string_view line) {
+                return metrics.horizontalAdvance(fromEngineText(line)) <= room;
+            })));
+        lastRequest_->setToolTip(fromEngineText(status.lastRequest->detail));
     }
     folderWarning_->setText(fromEngineText(status.folderWarning));
     folderWarning_->setVisible(!status.folderWarning.empty());

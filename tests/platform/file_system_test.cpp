@@ -9,6 +9,10 @@
 #include "platform/input_file.hpp"
 #include "support/temporary_folder.hpp"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace kelmar::platform {
 namespace {
 
@@ -42,20 +46,29 @@ TEST_F(FileSystemTest, FindFirstTakesTheSmallestNameIgnoringCase) {
 }
 
 TEST_F(FileSystemTest, FindFirstPassesOverWhatIsNoRequestFile) {
-    folder_.write("d/.hidden-nfe.xml", "");
+    const auto hidden = folder_.write("d/.hidden-nfe.xml", "");
+#ifdef _WIN32
+    ::SetFileAttributesW(hidden.c_str(),
+                         FILE_ATTRIBUTE_HIDDEN);  // a leading dot hides nothing there
+#endif
     folder_.makeFolder("d/0-folder.xml");
     folder_.write("d/1-notes.txt", "");
     folder_.write("d/2-nfe.xml.bak", "");
+#ifndef _WIN32
+    // Names only other systems can hold.
     folder_.write("d/3?-nfe.xml", "");
     folder_.write("d/4:-nfe.xml", "");
     folder_.write("d/5\\..\\..\\fora-nfe.xml", "");  // a backslash would climb out
+#endif
     folder_.write("d/z-nfe.xml", "");
     EXPECT_EQ(findFirstXml(at("/d")), "z-nfe.xml");
 }
 
 TEST_F(FileSystemTest, FindFirstSkipsNamesOutsideTheCodePage) {
     folder_.write("d/\xE4\xB8\xAD-nfe.xml", "");  // a CJK character in UTF-8
-    folder_.write("d/\xFF-nfe.xml", "");          // not UTF-8
+#ifndef _WIN32
+    folder_.write("d/\xFF-nfe.xml", "");  // not UTF-8 (Windows names are always UTF-16)
+#endif
     EXPECT_FALSE(findFirstXml(at("/d")).has_value());
     folder_.write("d/S\xC3\xA3o-nfe.xml", "");
     EXPECT_EQ(findFirstXml(at("/d")), "S\xE3o-nfe.xml");
@@ -137,14 +150,23 @@ TEST_F(FileSystemTest, AtomicWriterRefusesWhatWindowsWouldRefuse) {
     EXPECT_FALSE(AtomicFileWriter::create(at("/missing/out.xml")).has_value());
     folder_.makeFolder("dir.xml");
     EXPECT_FALSE(AtomicFileWriter::create(at("/dir.xml")).has_value());
+    // The read-only attribute on Windows, the mode bits elsewhere.
     const auto readOnly = folder_.write("ro.xml", "guardado");
     fs::permissions(readOnly,
                     fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     EXPECT_FALSE(AtomicFileWriter::create(at("/ro.xml")).has_value());
     EXPECT_EQ(readFile(readOnly), "guardado");
+#ifdef _WIN32
+    // Windows ignores a folder's read-only attribute; what it refuses is replacing a file
+    // that another program holds open without sharing it.
+    folder_.write("locked/out.xml", "guardado");
+    const auto held = testing::holdWithoutSharing(folder_.path() / "locked/out.xml");
+    EXPECT_FALSE(AtomicFileWriter::create(at("/locked/out.xml")).has_value());
+#else
     const auto lockedFolder = folder_.makeFolder("locked");
     fs::permissions(lockedFolder, fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_FALSE(AtomicFileWriter::create(at("/locked/out.xml")).has_value());
+#endif
 }
 
 TEST_F(FileSystemTest, StaleTemporariesAreRemovedLiveOnesKept) {

@@ -22,7 +22,8 @@ TEST(NativePathTest, SplitsTheLastComponent) {
 }
 
 TEST(NativePathTest, RefusesNamesWindowsRefuses) {
-    for (const char* bad : {"a<b", "a>b", "a:b", "a\"b", "a|b", "a?b", "a*b", "a\tb", "a\x01", "a\\b", "a/b"}) {
+    for (const char* bad :
+         {"a<b", "a>b", "a:b", "a\"b", "a|b", "a?b", "a*b", "a\tb", "a\x01", "a\\b", "a/b"}) {
         EXPECT_TRUE(isForbiddenFileName(bad)) << bad;
     }
     for (const char* good : {"a b.xml", "a&b.xml", "S\xE3o.xml", "x-nfe.xml", ""}) {

@@ -83,12 +83,33 @@ TEST_F(SettingsFileTest, RefusedWritesRaiseAndLeaveTheFileWhole) {
 }
 
 TEST(SettingsLocationTest, InstalledProgramsUseTheUsersConfigFolder) {
-    SettingsLocationFacts facts{"/opt/k", true, false, "/home/u/.config"};
-    EXPECT_EQ(chooseSettingsFile(facts), "/opt/k/config.ini");
-    facts.executableFolderWritable = false;
-    EXPECT_EQ(chooseSettingsFile(facts), "/home/u/.config/kelmar-sim/config.ini");
-    facts.executableFolderHasConfig = true;
-    EXPECT_EQ(chooseSettingsFile(facts), "/opt/k/config.ini");
+#ifdef _WIN32
+    const std::string program = "C:\\Program Files\\kelmar-sim";
+    const std::string user = "C:\\Users\\Jo\xE3o\\AppData\\Roaming";
+    const std::string besideProgram = program + "\\config.ini";
+    const std::string forUser = user + "\\kelmar-sim\\config.ini";
+#else
+    const std::string program = "/opt/k";
+    const std::string user = "/home/u/.config";
+    const std::string besideProgram = "/opt/k/config.ini";
+    const std::string forUser = "/home/u/.config/kelmar-sim/config.ini";
+#endif
+    struct Case {
+        bool writable;
+        bool hasConfig;
+        std::string userHome;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {true, false, user, besideProgram},  // a program unpacked where its user can write
+        {false, false, user, forUser},       // installed: the user's folder
+        {false, true, user, besideProgram},  // a config.ini shipped beside it wins
+        {false, false, "", besideProgram},   // no user folder known
+    };
+    for (const auto& c : cases) {
+        const SettingsLocationFacts facts{program, c.writable, c.hasConfig, c.userHome};
+        EXPECT_EQ(chooseSettingsFile(facts), c.expected) << c.writable << c.hasConfig;
+    }
 }
 
 TEST(SettingsLocationTest, DefaultExchangeFolderIsAbsolute) {

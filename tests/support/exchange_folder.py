@@ -23,19 +23,29 @@ def nfe_document(key):
             f"{items}</infNFe></NFe>\n")
 
 
+def wine_path(path: Path) -> str:
+    """How a Windows program running under Wine names a Linux path (drive Z: is /)."""
+    return "Z:" + str(path).replace("/", "\\")
+
+
 class Exchange:
-    def __init__(self, root: Path):
+    def __init__(self, root: Path, windows=False):
         self.root = root
+        self.windows = windows
         self.folder = root / "nf_e"
         for sub in SUBFOLDERS:
             (self.folder / sub).mkdir(parents=True, exist_ok=True)
         (root / "erro_layout.err").write_text("Erro de esquema: elemento inesperado\n")
         (root / "erro_envio.err").write_text("Falha de comunicacao com a SEFAZ\n")
         self.config = root / "config.ini"
-        self.config.write_text(f"[NFE]\nLOTE=204\nRECIBO=159092\nPROTOCOLO=589900\nPASTA={self.folder}\n")
+        self.config.write_text(f"[NFE]\nLOTE=204\nRECIBO=159092\nPROTOCOLO=589900\nPASTA={self.text(self.folder)}\n")
         self.expected = []  # (description, path that must exist at the end)
         self.serial = 0
         self.queried = set()
+
+    def text(self, path: Path) -> str:
+        """A path as the program under test names it."""
+        return wine_path(path) if self.windows else str(path)
 
     def month(self):
         return time.strftime("%Y%m")

@@ -7,9 +7,48 @@
 
 #include "platform/text_encoding.hpp"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace kelmar::testing {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Relative names in the tests are UTF-8. Built from char8_t, the path never reads them
+// in the ANSI code page, as a path built from a plain string does on Windows.
+fs::path fromUtf8(std::string_view relative) {
+    return fs::path(std::u8string(relative.begin(), relative.end()));
+}
+
+std::string toUtf8(const fs::path& path) {
+    const auto utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+}
+
+}  // namespace
+
+fs::path utf8Path(std::string_view relative) {
+    return fromUtf8(relative);
+}
+
+#ifdef _WIN32
+HeldFile::HeldFile(const fs::path& path)
+    : handle_(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+HeldFile::~HeldFile() {
+    if (isHeld()) {
+        ::CloseHandle(handle_);
+    }
+}
+
+bool HeldFile::isHeld() const {
+    return handle_ != INVALID_HANDLE_VALUE;
+}
+#endif
 
 TemporaryFolder::TemporaryFolder() {
     std::random_device random;
@@ -34,11 +73,11 @@ TemporaryFolder::~TemporaryFolder() {
 }
 
 std::string TemporaryFolder::text() const {
-    return platform::utf8ToCp1252(path_.string());
+    return platform::utf8ToCp1252(toUtf8(path_));
 }
 
 fs::path TemporaryFolder::write(std::string_view relative, std::string_view content) const {
-    const auto target = path_ / fs::path(std::string(relative));
+    const auto target = path_ / fromUtf8(relative);
     fs::create_directories(target.parent_path());
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
@@ -46,7 +85,7 @@ fs::path TemporaryFolder::write(std::string_view relative, std::string_view cont
 }
 
 fs::path TemporaryFolder::makeFolder(std::string_view relative) const {
-    const auto target = path_ / fs::path(std::string(relative));
+    const auto target = path_ / fromUtf8(relative);
     fs::create_directories(target);
     return target;
 }
@@ -62,7 +101,7 @@ std::vector<std::string> listFolder(const fs::path& path) {
     std::vector<std::string> names;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(path, error)) {
-        names.push_back(entry.path().filename().string());
+        names.push_back(toUtf8(entry.path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;

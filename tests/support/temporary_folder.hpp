@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,7 +35,30 @@ class TemporaryFolder {
 // The whole content of a file; empty when it cannot be read.
 std::string readFile(const std::filesystem::path& path);
 
-// The names of the entries of a folder, sorted; empty when it is missing.
+// A relative path given in UTF-8 ("/"-separated), read as UTF-8 on every system.
+std::filesystem::path utf8Path(std::string_view relative);
+
+#ifdef _WIN32
+// Holds a file open for reading and writing, sharing it with no one, as an application
+// that keeps its file open would; released when the object goes.
+class HeldFile {
+  public:
+    explicit HeldFile(const std::filesystem::path& path);
+    ~HeldFile();
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool isHeld() const;
+
+  private:
+    void* handle_;
+};
+
+inline std::unique_ptr<HeldFile> holdWithoutSharing(const std::filesystem::path& path) {
+    return std::make_unique<HeldFile>(path);
+}
+#endif
+
+// The names of the entries of a folder in UTF-8, sorted; empty when it is missing.
 std::vector<std::string> listFolder(const std::filesystem::path& path);
 
 }  // namespace kelmar::testing

@@ -2,13 +2,29 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
 #include "engine/exchange_layout.hpp"
+#include "platform/text_encoding.hpp"
 #include "support/temporary_folder.hpp"
+#include "ui/headless_runner.hpp"
+
+#ifdef _WIN32
+#include <atomic>
+#include <optional>
+#include <thread>
+
+#include "ui/console_control_win32.hpp"
+#endif
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#endif
 
 namespace kelmar::ui {
 namespace {
@@ -89,24 +105,102 @@ struct Run {
     std::string err;
 };
 
-Run runProgram(const testing::TemporaryFolder& folder, const std::string& arguments) {
+#ifdef _WIN32
+// The program built beside this test.
+std::filesystem::path programPath() {
+    std::wstring self(32768, L'\0');
+    self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+    return std::filesystem::path(self).parent_path() / L"kelmar-sim.exe";
+}
+
+// Quotes one argument for the Windows command line (CommandLineToArgvW's rules).
+std::wstring quoted(const std::wstring& argument) {
+    std::wstring text = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        text.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        text.push_back(c);
+    }
+    text.append(backslashes * 2, L'\\');
+    return text + L"\"";
+}
+
+// Runs the program with its standard output and error going to files, through the wide
+// command line, as cmd.exe or PowerShell would start it.
+Run runProgramAt(const std::filesystem::path& program, const testing::TemporaryFolder& folder,
+                 const std::vector<std::string>& arguments) {
     const auto out = folder.path() / "out.txt";
     const auto err = folder.path() / "err.txt";
-    const std::string command = "cd '" + folder.path().string() + "' && '" + KELMAR_PROGRAM + "' " +
-                                arguments + " > '" + out.string() + "' 2> '" + err.string() + "'";
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const auto create = [&](const std::filesystem::path& path) {
+        return ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    const HANDLE outHandle = create(out);
+    const HANDLE errHandle = create(err);
+    std::wstring commandLine = quoted(program.native());
+    for (const auto& argument : arguments) {
+        commandLine += L" " + quoted(testing::utf8Path(argument).native());
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = outHandle;
+    startup.hStdError = errHandle;
+    PROCESS_INFORMATION process{};
+    DWORD status = static_cast<DWORD>(-1);
+    if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                         folder.path().c_str(), &startup, &process)) {
+        ::WaitForSingleObject(process.hProcess, INFINITE);
+        ::GetExitCodeProcess(process.hProcess, &status);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    ::CloseHandle(outHandle);
+    ::CloseHandle(errHandle);
+    return {static_cast<int>(status), testing::readFile(out), testing::readFile(err)};
+}
+
+Run runProgram(const testing::TemporaryFolder& folder, const std::vector<std::string>& arguments) {
+    return runProgramAt(programPath(), folder, arguments);
+}
+#else
+Run runProgram(const testing::TemporaryFolder& folder, const std::vector<std::string>& arguments) {
+    const auto out = folder.path() / "out.txt";
+    const auto err = folder.path() / "err.txt";
+    std::string command = "cd '" + folder.path().string() + "' && '" + KELMAR_PROGRAM + "'";
+    for (const auto& argument : arguments) {
+        command += " '" + argument + "'";
+    }
+    command += " > '" + out.string() + "' 2> '" + err.string() + "'";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, testing::readFile(out), testing::readFile(err)};
+}
+#endif
+
+// An exchange folder with its subfolders under the given folder, and a config.ini there
+// naming it.
+void prepareExchange(const testing::TemporaryFolder& folder, std::string_view where = "") {
+    for (const auto sub : engine::ExchangeLayout::subfolderNames()) {
+        folder.makeFolder(std::string(where) + "nf_e/" + std::string(sub));
+    }
+    folder.write(std::string(where) + "config.ini", "[NFE]\nPASTA=" + folder.text() + "\\" +
+                                                        platform::utf8ToCp1252(std::string(where)) +
+                                                        "nf_e\n");
 }
 
 TEST(HeadlessRunnerTest, ExitStatusTellsWhetherEveryTickSucceeded) {
     testing::TemporaryFolder folder;
-    for (const auto sub : engine::ExchangeLayout::subfolderNames()) {
-        folder.makeFolder("nf_e/" + std::string(sub));
-    }
-    folder.write("config.ini", "[NFE]\nPASTA=" + folder.path().string() + "/nf_e\n");
+    prepareExchange(folder);
     folder.write("nf_e/envio/a-nfe.xml", "<NFe><infNFe Id=\"NFe123\"/></NFe>");
 
-    auto run = runProgram(folder, "--headless --ticks 2 --config config.ini");
+    auto run = runProgram(folder, {"--headless", "--ticks", "2", "--config", "config.ini"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out,
               "envio/a-nfe.xml: NF-e (lote 205, recibo 420000000159093) -> autorizado "
@@ -114,17 +208,96 @@ TEST(HeadlessRunnerTest, ExitStatusTellsWhetherEveryTickSucceeded) {
     EXPECT_EQ(run.err, "");
 
     folder.write("nf_e/envio/b-nfe.xml", "<NFe>");
-    run = runProgram(folder, "--headless --ticks 1 --config config.ini");
+    run = runProgram(folder, {"--headless", "--ticks", "1", "--config", "config.ini"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "Missing close tag in element NFe.\n");
     EXPECT_TRUE(std::filesystem::exists(folder.path() / "nf_e/envio/b-nfe.xml"));
 
-    run = runProgram(folder, "--headless --outcome 9");
+    run = runProgram(folder, {"--headless", "--outcome", "9"});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("Usage:"), std::string::npos);
-    EXPECT_EQ(runProgram(folder, "--help").status, 0);
-    EXPECT_EQ(runProgram(folder, "--version").out.rfind("kelmar-sim ", 0), 0u);
+    EXPECT_EQ(runProgram(folder, {"--help"}).status, 0);
+    EXPECT_EQ(runProgram(folder, {"--version"}).out.rfind("kelmar-sim ", 0), 0u);
 }
+
+// Text to a file or a pipe is UTF-8 on every system; a settings file named on the command
+// line is found whatever letters its folder holds.
+TEST(HeadlessRunnerTest, AccentedTextAndFoldersSurviveTheCommandLine) {
+    testing::TemporaryFolder folder;
+    prepareExchange(folder, "S\xC3\xA3o Jo\xC3\xA3o/");
+    const auto config = folder.path() / testing::utf8Path("S\xC3\xA3o Jo\xC3\xA3o/config.ini");
+    folder.write("S\xC3\xA3o Jo\xC3\xA3o/nf_e/envio/a-nfe.xml",
+                 "<NFe><infNFe Id=\"NFe123\"/></NFe>");
+    const auto u8 = config.u8string();
+    const std::string configText(u8.begin(), u8.end());
+
+    auto run = runProgram(folder, {"--headless", "--ticks", "1", "--config", configText});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(run.out.starts_with("envio/a-nfe.xml: NF-e (lote 205, recibo 420000000159093)"))
+        << run.out;
+    EXPECT_NE(testing::readFile(config).find("LOTE=205"), std::string::npos);
+
+    // The settings' own error message, accented, arrives in UTF-8.
+    folder.write("S\xC3\xA3o Jo\xC3\xA3o/config.ini",
+                 "[NFE]\nLOTE=abc\nPASTA=" + folder.text() + "\\S\xE3o Jo\xE3o\\nf_e\n");
+    folder.write("S\xC3\xA3o Jo\xC3\xA3o/nf_e/envio/b-nfe.xml",
+                 "<NFe><infNFe Id=\"NFe124\"/></NFe>");
+    run = runProgram(folder, {"--headless", "--ticks", "1", "--config", configText});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "'abc' n\xC3\xA3o \xC3\xA9 um valor inteiro v\xC3\xA1lido.\n");
+}
+
+#ifdef _WIN32
+// config.ini beside the program is found and written back in place, whatever letters
+// the program's folder holds, and nothing is created anywhere else.
+TEST(HeadlessRunnerTest, ProgramFolderWithAccentsKeepsItsSettings) {
+    testing::TemporaryFolder folder;
+    prepareExchange(folder);
+    const auto programFolder = folder.makeFolder("S\xC3\xA3obin");
+    std::filesystem::copy_file(programPath(), programFolder / L"kelmar-sim.exe");
+    folder.write("S\xC3\xA3obin/config.ini", "[NFE]\r\nPASTA=" + folder.text() + "\\nf_e\r\n");
+    folder.write("nf_e/envio/a-nfe.xml", "<NFe><infNFe Id=\"NFe123\"/></NFe>");
+
+    const auto run =
+        runProgramAt(programFolder / L"kelmar-sim.exe", folder, {"--headless", "--ticks", "1"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_NE(testing::readFile(programFolder / L"config.ini").find("LOTE=205\r\n"),
+              std::string::npos);
+    EXPECT_EQ(
+        testing::listFolder(folder.path()),
+        (std::vector<std::string>{"S\xC3\xA3obin", "config.ini", "err.txt", "nf_e", "out.txt"}));
+    EXPECT_EQ(testing::listFolder(programFolder),
+              (std::vector<std::string>{"config.ini", "kelmar-sim.exe"}));
+}
+// Ctrl+C and Ctrl+Break stop the runner when it next waits, as SIGINT does elsewhere;
+// closing the console holds the console's thread until the runner has stopped, so the
+// process is never ended in the middle of a tick. The events arrive on a thread of their
+// own, as the console delivers them.
+TEST(HeadlessRunnerTest, ConsoleControlEventsStopTheRunner) {
+    for (const unsigned long event : {CTRL_C_EVENT, CTRL_BREAK_EVENT}) {
+        SignalStopRequest stop;
+        EXPECT_FALSE(stop.waitFor(std::chrono::milliseconds(10)));
+        bool handled = false;
+        std::thread([&] { handled = handleConsoleControl(event); }).join();
+        EXPECT_TRUE(handled);
+        EXPECT_TRUE(stop.waitFor(std::chrono::seconds(10))) << event;
+    }
+    EXPECT_FALSE(handleConsoleControl(12345));
+
+    std::atomic<bool> closed = false;
+    std::optional<std::thread> console;
+    {
+        SignalStopRequest stop;
+        console.emplace([&] { closed = handleConsoleControl(CTRL_CLOSE_EVENT); });
+        EXPECT_TRUE(stop.waitFor(std::chrono::seconds(10)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_FALSE(closed) << "the console let go before the runner stopped";
+    }
+    console->join();
+    EXPECT_TRUE(closed);
+}
+#endif
 
 }  // namespace
 }  // namespace kelmar::ui

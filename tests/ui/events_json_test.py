@@ -1,12 +1,21 @@
 """Drives the headless runner with --events json and scenario rules, the way a test
 harness would, and parses every line it prints back as JSON."""
+import argparse
 import json
 import subprocess
 import sys
 import tempfile
 from pathlib import Path
 
-PROGRAM = str(Path(sys.argv[1]).resolve())
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "support"))
+from exchange_folder import wine_path  # noqa: E402
+
+ARGUMENTS = argparse.ArgumentParser()
+ARGUMENTS.add_argument("program")
+ARGUMENTS.add_argument("--wine", metavar="RUNNER", help="run the Windows program through this")
+OPTIONS = ARGUMENTS.parse_args()
+PROGRAM = [OPTIONS.wine, str(Path(OPTIONS.program).resolve())] if OPTIONS.wine else \
+    [str(Path(OPTIONS.program).resolve())]
 NS = "http://www.portalfiscal.inf.br/nfe"
 FIELDS = ["event", "time", "folder", "file", "kind", "keys", "outcomes", "batch", "receipt",
           "protocols", "written", "warnings", "error"]
@@ -24,10 +33,20 @@ def query(receipt):
     return f'<consReciNFe xmlns="{NS}" versao="1.10"><tpAmb>2</tpAmb><nRec>{receipt}</nRec></consReciNFe>'
 
 
+def as_program_names(path):
+    """A path as the program under test writes it."""
+    return wine_path(path) if OPTIONS.wine else str(path)
+
+
+def from_program_name(text):
+    """A path the program printed, as this script reaches it."""
+    return Path(text[2:].replace("\\", "/")) if OPTIONS.wine else Path(text)
+
+
 def run(root, ticks, *extra):
     done = subprocess.run(
-        [PROGRAM, "--headless", "--config", "config.ini", "--events", "json", "--ticks",
-         str(ticks), *extra], cwd=root, capture_output=True, timeout=60)
+        [*PROGRAM, "--headless", "--config", "config.ini", "--events", "json", "--ticks",
+         str(ticks), *extra], cwd=root, capture_output=True, timeout=120)
     assert done.stderr == b"", done.stderr
     events = [json.loads(line) for line in done.stdout.decode("utf-8").splitlines()]
     for event in events:
@@ -52,7 +71,7 @@ def main():
         (root / "erro_layout.err").write_text("Erro de esquema\n")
         (root / "erro_envio.err").write_text("Falha de envio\n")
         config = root / "config.ini"
-        base = f"[NFE]\nPASTA={exchange}\n"
+        base = f"[NFE]\nPASTA={as_program_names(exchange)}\n"
         config.write_text(base + "[CENARIOS]\nREGRA1=nNF 13 -> rejeitado 539 Rejeicao: "
                           "Duplicidade de NF-e\nPADRAO=denegado\n")
 
@@ -68,7 +87,7 @@ def main():
               first)
         check(first["batch"] == 205 and first["receipt"] == "420000000159093", first)
         check(first["protocols"] == [] and first["error"] is None, first)
-        written = [Path(path) for path in first["written"]]
+        written = [from_program_name(path) for path in first["written"]]
         check(written[:4] == [exchange / "retorno" / f"{KEY_11}-num-lot.xml",
                               exchange / "retorno" / "000000000000205-rec.xml",
                               exchange / "lotes" / "420000000159093-lote-rec.xml",

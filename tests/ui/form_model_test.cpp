@@ -11,6 +11,7 @@
 
 #include "engine/exchange_layout.hpp"
 #include "engine/simulator.hpp"
+#include "settings/ini_file.hpp"
 #include "support/temporary_folder.hpp"
 
 namespace kelmar::ui {
@@ -107,8 +108,10 @@ TEST_F(FormModelTest, SaveWritesTheFourTextsAsEdited) {
     model_.editField(StateField::ExchangeFolder, root_.text() + "\\nf_e\\");
     EXPECT_FALSE(std::filesystem::exists(root_.path() / "config.ini"));
     model_.save();
-    EXPECT_EQ(saved(), "[NFE]\nLOTE=204\nRECIBO=159092x\nPROTOCOLO=589900\nPASTA=" + root_.text() +
-                           "\\nf_e\\\n");
+    // A settings file the save creates ends its lines the system's way.
+    const std::string end(settings::IniFile::nativeLineEnding());
+    EXPECT_EQ(saved(), "[NFE]" + end + "LOTE=204" + end + "RECIBO=159092x" + end +
+                           "PROTOCOLO=589900" + end + "PASTA=" + root_.text() + "\\nf_e\\" + end);
     EXPECT_TRUE(presenter_.messages.empty());
 }
 
@@ -146,13 +149,45 @@ TEST_F(FormModelTest, TickShowsEveryAdvanceAndTheLastRequest) {
     EXPECT_EQ(model_.status().lastRequest->text(), "09:05:07  NF-e  b-nfe.xml");
 }
 
+// The status line in a narrow window: only the name gives way, in its middle.
+TEST(LastRequestTest, TextFittingShortensOnlyTheName) {
+    const LastRequest last{"14:50:43", "NF-e", "abcdefgh-nfe.xml", "lote 205", "detail"};
+    const LastRequest bare{"09:05:07", "Consulta NF-e", "x.xml", "", "detail"};
+    struct Case {
+        const LastRequest* request;
+        std::size_t room;  // the longest line that fits, in characters
+        std::string shown;
+    };
+    const Case cases[] = {
+        {&last, 100, "14:50:43  NF-e  abcdefgh-nfe.xml  lote 205"},
+        {&last, 42, "14:50:43  NF-e  abcdefgh-nfe.xml  lote 205"},
+        {&last, 41, "14:50:43  NF-e  abcdefg\x85nfe.xml  lote 205"},
+        {&last, 33, "14:50:43  NF-e  abc\x85xml  lote 205"},
+        {&last, 28, "14:50:43  NF-e  a\x85  lote 205"},
+        {&last, 27, "14:50:43  NF-e  \x85  lote 205"},
+        {&last, 5, "14:50:43  NF-e  \x85  lote 205"},  // nothing fits: the shortest form
+        {&bare, 30, "09:05:07  Consulta NF-e  x.xml"},
+        {&bare, 26, "09:05:07  Consulta NF-e  \x85"},
+    };
+    for (const auto& [request, room, shown] : cases) {
+        std::vector<std::string> tried;
+        const auto fits = [&](std::string_view line) {
+            tried.emplace_back(line);
+            return line.size() <= room;
+        };
+        EXPECT_EQ(request->textFitting(fits), shown) << room;
+        EXPECT_LE(tried.size(), request->name.size() + 1) << room;
+    }
+}
+
 TEST_F(FormModelTest, EditsCountAtTheirNextUse) {
     model_.formCreate();
     model_.editField(StateField::Batch, "1000");
     queueNfe("a-nfe.xml");
     model_.timerTick();
     EXPECT_EQ(window_.fields[StateField::Batch], "1001");
-    EXPECT_NE(saved().find("LOTE=1001\n"), std::string::npos);
+    EXPECT_NE(saved().find("LOTE=1001" + std::string(settings::IniFile::nativeLineEnding())),
+              std::string::npos);
 
     root_.makeFolder("outra/envio");
     root_.makeFolder("outra/retorno");

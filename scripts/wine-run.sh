@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in a throwaway prefix kept inside the build tree
+# (or KELMAR_WINEPREFIX), quietly, and passes its exit status back. Used by CMake as the
+# emulator of the Windows build, so ctest runs the .exe files.
+set -euo pipefail
+
+loader=/usr/lib/wine/wine64
+if [ ! -x "$loader" ]; then
+    loader=$(command -v wine64 || command -v wine)
+fi
+
+prefix=${KELMAR_WINEPREFIX:-${WINEPREFIX:-}}
+if [ -z "$prefix" ]; then
+    prefix="${TMPDIR:-/tmp}/kelmar-wine-$(id -u)"
+fi
+export WINEPREFIX="$prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Windows open on no display, unless a test of the window asks to keep its own.
+if [ -z "${KELMAR_WINE_KEEP_DISPLAY:-}" ]; then
+    unset DISPLAY WAYLAND_DISPLAY
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    # Several tests may start at once: only one creates the prefix.
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            "$loader" wineboot --init > /dev/null 2>&1 || true
+            /usr/lib/wine/wineserver -w 2> /dev/null || true
+        fi
+    ) 9> "$WINEPREFIX.lock"
+fi
+
+exec "$loader" "$@"
