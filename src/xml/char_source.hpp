@@ -12,13 +12,13 @@ namespace kelmar::xml::detail {
 // What get() returns at the end of the file and for a zero character.
 inline constexpr int kEndOfInput = -1;
 
-// Delivers the characters of a byte source one at a time, narrowed to one byte each, from 64 KiB
+// Delivers the characters of a byte source one at a time, narrowed to one byte each, from 16 KiB
 // pages. 8-bit and UTF-8 files are delivered byte for byte; a UTF-16 file is narrowed, every code
 // unit of 256 or more becoming "?". The last few characters stay behind each page refill, so the
 // reader can always step back over what it just read.
 class CharSource {
   public:
-    static constexpr std::size_t kPageSize = 65536;
+    static constexpr std::size_t kPageSize = 16384;
     static constexpr std::size_t kHistory = 16;
 
     explicit CharSource(ByteSource& bytes);

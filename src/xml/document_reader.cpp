@@ -118,7 +118,7 @@ void DocumentReader::readDocument() {
     XmlNode* scratch = nullptr;
     while (!source_.atEnd()) {
         const XmlNode* node = readKeptNode(top, scratch, 0);
-        if (node != nullptr && node->kind_ == ElementKind::Declaration &&
+        if (node != nullptr && node->elementKind() == ElementKind::Declaration &&
             node->attributePresent("encoding") && node->attributeText("encoding", "") == "UTF-8") {
             source_.switchToUtf8();
         }
@@ -203,7 +203,7 @@ void DocumentReader::readNode(XmlNode& node, bool afterLessThan, int depth) {
     }
     const Opener opener = matchOpener();
     auto readText = [&](ElementKind kind, std::string_view name, std::string_view closer) {
-        node.kind_ = kind;
+        node.setKind(kind);
         node.name_ = document_.names_.intern(arena_, name);
         std::string_view text;
         readUntil(closer, text);  // an unclosed section takes the rest of the input
@@ -226,7 +226,7 @@ void DocumentReader::readNode(XmlNode& node, bool afterLessThan, int depth) {
         case Opener::DtdAttList:
         case Opener::DtdEntity:
         case Opener::DtdNotation:
-            node.kind_ = dtdKind(opener);
+            node.setKind(dtdKind(opener));
             readDtdDeclaration(node);
             return;
         case Opener::DocType:
@@ -367,10 +367,10 @@ void DocumentReader::readTag(XmlNode& node, Opener opener) {
         tag.remove_suffix(1);
     }
     if (opener == Opener::Declaration) {
-        node.kind_ = ElementKind::Declaration;
+        node.setKind(ElementKind::Declaration);
         node.name_ = document_.names_.intern(arena_, "xml");
     } else if (opener == Opener::Stylesheet) {
-        node.kind_ = ElementKind::Stylesheet;
+        node.setKind(ElementKind::Stylesheet);
         node.name_ = document_.names_.intern(arena_, "xml-stylesheet");
         node.raw_ = storeText(arena_, trimText(tag));
     }
@@ -436,7 +436,7 @@ void DocumentReader::setAttributes(XmlNode& node, const std::vector<std::string>
     }
     *list = XmlNode::AttributeList{count, count, entries};
     document_.attributes_[&node] = list;
-    node.flags_ = static_cast<std::uint8_t>(node.flags_ | XmlNode::kHasAttributes);
+    node.setFlag(XmlNode::kHasAttributes);
 }
 
 // <!ELEMENT and its kin: up to the next ">" outside quotes; the first word names the node.
@@ -465,7 +465,7 @@ void DocumentReader::readDtdDeclaration(XmlNode& node) {
 }
 
 void DocumentReader::readDocType(XmlNode& node, int depth) {
-    node.kind_ = ElementKind::DocType;
+    node.setKind(ElementKind::DocType);
     node.name_ = document_.names_.intern(arena_, "DTD");
     carry_.clear();
     tag_.clear();
@@ -602,7 +602,7 @@ void DocumentReader::readChild(XmlNode& node, int depth) {
     XmlNode& child = newNode(&node);
     childStack_.push_back(&child);
     readNode(child, true, depth + 1);
-    if (document_.skipComments_ && child.kind_ == ElementKind::Comment) {
+    if (document_.skipComments_ && child.elementKind() == ElementKind::Comment) {
         childStack_.pop_back();
     }
 }
@@ -642,7 +642,7 @@ void DocumentReader::finishContent(XmlNode& node, ContentState& state) {
             state.leadingText = trimmed(state.leadingText);
         }
         for (std::size_t i = state.firstChild; i < childStack_.size(); ++i) {
-            if (childStack_[i]->kind_ == ElementKind::TextRun) {
+            if (childStack_[i]->elementKind() == ElementKind::TextRun) {
                 childStack_[i]->raw_ = trimmed(childStack_[i]->raw_);
             }
         }
@@ -658,13 +658,10 @@ void DocumentReader::commitChildren(XmlNode& node, std::size_t firstChild) {
     if (count == 0) {
         return;
     }
-    auto* children =
-        static_cast<XmlNode**>(arena_.allocate(sizeof(XmlNode*) * count, alignof(XmlNode*)));
+    const auto exact = static_cast<std::uint32_t>(count);
+    XmlNode::ChildList& list = node.newChildList(exact, exact);
     std::copy(childStack_.begin() + static_cast<std::ptrdiff_t>(firstChild), childStack_.end(),
-              children);
-    node.children_ = children;
-    node.childCount_ = static_cast<std::uint32_t>(count);
-    node.flags_ = static_cast<std::uint8_t>(node.flags_ | XmlNode::kExactChildren);
+              list.items());
     childStack_.resize(firstChild);
 }
 

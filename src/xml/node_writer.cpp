@@ -23,8 +23,8 @@ void NodeWriter::write(const XmlNode& node, int depth) {
         if (frame.nextChild > 0) {
             separateChildren(current, frame.nextChild);
         }
-        if (frame.nextChild < current.childCount_) {
-            const XmlNode& child = *current.children_[frame.nextChild++];
+        if (frame.nextChild < current.childTotal()) {
+            const XmlNode& child = *current.childList()->items()[frame.nextChild++];
             const int childDepth = frame.depth + 1;
             if (open(child, childDepth)) {
                 stack_.push_back(Frame{&child, 0, childDepth});  // frame is invalid from here
@@ -58,7 +58,7 @@ std::string_view dtdKeyword(ElementKind kind) {
 
 bool NodeWriter::open(const XmlNode& node, int depth) {
     const std::string_view text = storedView(node.raw_);
-    switch (node.kind_) {
+    switch (node.elementKind()) {
         case ElementKind::Element:
             return openElement(node, depth);
         case ElementKind::DocType:
@@ -72,7 +72,8 @@ bool NodeWriter::open(const XmlNode& node, int depth) {
         case ElementKind::Declaration:
         case ElementKind::Stylesheet:
             indent(depth);
-            out_.append(node.kind_ == ElementKind::Declaration ? "<?xml" : "<?xml-stylesheet");
+            out_.append(node.elementKind() == ElementKind::Declaration ? "<?xml"
+                                                                       : "<?xml-stylesheet");
             attributes(node);
             out_.append("?>");
             return false;
@@ -81,7 +82,7 @@ bool NodeWriter::open(const XmlNode& node, int depth) {
         case ElementKind::DtdEntity:
         case ElementKind::DtdNotation:
             indent(depth);
-            out_.append(dtdKeyword(node.kind_));
+            out_.append(dtdKeyword(node.elementKind()));
             out_.append(storedView(node.name_));
             enclosed(0, " ", text, ">");
             return false;
@@ -100,7 +101,7 @@ bool NodeWriter::open(const XmlNode& node, int depth) {
 
 bool NodeWriter::openElement(const XmlNode& node, int depth) {
     const std::string_view text = storedView(node.raw_);
-    const bool hasChildren = node.childCount_ > 0;
+    const bool hasChildren = node.childTotal() > 0;
     // Below the root, an element without text or children is one tag ending in "/>".
     const bool shortForm = text.empty() && !hasChildren && depth >= 1;
     indent(depth);
@@ -125,7 +126,7 @@ bool NodeWriter::openDocType(const XmlNode& node, int depth) {
     out_.append(storedView(node.name_));
     out_.append(' ');
     out_.append(storedView(node.raw_));
-    if (node.childCount_ == 0) {
+    if (node.childTotal() == 0) {
         out_.append('>');
         return false;
     }
@@ -143,11 +144,11 @@ void NodeWriter::enclosed(int depth, std::string_view opener, std::string_view t
 }
 
 void NodeWriter::close(const XmlNode& node, int depth) {
-    if (node.kind_ == ElementKind::DocType) {
+    if (node.elementKind() == ElementKind::DocType) {
         out_.append("]>");
         return;
     }
-    if (node.childCount_ > 0) {
+    if (node.childTotal() > 0) {
         indent(depth);
     }
     out_.append("</");
@@ -161,11 +162,12 @@ void NodeWriter::separateChildren(const XmlNode& parent, std::uint32_t written) 
     if (lineBreak_.empty()) {
         return;
     }
-    if (parent.kind_ == ElementKind::Element) {
-        const XmlNode& last = *parent.children_[written - 1];
-        const bool nextIsText = written < parent.childCount_ &&
-                                parent.children_[written]->kind_ == ElementKind::TextRun;
-        if (last.kind_ == ElementKind::TextRun || nextIsText) {
+    if (parent.elementKind() == ElementKind::Element) {
+        const XmlNode& last = *parent.childList()->items()[written - 1];
+        const bool nextIsText =
+            written < parent.childTotal() &&
+            parent.childList()->items()[written]->elementKind() == ElementKind::TextRun;
+        if (last.elementKind() == ElementKind::TextRun || nextIsText) {
             return;
         }
     }
@@ -182,7 +184,7 @@ void NodeWriter::indent(int depth) {
 }
 
 void NodeWriter::attributes(const XmlNode& node) {
-    if ((node.flags_ & XmlNode::kHasAttributes) == 0) {
+    if (!node.hasFlag(XmlNode::kHasAttributes)) {
         return;
     }
     const XmlNode::AttributeList& list = *document_.attributes_.at(&node);

@@ -64,9 +64,8 @@ XmlNode& XmlDocument::newNode(XmlNode* parent, ElementKind kind) {
 }
 
 void XmlDocument::clearTree() {
-    topLevel_.children_ = nullptr;
-    topLevel_.childCount_ = 0;
-    topLevel_.flags_ = XmlNode::kTopLevelContainer;
+    topLevel_.setChildList(nullptr);
+    topLevel_.up_ &= ~std::uintptr_t{XmlNode::kHasAttributes};
     tags_.clear();
     attributes_.clear();
     names_.clear();

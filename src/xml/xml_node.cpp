@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
 
 #include "platform/error.hpp"
 #include "platform/text_helpers.hpp"
@@ -38,18 +39,23 @@ std::string attributeEntryText(std::string_view name, std::string_view value) {
     return entry;
 }
 
+// A loaded NF-e has about one node per 20 bytes of file, so the node's size sets the
+// memory a loaded document takes.
+static_assert(sizeof(void*) != 8 || sizeof(XmlNode) == 32);
+// The low three bits of the parent and children words carry the kind and the flags.
+static_assert(alignof(XmlDocument) >= 8);
+
 }  // namespace
 
-XmlNode::XmlNode(ConstructionKey, XmlDocument& owner) : owner_(&owner) {
-    flags_ = kTopLevelContainer;
-}
+XmlNode::XmlNode(ConstructionKey, XmlDocument& owner)
+    : up_(reinterpret_cast<std::uintptr_t>(&owner) | kTopLevelContainer) {}
 
 XmlDocument& XmlNode::document() const {
     const XmlNode* node = this;
     while (!node->isTopLevelContainer()) {
-        node = node->parent_;
+        node = node->parentNode();
     }
-    return *node->owner_;
+    return *node->owner();
 }
 
 detail::Arena& XmlNode::arena() const {
@@ -71,7 +77,7 @@ void XmlNode::setName(std::string_view name) {
 
 int XmlNode::treeDepth() const {
     int depth = -1;
-    for (const XmlNode* node = this; !node->isTopLevelContainer(); node = node->parent_) {
+    for (const XmlNode* node = this; !node->isTopLevelContainer(); node = node->parentNode()) {
         ++depth;
     }
     return depth;
@@ -104,31 +110,40 @@ void XmlNode::setText(std::string_view text) {
     setRawText(escapeText(text));
 }
 
+XmlNode::ChildList& XmlNode::newChildList(std::uint32_t count, std::uint32_t capacity) {
+    void* memory =
+        arena().allocate(sizeof(ChildList) + sizeof(XmlNode*) * capacity, alignof(ChildList));
+    auto* list = ::new (memory) ChildList{count, capacity};
+    setChildList(list);
+    return *list;
+}
+
 void XmlNode::appendChildNode(XmlNode& child) {
-    // Grown lists have a power-of-two capacity; lists made by the reader are exact.
-    const std::uint32_t capacity = (flags_ & kExactChildren) != 0 || childCount_ == 0
-                                       ? childCount_
-                                       : std::bit_ceil(childCount_);
-    if (childCount_ == capacity) {
-        const std::uint32_t grown = std::bit_ceil(childCount_ + 1);
-        auto* children =
-            static_cast<XmlNode**>(arena().allocate(sizeof(XmlNode*) * grown, alignof(XmlNode*)));
-        std::copy_n(children_, childCount_, children);
-        children_ = children;
-        flags_ = static_cast<std::uint8_t>(flags_ & ~kExactChildren);
+    ChildList* list = childList();
+    if (list == nullptr || list->count == list->capacity) {
+        // Lists made by the reader are exact; grown ones double.
+        const std::uint32_t count = childTotal();
+        ChildList& grown = newChildList(count, std::bit_ceil(count + 1));
+        if (list != nullptr) {
+            std::copy_n(list->items(), count, grown.items());
+        }
+        list = &grown;
     }
-    children_[childCount_++] = &child;
+    list->items()[list->count++] = &child;
 }
 
 void XmlNode::removeChildAt(std::uint32_t index) {
-    std::copy(children_ + index + 1, children_ + childCount_, children_ + index);
-    --childCount_;
-    // The capacity derived from the smaller count never exceeds the real one.
+    ChildList& list = *childList();
+    XmlNode** items = list.items();
+    std::copy(items + index + 1, items + list.count, items + index);
+    --list.count;
 }
 
 void XmlNode::insertChildFirst(XmlNode& child) {
     appendChildNode(child);
-    std::rotate(children_, children_ + childCount_ - 1, children_ + childCount_);
+    XmlNode** items = childList()->items();
+    const std::uint32_t count = childTotal();
+    std::rotate(items, items + count - 1, items + count);
 }
 
 XmlNode& XmlNode::appendChild(std::string_view name) {
@@ -140,9 +155,11 @@ XmlNode& XmlNode::appendChild(std::string_view name) {
 }
 
 XmlNode* XmlNode::findChild(std::string_view name) const {
-    for (std::uint32_t i = 0; i < childCount_; ++i) {
-        if (sameTextIgnoringCase(storedView(children_[i]->name_), name)) {
-            return children_[i];
+    const std::uint32_t count = childTotal();
+    for (std::uint32_t i = 0; i < count; ++i) {
+        XmlNode* candidate = childList()->items()[i];
+        if (sameTextIgnoringCase(storedView(candidate->name_), name)) {
+            return candidate;
         }
     }
     return nullptr;
@@ -170,7 +187,7 @@ void XmlNode::writeDateTimeChild(std::string_view name, const platform::LocalDat
 }
 
 XmlNode::AttributeList* XmlNode::attributeList() const {
-    return (flags_ & kHasAttributes) != 0 ? document().attributes_.at(this) : nullptr;
+    return hasFlag(kHasAttributes) ? document().attributes_.at(this) : nullptr;
 }
 
 void XmlNode::addEntry(std::string_view entry) {
@@ -182,7 +199,7 @@ void XmlNode::addEntry(std::string_view entry) {
             memory.allocate(sizeof(AttributeList), alignof(AttributeList)));
         *list = AttributeList{0, 0, nullptr};
         owner.attributes_[this] = list;
-        flags_ = static_cast<std::uint8_t>(flags_ | kHasAttributes);
+        setFlag(kHasAttributes);
     }
     if (list->count == list->capacity) {
         const std::uint32_t grown = list->capacity == 0 ? 2 : list->capacity * 2;

@@ -37,7 +37,7 @@ enum class OutputForm : std::uint8_t { Readable = 0, Compact = 1 };
 
 // One node of a document's tree. Nodes live in their document's arena and die with it;
 // users only ever hold references and pointers handed out by the document.
-class XmlNode {
+class alignas(8) XmlNode {
   public:
     // Only the document (and its reader) can make nodes.
     class ConstructionKey {
@@ -45,19 +45,24 @@ class XmlNode {
         friend class XmlDocument;
         friend class detail::DocumentReader;
     };
-    XmlNode(ConstructionKey, XmlNode* parent, ElementKind kind) : parent_(parent), kind_(kind) {}
+    XmlNode(ConstructionKey, XmlNode* parent, ElementKind kind)
+        : up_(reinterpret_cast<std::uintptr_t>(parent)) {
+        setKind(kind);
+    }
     XmlNode(ConstructionKey, XmlDocument& owner);
 
     XmlNode(const XmlNode&) = delete;
     XmlNode& operator=(const XmlNode&) = delete;
 
     XmlDocument& document() const;
-    ElementKind elementKind() const { return kind_; }
+    ElementKind elementKind() const {
+        return static_cast<ElementKind>((down_ & kLowBits) | ((up_ & kKindHighBit) << 1));
+    }
     std::string_view name() const;
     // Raises kelmar::Error "Illegal character in node name "%s"" for a tab, line feed,
     // carriage return or space in the name; the old name then stays.
     void setName(std::string_view name);
-    XmlNode* parent() const { return isTopLevelContainer() ? nullptr : parent_; }
+    XmlNode* parent() const { return isTopLevelContainer() ? nullptr : parentNode(); }
     // -1 for the hidden top-level container, 0 for the declaration and the root.
     int treeDepth() const;
     std::int32_t tag() const;
@@ -69,10 +74,11 @@ class XmlNode {
     // Stores the escaped form of the text.
     void setText(std::string_view text);
 
-    int childCount() const { return static_cast<int>(childCount_); }
+    int childCount() const { return static_cast<int>(childTotal()); }
     XmlNode* child(int index) const {
-        return index >= 0 && static_cast<std::uint32_t>(index) < childCount_ ? children_[index]
-                                                                             : nullptr;
+        return index >= 0 && static_cast<std::uint32_t>(index) < childTotal()
+                   ? childList()->items()[index]
+                   : nullptr;
     }
     // Always a new element, even when a child of that name exists.
     XmlNode& appendChild(std::string_view name);
@@ -114,9 +120,39 @@ class XmlNode {
         const char** entries;  // stored texts
     };
 
-    enum Flags : std::uint8_t { kTopLevelContainer = 1, kExactChildren = 2, kHasAttributes = 4 };
+    // A node's children: the count and capacity, then the child pointers.
+    struct alignas(8) ChildList {
+        std::uint32_t count;
+        std::uint32_t capacity;
+        XmlNode** items() { return reinterpret_cast<XmlNode**>(this + 1); }
+    };
 
-    bool isTopLevelContainer() const { return (flags_ & kTopLevelContainer) != 0; }
+    // Nodes, lists and the document are 8-byte aligned, so the low three bits of the two
+    // link words are free: the parent word carries the flags and the high bit of the kind,
+    // the children word the kind's three low bits. That keeps a node at 32 bytes.
+    static constexpr std::uintptr_t kLowBits = 7;
+    enum Flags : std::uintptr_t { kTopLevelContainer = 1, kHasAttributes = 2, kKindHighBit = 4 };
+
+    bool isTopLevelContainer() const { return (up_ & kTopLevelContainer) != 0; }
+    bool hasFlag(Flags flag) const { return (up_ & flag) != 0; }
+    void setFlag(Flags flag) { up_ |= flag; }
+    void setKind(ElementKind kind) {
+        const auto value = static_cast<std::uintptr_t>(kind);
+        down_ = (down_ & ~kLowBits) | (value & kLowBits);
+        up_ = (up_ & ~std::uintptr_t{kKindHighBit}) | ((value >> 1) & kKindHighBit);
+    }
+    XmlNode* parentNode() const { return reinterpret_cast<XmlNode*>(up_ & ~kLowBits); }
+    XmlDocument* owner() const { return reinterpret_cast<XmlDocument*>(up_ & ~kLowBits); }
+    ChildList* childList() const { return reinterpret_cast<ChildList*>(down_ & ~kLowBits); }
+    void setChildList(ChildList* list) {
+        down_ = reinterpret_cast<std::uintptr_t>(list) | (down_ & kLowBits);
+    }
+    std::uint32_t childTotal() const {
+        const ChildList* list = childList();
+        return list == nullptr ? 0 : list->count;
+    }
+    // An exact-size list for the children, filled by the caller.
+    ChildList& newChildList(std::uint32_t count, std::uint32_t capacity);
     detail::Arena& arena() const;
     void appendChildNode(XmlNode& child);
     void removeChildAt(std::uint32_t index);
@@ -127,16 +163,10 @@ class XmlNode {
     // The node's attribute entries; none for most nodes, so they are kept beside the tree.
     AttributeList* attributeList() const;
 
-    union {
-        XmlNode* parent_;
-        XmlDocument* owner_;  // only for the top-level container
-    };
+    std::uintptr_t up_ = 0;       // parent, or the document for the top-level container
     const char* name_ = nullptr;  // interned stored text
     const char* raw_ = nullptr;   // stored text
-    XmlNode** children_ = nullptr;
-    std::uint32_t childCount_ = 0;
-    ElementKind kind_ = ElementKind::Element;
-    std::uint8_t flags_ = 0;
+    std::uintptr_t down_ = 0;     // child list, null while there are no children
 };
 
 }  // namespace kelmar::xml

@@ -73,7 +73,7 @@ std::string utf16(std::string_view text, bool bigEndian) {
     return out;
 }
 
-// Inputs that cross the reader's 64 KiB pages in every place a text, a tag, an opener or
+// Inputs that cross the reader's 16 KiB pages in every place a text, a tag, an opener or
 // a closer can stand.
 std::string largeDocument() {
     std::string bytes = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<lote versao=\"1.10\">\r\n";

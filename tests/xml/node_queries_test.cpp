@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "xml/xml_document.hpp"
 
@@ -29,6 +30,57 @@ TEST(NodeQueries, ParentsDepthsAndDocument) {
     EXPECT_EQ(root.parent(), &document->topLevel());
     EXPECT_EQ(document->topLevel().parent(), nullptr);
     EXPECT_EQ(&leaf.document(), document.get());
+}
+
+// A node keeps its kind, flags, parent and children in shared words: changing one of
+// them must leave the others as they were, for every kind and for lists made by the reader.
+TEST(NodeQueries, KindParentAttributesAndChildrenStayApart) {
+    XmlDocument document;
+    document.loadFromMemory(
+        "<r>lead<!DOCTYPE d [<!ELEMENT e (#PCDATA)><!ATTLIST e a CDATA #IMPLIED>"
+        "<!ENTITY x \"y\"><!NOTATION n SYSTEM \"n\">]><a k=\"1\"><b/></a><!-- c -->"
+        "<![CDATA[z]]><!x y><?pi?><?xml-stylesheet href='s.xsl'?>tail</r>");
+    XmlNode& root = *document.rootElement();
+    const std::vector<ElementKind> expected = {
+        ElementKind::DocType,    ElementKind::Element,    ElementKind::Comment,
+        ElementKind::CData,      ElementKind::BangMarkup, ElementKind::ProcessingInstruction,
+        ElementKind::Stylesheet, ElementKind::TextRun};
+    ASSERT_EQ(root.childCount(), static_cast<int>(expected.size()));
+    const XmlNode& docType = *root.child(0);
+    ASSERT_EQ(docType.childCount(), 4);
+    EXPECT_EQ(docType.child(0)->elementKind(), ElementKind::DtdElement);
+    EXPECT_EQ(docType.child(1)->elementKind(), ElementKind::DtdAttList);
+    EXPECT_EQ(docType.child(2)->elementKind(), ElementKind::DtdEntity);
+    EXPECT_EQ(docType.child(3)->elementKind(), ElementKind::DtdNotation);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(docType.child(i)->parent(), &docType);
+    }
+
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        XmlNode& node = *root.child(static_cast<int>(i));
+        const int children = node.childCount();
+        const int entries = node.attributeEntryCount();
+        node.addAttribute("added", "v");
+        XmlNode& first = node.appendChild("one");
+        XmlNode& second = node.appendChild("two");
+        EXPECT_EQ(node.elementKind(), expected[i]);
+        EXPECT_EQ(node.parent(), &root);
+        EXPECT_EQ(node.treeDepth(), 1);
+        EXPECT_EQ(&node.document(), &document);
+        ASSERT_EQ(node.childCount(), children + 2);
+        EXPECT_EQ(node.child(children), &first);
+        EXPECT_EQ(node.child(children + 1), &second);
+        EXPECT_EQ(first.parent(), &node);
+        EXPECT_EQ(first.elementKind(), ElementKind::Element);
+        EXPECT_EQ(node.attributeEntryCount(), entries + 1);
+        EXPECT_EQ(node.attributeText("added", ""), "v");
+    }
+    const XmlNode& a = *root.child(1);
+    EXPECT_EQ(a.attributeText("k", ""), "1");
+    EXPECT_EQ(a.child(0)->name(), "b");
+    EXPECT_EQ(root.rawText(), "lead");
+    EXPECT_EQ(root.child(7)->rawText(), "tail");
 }
 
 TEST(NodeQueries, TagIsFreeForCallers) {
