@@ -244,7 +244,8 @@ TEST(HeadlessRunnerTest, AccentedTextAndFoldersSurviveTheCommandLine) {
                  "<NFe><infNFe Id=\"NFe124\"/></NFe>");
     run = runProgram(folder, {"--headless", "--ticks", "1", "--config", configText});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "'abc' n\xC3\xA3o \xC3\xA9 um valor inteiro v\xC3\xA1lido.\n");
+    EXPECT_EQ(run.err,
+              "envio/b-nfe.xml: 'abc' n\xC3\xA3o \xC3\xA9 um valor inteiro v\xC3\xA1lido.\n");
 }
 
 #ifdef _WIN32
