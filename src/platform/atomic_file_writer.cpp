@@ -36,6 +36,14 @@ std::string temporaryName() {
     return name;
 }
 
+// No write bit for anyone: the operator made it read-only (on Windows, the read-only
+// attribute).
+bool hasNoWriteBit(const std::filesystem::file_status& status) {
+    using std::filesystem::perms;
+    return (status.permissions() &
+            (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
+}
+
 #ifdef _WIN32
 // Windows ignores the read-only attribute of a folder when files are created in it, so
 // the folder is judged by creating the temporary; the destination by trying to open it
@@ -44,12 +52,6 @@ bool isUnwritableDestination(const std::filesystem::path& destination) {
     return !win32::isReplaceable(destination.native());
 }
 #else
-bool hasNoWriteBit(const std::filesystem::file_status& status) {
-    using std::filesystem::perms;
-    return (status.permissions() &
-            (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
-}
-
 // A destination the operator has made read-only, or one that is not a file. Checked by
 // the mode bits rather than by trying, because root may write anywhere and the tool
 // must still honour a folder or file the operator has locked.
