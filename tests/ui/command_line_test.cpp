@@ -268,8 +268,9 @@ TEST(HeadlessRunnerTest, ProgramFolderWithAccentsKeepsItsSettings) {
     EXPECT_EQ(
         testing::listFolder(folder.path()),
         (std::vector<std::string>{"S\xC3\xA3obin", "config.ini", "err.txt", "nf_e", "out.txt"}));
+    // Beside the settings: only they and the lock that keeps a second simulator off them.
     EXPECT_EQ(testing::listFolder(programFolder),
-              (std::vector<std::string>{"config.ini", "kelmar-sim.exe"}));
+              (std::vector<std::string>{".config.ini.lock", "config.ini", "kelmar-sim.exe"}));
 }
 // Ctrl+C and Ctrl+Break stop the runner when it next waits, as SIGINT does elsewhere;
 // closing the console holds the console's thread until the runner has stopped, so the

@@ -56,7 +56,8 @@ class Side:
     def files(self):
         found = {}
         for path in sorted(self.exchange.rglob("*")):
-            if path.is_file():
+            # The instance lock holds the process id of whichever program ran last.
+            if path.is_file() and path.name != ".kelmar.lock":
                 found[str(path.relative_to(self.exchange))] = path.read_bytes()
         settings = self.config.read_bytes().split(b"\r\n")
         found["config.ini"] = b"\r\n".join(line for line in settings if not line.startswith(b"PASTA="))
