@@ -51,7 +51,6 @@ class Simulator {
     EngineContext context_;
     std::unique_ptr<RequestHandlers> handlers_;
     PollingTick tick_;
-    bool settingsRead_ = false;
     InstanceClaim claim_;
 };
 
