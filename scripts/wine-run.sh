@@ -33,4 +33,9 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     ) 9> "$WINEPREFIX.lock"
 fi
 
+# Tests start one after another, two at a time: a server that exits between two of them
+# resets the connection of the one starting then. Keep it for a minute after its last
+# program ends (a second start while one runs changes nothing).
+/usr/lib/wine/wineserver -p60 < /dev/null > /dev/null 2>&1 || true
+
 exec "$loader" "$@"
