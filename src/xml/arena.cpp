@@ -19,13 +19,20 @@ constexpr std::size_t kLargestBlockSize = kHugePageSize;
 }  // namespace
 
 void Arena::BlockRelease::operator()(std::byte* block) const {
+#ifdef __linux__
+    if (alignment == kHugePageSize) {
+        // The advice stays on the address range after the block goes back to the heap;
+        // small allocations placed there later would each make a whole huge page resident.
+        ::madvise(block, size - size % kHugePageSize, MADV_NOHUGEPAGE);
+    }
+#endif
     ::operator delete (block, std::align_val_t{alignment});
 }
 
 std::byte* Arena::newBlock(std::size_t size) {
     const std::size_t alignment = size >= kHugePageSize ? kHugePageSize : alignof(std::max_align_t);
     auto* block = static_cast<std::byte*>(::operator new (size, std::align_val_t{alignment}));
-    blocks_.push_back(Block(block, BlockRelease{alignment}));
+    blocks_.push_back(Block(block, BlockRelease{size, alignment}));
 #ifdef __linux__
     if (alignment == kHugePageSize) {
         // Only advice: where transparent huge pages are off, nothing changes.

@@ -39,6 +39,7 @@ class Arena {
     // Blocks are aligned to their own size class, so the large ones can be backed by huge
     // pages (one page fault per 2 MiB instead of 512).
     struct BlockRelease {
+        std::size_t size;
         std::size_t alignment;
         void operator()(std::byte* block) const;
     };
