@@ -520,7 +520,9 @@ void DocumentReader::readContent(XmlNode& node, int depth) {
 
 void DocumentReader::readContentUntilCloseTag(XmlNode& node, int depth, ContentState& state) {
     for (;;) {
-        flushText(node, state, textBeforeLessThan(node));
+        std::uint8_t seen = 0;
+        const std::string_view text = textBeforeLessThan(node, seen);
+        flushText(node, state, text, seen);
         const int next = skipWhitespace();
         if (next == kEndOfInput) {
             fail("Missing data after \"<\" in element %s", node);
@@ -554,8 +556,13 @@ bool DocumentReader::skipExactCloseTag(const XmlNode& node) {
     const std::string_view name = storedView(node.name_);
     const unsigned char* const begin = source_.cursor();
     if (!carry_.empty() || static_cast<std::size_t>(source_.pageEnd() - begin) <= name.size() ||
-        std::memcmp(begin, name.data(), name.size()) != 0 || begin[name.size()] != '>') {
+        begin[name.size()] != '>') {
         return false;
+    }
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (begin[i] != static_cast<unsigned char>(name[i])) {
+            return false;  // names are short: cheaper than a library call
+        }
     }
     source_.setCursor(begin + name.size() + 1);
     return true;
@@ -563,14 +570,22 @@ bool DocumentReader::skipExactCloseTag(const XmlNode& node) {
 
 // The content text up to the next "<", which is consumed. It is taken from the page in
 // bulk; only text that spans pages is gathered in pending_. Valid until the next read.
-std::string_view DocumentReader::textBeforeLessThan(const XmlNode& node) {
+std::string_view DocumentReader::textBeforeLessThan(const XmlNode& node, std::uint8_t& seen) {
     pending_.clear();
+    seen = 0;
     for (;;) {
         const unsigned char* const begin = source_.cursor();
         const unsigned char* const end = source_.pageEnd();
         const unsigned char* lessThan = begin;
-        while (lessThan < end && (kCharClasses[*lessThan] & kEndsText) == 0) {
-            ++lessThan;  // texts are short: a plain loop beats library calls here
+        // Texts are short: a plain loop beats library calls here, and it gathers the
+        // classes of the text's bytes on the way.
+        while (lessThan < end) {
+            const std::uint8_t classes = kCharClasses[*lessThan];
+            if ((classes & kEndsText) != 0) {
+                break;
+            }
+            seen |= classes;
+            ++lessThan;
         }
         if (lessThan < end && *lessThan == 0) {
             fail("Missing close tag in element %s", node);  // a zero character ends the input
@@ -610,11 +625,8 @@ void DocumentReader::readChild(XmlNode& node, int depth) {
 // Text before a "<". With a visible character it becomes a text run; the first one,
 // standing before any child, becomes the element's own text instead. Whether it holds a
 // carriage return matters for the text after the last child.
-void DocumentReader::flushText(XmlNode& node, ContentState& state, std::string_view text) {
-    std::uint8_t seen = 0;
-    for (const char c : text) {
-        seen |= kCharClasses[static_cast<unsigned char>(c)];
-    }
+void DocumentReader::flushText(XmlNode& node, ContentState& state, std::string_view text,
+                               std::uint8_t seen) {
     state.crSeen = (seen & kCarriageReturn) != 0;
     if ((seen & kVisible) == 0) {
         return;
@@ -659,9 +671,13 @@ void DocumentReader::commitChildren(XmlNode& node, std::size_t firstChild) {
         return;
     }
     const auto exact = static_cast<std::uint32_t>(count);
-    XmlNode::ChildList& list = node.newChildList(exact, exact);
+    // Allocated here rather than through the node, which would look for its document.
+    void* memory = arena_.allocate(sizeof(XmlNode::ChildList) + sizeof(XmlNode*) * count,
+                                   alignof(XmlNode::ChildList));
+    auto* list = ::new (memory) XmlNode::ChildList{exact, exact};
+    node.setChildList(list);
     std::copy(childStack_.begin() + static_cast<std::ptrdiff_t>(firstChild), childStack_.end(),
-              list.items());
+              list->items());
     childStack_.resize(firstChild);
 }
 

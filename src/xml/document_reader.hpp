@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,9 +63,10 @@ class DocumentReader {
     void readDocType(XmlNode& node, int depth);
     void readContent(XmlNode& node, int depth);
     void readContentUntilCloseTag(XmlNode& node, int depth, ContentState& state);
-    std::string_view textBeforeLessThan(const XmlNode& node);
+    // seen gathers the character classes of the text's bytes.
+    std::string_view textBeforeLessThan(const XmlNode& node, std::uint8_t& seen);
     void readChild(XmlNode& node, int depth);
-    void flushText(XmlNode& node, ContentState& state, std::string_view text);
+    void flushText(XmlNode& node, ContentState& state, std::string_view text, std::uint8_t seen);
     void finishContent(XmlNode& node, ContentState& state);
     void commitChildren(XmlNode& node, std::size_t firstChild);
     void setAttributes(XmlNode& node, const std::vector<std::string>& words, std::size_t first);
