@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <new>
+#include <span>
 
 #include "platform/error.hpp"
 #include "platform/text_helpers.hpp"
@@ -88,6 +89,46 @@ bool isWhitespace(int c) {
 bool isEmptyNode(const XmlNode& node) {
     return node.name().empty() && node.rawText().empty() && node.childCount() == 0 &&
            node.attributeEntryCount() == 0;
+}
+
+// Splits a tag into its words where no word needs joining to the one before it: words are
+// stretches between whitespace outside quotes, and none after the first starts with "=" or
+// a quote. Then the words are exactly what splitWords gives, found without copying them.
+// False when a word would be joined or there are more than fit.
+template <std::size_t Capacity>
+bool splitPlainWords(std::string_view text, std::array<std::string_view, Capacity>& words,
+                     std::size_t& count) {
+    count = 0;
+    char quote = 0;
+    std::size_t start = std::string_view::npos;
+    auto add = [&](std::size_t end) {
+        const std::string_view word = text.substr(start, end - start);
+        if (count == Capacity ||
+            (count > 0 && (word.front() == '=' || word.front() == '"' || word.front() == '\''))) {
+            return false;
+        }
+        words[count++] = word;
+        start = std::string_view::npos;
+        return true;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote == 0 && isWhitespace(c)) {
+            if (start != std::string_view::npos && !add(i)) {
+                return false;
+            }
+            continue;
+        }
+        if (start == std::string_view::npos) {
+            start = i;
+        }
+        if (quote != 0) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        }
+    }
+    return start == std::string_view::npos || add(text.size());
 }
 
 std::string joinWords(const std::vector<std::string>& words, std::size_t first,
@@ -382,16 +423,27 @@ void DocumentReader::readTag(XmlNode& node, Opener opener) {
         node.name_ = document_.names_.intern(arena_, tag);
         return;
     }
-    const std::vector<std::string> words = splitWords(tag);
+    std::array<std::string_view, 16> plainWords;
+    std::size_t count = 0;
+    std::vector<std::string> joinedWords;
+    std::vector<std::string_view> joinedViews;
+    std::span<const std::string_view> words;
+    if (splitPlainWords(tag, plainWords, count)) {
+        words = std::span<const std::string_view>(plainWords.data(), count);
+    } else {
+        joinedWords = splitWords(tag);
+        joinedViews.assign(joinedWords.begin(), joinedWords.end());
+        words = joinedViews;
+    }
     if (!element) {
-        setAttributes(node, words, 0);
+        setAttributes(node, words);
         return;
     }
     if (words.empty()) {
         throw EFilerError("Missing element name");
     }
     node.name_ = document_.names_.intern(arena_, words.front());
-    setAttributes(node, words, 1);
+    setAttributes(node, words.subspan(1));
 }
 
 // A start tag that lies whole in the page, taken in one pass that also tells whether it
@@ -421,21 +473,20 @@ bool DocumentReader::readStartTagInPage(std::string_view& tag, bool& plainName) 
     return true;
 }
 
-void DocumentReader::setAttributes(XmlNode& node, const std::vector<std::string>& words,
-                                   std::size_t first) {
-    if (words.size() <= first) {
+void DocumentReader::setAttributes(XmlNode& node, std::span<const std::string_view> words) {
+    if (words.empty()) {
         return;
     }
-    const auto count = static_cast<std::uint32_t>(words.size() - first);
+    const auto count = static_cast<std::uint32_t>(words.size());
     auto* list = static_cast<XmlNode::AttributeList*>(
         arena_.allocate(sizeof(XmlNode::AttributeList), alignof(XmlNode::AttributeList)));
     auto* entries = static_cast<const char**>(
         arena_.allocate(sizeof(const char*) * count, alignof(const char*)));
     for (std::uint32_t i = 0; i < count; ++i) {
-        entries[i] = storeText(arena_, words[first + i]);
+        entries[i] = storeText(arena_, words[i]);
     }
     *list = XmlNode::AttributeList{count, count, entries};
-    document_.attributes_[&node] = list;
+    document_.attributes_.set(&node, list);
     node.setFlag(XmlNode::kHasAttributes);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,7 +70,7 @@ class DocumentReader {
     void flushText(XmlNode& node, ContentState& state, std::string_view text, std::uint8_t seen);
     void finishContent(XmlNode& node, ContentState& state);
     void commitChildren(XmlNode& node, std::size_t firstChild);
-    void setAttributes(XmlNode& node, const std::vector<std::string>& words, std::size_t first);
+    void setAttributes(XmlNode& node, std::span<const std::string_view> words);
     int skipWhitespace();
     void checkRootRules() const;
     [[noreturn]] void fail(std::string_view messageTemplate, const XmlNode& node) const;

@@ -187,7 +187,7 @@ void NodeWriter::attributes(const XmlNode& node) {
     if (!node.hasFlag(XmlNode::kHasAttributes)) {
         return;
     }
-    const XmlNode::AttributeList& list = *document_.attributes_.at(&node);
+    const XmlNode::AttributeList& list = **document_.attributes_.find(&node);
     for (std::uint32_t i = 0; i < list.count; ++i) {
         out_.append(' ');
         out_.append(storedView(list.entries[i]));

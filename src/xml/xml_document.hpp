@@ -11,6 +11,7 @@
 #include "xml/byte_source.hpp"
 #include "xml/file_encoding.hpp"
 #include "xml/name_table.hpp"
+#include "xml/pointer_map.hpp"
 #include "xml/xml_errors.hpp"
 #include "xml/xml_node.hpp"
 
@@ -91,7 +92,7 @@ class XmlDocument {
     detail::NameTable names_;
     XmlNode topLevel_;
     std::unordered_map<const XmlNode*, std::int32_t> tags_;  // Tag is rarely set
-    std::unordered_map<const XmlNode*, XmlNode::AttributeList*> attributes_;
+    detail::PointerMap<XmlNode, XmlNode::AttributeList*> attributes_;
     std::string indentText_ = "  ";
     OutputForm outputForm_ = OutputForm::Compact;
     bool writeEqualToDefault_ = true;

@@ -187,7 +187,7 @@ void XmlNode::writeDateTimeChild(std::string_view name, const platform::LocalDat
 }
 
 XmlNode::AttributeList* XmlNode::attributeList() const {
-    return hasFlag(kHasAttributes) ? document().attributes_.at(this) : nullptr;
+    return hasFlag(kHasAttributes) ? *document().attributes_.find(this) : nullptr;
 }
 
 void XmlNode::addEntry(std::string_view entry) {
@@ -198,7 +198,7 @@ void XmlNode::addEntry(std::string_view entry) {
         list = static_cast<AttributeList*>(
             memory.allocate(sizeof(AttributeList), alignof(AttributeList)));
         *list = AttributeList{0, 0, nullptr};
-        owner.attributes_[this] = list;
+        owner.attributes_.set(this, list);
         setFlag(kHasAttributes);
     }
     if (list->count == list->capacity) {
