@@ -146,6 +146,34 @@ TEST_F(Reader, AttributesAreStoredAsWritten) {
     EXPECT_EQ(node.writeToText(), "<infNFe id='NFe42' versao=\"1.10\" bare a=\"1\" a=\"2\"/>");
 }
 
+// Words of a start tag are split at whitespace outside quotes; a word starting with "="
+// joins the one before it, and so does a quoted word after a word holding "=".
+TEST_F(Reader, StartTagWordsJoinAroundEquals) {
+    struct Case {
+        std::string_view document;
+        std::vector<std::string_view> entries;
+    };
+    const Case cases[] = {
+        {"<r a=\"1\" b='2'>t</r>", {"a=\"1\"", "b='2'"}},
+        {"<r a =1 b= \"2\" c = '3' d=\"x y\" e>t</r>",
+         {"a=1", "b=\"2\"", "c='3'", "d=\"x y\"", "e"}},
+        {"<r a =\"1\"\tb\r\n=\"2\"/>", {"a=\"1\"", "b=\"2\""}},
+        {"<r x=\"1\"y=\"2\" z>t</r>", {"x=\"1\"y=\"2\"", "z"}},
+        {"<r 'q' z>t</r>", {"'q'", "z"}},
+        {"<r a= 'q'>t</r>", {"a='q'"}},
+        {"<r\n>t</r>", {}},
+    };
+    for (const Case& c : cases) {
+        load(c.document);
+        std::vector<std::string_view> entries;
+        for (int i = 0; i < root().attributeEntryCount(); ++i) {
+            entries.push_back(root().attributeEntry(i));
+        }
+        EXPECT_EQ(entries, c.entries) << c.document;
+        EXPECT_EQ(root().name(), "r") << c.document;
+    }
+}
+
 TEST_F(Reader, EmptyAttributeValueGivesTheDefault) {
     load("<r Id=\"\" x=\"&amp;\"/>");
     EXPECT_EQ(root().attributeText("Id", "default"), "default");
