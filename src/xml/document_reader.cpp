@@ -589,7 +589,9 @@ void DocumentReader::readContentUntilCloseTag(XmlNode& node, int depth, ContentS
         // The child is read from the character after "<" and any whitespace, so "< b>"
         // reads like "<b>".
         source_.stepBack();
-        readChild(node, depth);
+        if (!readLeafInPage(node, depth)) {
+            readChild(node, depth);
+        }
     }
     std::string_view closing;
     if (!readUntil(">", closing)) {
@@ -659,6 +661,57 @@ std::string_view DocumentReader::textBeforeLessThan(const XmlNode& node, std::ui
         }
         return text;
     }
+}
+
+// The usual element of an NF-e, <name>text</name> with a plain name and the exact close
+// tag, lying whole in the page: read in one pass, giving the node the general path would.
+// False, with nothing consumed, for anything else.
+bool DocumentReader::readLeafInPage(XmlNode& node, int depth) {
+    if (!carry_.empty() || depth + 1 >= kMaxNestingDepth) {
+        return false;
+    }
+    const unsigned char* const begin = source_.cursor();
+    const unsigned char* const end = source_.pageEnd();
+    const unsigned char* p = begin;
+    std::uint8_t seen = 0;
+    for (; p < end; ++p) {
+        const std::uint8_t classes = kCharClasses[*p];
+        if ((classes & kEndsTag) != 0) {
+            break;
+        }
+        seen |= classes;
+    }
+    // The opener rows other than the plain "<" start with "!" or "?".
+    if (p == end || *p != '>' || p == begin || p[-1] == '/' || (seen & kWhitespace) != 0 ||
+        *begin == '!' || *begin == '?') {
+        return false;
+    }
+    const std::string_view name(reinterpret_cast<const char*>(begin),
+                                static_cast<std::size_t>(p - begin));
+    const unsigned char* const textBegin = p + 1;
+    seen = 0;
+    for (p = textBegin; p < end; ++p) {
+        const std::uint8_t classes = kCharClasses[*p];
+        if ((classes & kEndsText) != 0) {
+            break;
+        }
+        seen |= classes;
+    }
+    const unsigned char* const closeName = p + 2;
+    if (p == end || *p != '<' || end - closeName <= static_cast<std::ptrdiff_t>(name.size()) ||
+        p[1] != '/' || closeName[name.size()] != '>' ||
+        std::memcmp(closeName, name.data(), name.size()) != 0) {
+        return false;
+    }
+    XmlNode& child = newNode(&node);
+    child.name_ = document_.names_.intern(arena_, name);
+    if ((seen & kVisible) != 0) {
+        child.raw_ = storeText(arena_, std::string_view(reinterpret_cast<const char*>(textBegin),
+                                                        static_cast<std::size_t>(p - textBegin)));
+    }
+    childStack_.push_back(&child);
+    source_.setCursor(closeName + name.size() + 1);
+    return true;
 }
 
 void DocumentReader::readChild(XmlNode& node, int depth) {

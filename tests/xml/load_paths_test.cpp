@@ -104,6 +104,12 @@ std::vector<std::pair<std::string, std::string>> corpus() {
         {"unclosed", "<r><a>1</a><b>"},
         {"wrong close tag", "<r><a>1</b></r>"},
         {"only whitespace", " \r\n\t "},
+        // Leaves and start tags next to the forms the page-wise shortcuts must leave alone.
+        {"leaves and tags",
+         "<r><a>x</a><b> </b><c>1\r\n</c><d>t</d ><e>t< /e><f>t</F><g/><h>t<i>u</i></h>"
+         "<j k=\"1\" l='2'>v</j><m n= \"1\" o =\"2\" p=\"a b\">w</m><q<s>y</q<s>"
+         "<t>\r\n</t><u v='\"' w=\"'\">x</u><!x>y</!x><?p?>z</r>"},
+        {"leaf cut at its close tag", "<r><a>x</a"},
         {"large", large},
         {"large without its end", large.substr(0, large.size() - 100'001)},
         {"large UTF-16 LE", utf16(large, false)},
