@@ -82,6 +82,39 @@ constexpr std::array<std::uint8_t, 256> kCharClasses = [] {
     return classes;
 }();
 
+template <typename Word>
+Word loadWord(const void* data) {
+    Word value = 0;
+    std::memcpy(&value, data, sizeof(Word));  // a fixed size compiles to one load
+    return value;
+}
+
+// Whether the bytes at text are the name's. Names are short: loads from both ends that
+// overlap in the middle cover them without a library call.
+bool startsWithName(const unsigned char* text, std::string_view name) {
+    const char* bytes = name.data();
+    const std::size_t size = name.size();
+    if (size > 16) {
+        return std::memcmp(text, bytes, size) == 0;
+    }
+    if (size >= 8) {
+        return loadWord<std::uint64_t>(text) == loadWord<std::uint64_t>(bytes) &&
+               loadWord<std::uint64_t>(text + size - 8) ==
+                   loadWord<std::uint64_t>(bytes + size - 8);
+    }
+    if (size >= 4) {
+        return loadWord<std::uint32_t>(text) == loadWord<std::uint32_t>(bytes) &&
+               loadWord<std::uint32_t>(text + size - 4) ==
+                   loadWord<std::uint32_t>(bytes + size - 4);
+    }
+    for (std::size_t i = 0; i < size; ++i) {
+        if (text[i] != static_cast<unsigned char>(bytes[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool isWhitespace(int c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
@@ -571,9 +604,15 @@ void DocumentReader::readContent(XmlNode& node, int depth) {
 
 void DocumentReader::readContentUntilCloseTag(XmlNode& node, int depth, ContentState& state) {
     for (;;) {
-        std::uint8_t seen = 0;
-        const std::string_view text = textBeforeLessThan(node, seen);
-        flushText(node, state, text, seen);
+        const unsigned char* const at = source_.cursor();
+        if (at < source_.pageEnd() && *at == '<') {
+            source_.setCursor(at + 1);  // tags next to each other: no text to flush
+            state.crSeen = false;
+        } else {
+            std::uint8_t seen = 0;
+            const std::string_view text = textBeforeLessThan(node, seen);
+            flushText(node, state, text, seen);
+        }
         const int next = skipWhitespace();
         if (next == kEndOfInput) {
             fail("Missing data after \"<\" in element %s", node);
@@ -612,10 +651,8 @@ bool DocumentReader::skipExactCloseTag(const XmlNode& node) {
         begin[name.size()] != '>') {
         return false;
     }
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (begin[i] != static_cast<unsigned char>(name[i])) {
-            return false;  // names are short: cheaper than a library call
-        }
+    if (!startsWithName(begin, name)) {
+        return false;
     }
     source_.setCursor(begin + name.size() + 1);
     return true;
@@ -699,8 +736,7 @@ bool DocumentReader::readLeafInPage(XmlNode& node, int depth) {
     }
     const unsigned char* const closeName = p + 2;
     if (p == end || *p != '<' || end - closeName <= static_cast<std::ptrdiff_t>(name.size()) ||
-        p[1] != '/' || closeName[name.size()] != '>' ||
-        std::memcmp(closeName, name.data(), name.size()) != 0) {
+        p[1] != '/' || closeName[name.size()] != '>' || !startsWithName(closeName, name)) {
         return false;
     }
     XmlNode& child = newNode(&node);

@@ -16,14 +16,18 @@ class NameTable {
   public:
     // The stored text (see stored_text.hpp) of the name, added to the arena when new.
     const char* intern(Arena& arena, std::string_view name) {
-        // A name already in its home slot, the usual case, is found without a call.
+        // A short name already known, the usual case, is found without a call.
         if (name.size() - 1 < 16 && !slots_.empty()) {
             const Key key = keyOf(name);
             const std::uint32_t hash = hashOf(name, key);
-            const Slot& slot = slots_[hash & (slots_.size() - 1)];
-            if (slot.hash == hash && slot.size == name.size() && slot.key.first == key.first &&
-                slot.key.last == key.last && slot.stored != nullptr) {
-                return slot.stored;
+            const std::size_t mask = slots_.size() - 1;
+            for (std::size_t index = hash & mask; slots_[index].stored != nullptr;
+                 index = (index + 1) & mask) {
+                const Slot& slot = slots_[index];
+                if (slot.hash == hash && slot.size == name.size() && slot.key.first == key.first &&
+                    slot.key.last == key.last) {
+                    return slot.stored;
+                }
             }
         }
         return internSlow(arena, name);
