@@ -628,7 +628,7 @@ void DocumentReader::readContentUntilCloseTag(XmlNode& node, int depth, ContentS
         // The child is read from the character after "<" and any whitespace, so "< b>"
         // reads like "<b>".
         source_.stepBack();
-        if (!readLeafInPage(node, depth)) {
+        if (!readElementInPage(node, depth)) {
             readChild(node, depth);
         }
     }
@@ -700,10 +700,11 @@ std::string_view DocumentReader::textBeforeLessThan(const XmlNode& node, std::ui
     }
 }
 
-// The usual element of an NF-e, <name>text</name> with a plain name and the exact close
-// tag, lying whole in the page: read in one pass, giving the node the general path would.
-// False, with nothing consumed, for anything else.
-bool DocumentReader::readLeafInPage(XmlNode& node, int depth) {
+// The usual element of an NF-e: a start tag holding only a name and lying whole in the
+// page. It is read from there, and when <name>text</name> with the exact close tag follows
+// in the page, in one pass; other content is read the general way. The node is the one
+// the general path would give. False, with nothing consumed, for any other start tag.
+bool DocumentReader::readElementInPage(XmlNode& node, int depth) {
     if (!carry_.empty() || depth + 1 >= kMaxNestingDepth) {
         return false;
     }
@@ -725,6 +726,9 @@ bool DocumentReader::readLeafInPage(XmlNode& node, int depth) {
     }
     const std::string_view name(reinterpret_cast<const char*>(begin),
                                 static_cast<std::size_t>(p - begin));
+    XmlNode& child = newNode(&node);
+    child.name_ = document_.names_.intern(arena_, name);
+    childStack_.push_back(&child);
     const unsigned char* const textBegin = p + 1;
     seen = 0;
     for (p = textBegin; p < end; ++p) {
@@ -737,15 +741,14 @@ bool DocumentReader::readLeafInPage(XmlNode& node, int depth) {
     const unsigned char* const closeName = p + 2;
     if (p == end || *p != '<' || end - closeName <= static_cast<std::ptrdiff_t>(name.size()) ||
         p[1] != '/' || closeName[name.size()] != '>' || !startsWithName(closeName, name)) {
-        return false;
+        source_.setCursor(textBegin);
+        readContent(child, depth + 1);
+        return true;
     }
-    XmlNode& child = newNode(&node);
-    child.name_ = document_.names_.intern(arena_, name);
     if ((seen & kVisible) != 0) {
         child.raw_ = storeText(arena_, std::string_view(reinterpret_cast<const char*>(textBegin),
                                                         static_cast<std::size_t>(p - textBegin)));
     }
-    childStack_.push_back(&child);
     source_.setCursor(closeName + name.size() + 1);
     return true;
 }

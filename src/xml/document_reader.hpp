@@ -66,7 +66,7 @@ class DocumentReader {
     void readContentUntilCloseTag(XmlNode& node, int depth, ContentState& state);
     // seen gathers the character classes of the text's bytes.
     std::string_view textBeforeLessThan(const XmlNode& node, std::uint8_t& seen);
-    bool readLeafInPage(XmlNode& node, int depth);
+    bool readElementInPage(XmlNode& node, int depth);
     void readChild(XmlNode& node, int depth);
     void flushText(XmlNode& node, ContentState& state, std::string_view text, std::uint8_t seen);
     void finishContent(XmlNode& node, ContentState& state);
