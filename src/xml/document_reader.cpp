@@ -8,6 +8,7 @@
 
 #include "platform/error.hpp"
 #include "platform/text_helpers.hpp"
+#include "xml/char_scan.hpp"
 #include "xml/stored_text.hpp"
 #include "xml/text_functions.hpp"
 
@@ -57,30 +58,6 @@ ElementKind dtdKind(Opener opener) {
 
 const std::string kNestingMessage =
     "Elements nested more than " + std::to_string(kMaxNestingDepth) + " levels deep in element %s";
-
-// Classes of the bytes the scanning loops stop at or look for: one table lookup per byte
-// instead of a chain of comparisons.
-enum CharClass : std::uint8_t {
-    kEndsText = 1,  // "<", and the zero byte that ends the input
-    kEndsTag = 2,   // ">", and the zero byte
-    kWhitespace = 4,
-    kVisible = 8,  // above code 32
-    kCarriageReturn = 16
-};
-constexpr std::array<std::uint8_t, 256> kCharClasses = [] {
-    std::array<std::uint8_t, 256> classes{};
-    classes[0] = kEndsText | kEndsTag;
-    classes['<'] |= kEndsText;
-    classes['>'] |= kEndsTag;
-    for (const unsigned char c : {' ', '\t', '\n', '\r'}) {
-        classes[c] |= kWhitespace;
-    }
-    for (std::size_t c = 33; c < classes.size(); ++c) {
-        classes[c] |= kVisible;
-    }
-    classes['\r'] |= kCarriageReturn;
-    return classes;
-}();
 
 template <typename Word>
 Word loadWord(const void* data) {
@@ -666,17 +643,7 @@ std::string_view DocumentReader::textBeforeLessThan(const XmlNode& node, std::ui
     for (;;) {
         const unsigned char* const begin = source_.cursor();
         const unsigned char* const end = source_.pageEnd();
-        const unsigned char* lessThan = begin;
-        // Texts are short: a plain loop beats library calls here, and it gathers the
-        // classes of the text's bytes on the way.
-        while (lessThan < end) {
-            const std::uint8_t classes = kCharClasses[*lessThan];
-            if ((classes & kEndsText) != 0) {
-                break;
-            }
-            seen |= classes;
-            ++lessThan;
-        }
+        const unsigned char* const lessThan = scanText(begin, end, seen);
         if (lessThan < end && *lessThan == 0) {
             fail("Missing close tag in element %s", node);  // a zero character ends the input
         }
@@ -731,13 +698,7 @@ bool DocumentReader::readElementInPage(XmlNode& node, int depth) {
     childStack_.push_back(&child);
     const unsigned char* const textBegin = p + 1;
     seen = 0;
-    for (p = textBegin; p < end; ++p) {
-        const std::uint8_t classes = kCharClasses[*p];
-        if ((classes & kEndsText) != 0) {
-            break;
-        }
-        seen |= classes;
-    }
+    p = scanText(textBegin, end, seen);
     const unsigned char* const closeName = p + 2;
     if (p == end || *p != '<' || end - closeName <= static_cast<std::ptrdiff_t>(name.size()) ||
         p[1] != '/' || closeName[name.size()] != '>' || !startsWithName(closeName, name)) {
