@@ -51,11 +51,23 @@ void* Arena::allocateSlow(std::size_t size, std::size_t alignment) {
         const auto aligned = (address + alignment - 1) & ~(std::uintptr_t{alignment} - 1);
         return reinterpret_cast<void*>(aligned);
     }
+    startBlock(needed);
+    return allocate(size, alignment);
+}
+
+char* Arena::allocateBytesSlow(std::size_t size) {
+    if (size > kLargestBlockSize / 4) {
+        return reinterpret_cast<char*>(newBlock(size));
+    }
+    startBlock(size);
+    return allocateBytes(size);
+}
+
+void Arena::startBlock(std::size_t needed) {
     nextBlockSize_ = std::clamp(nextBlockSize_ * 2, kFirstBlockSize, kLargestBlockSize);
     const std::size_t blockSize = std::max(nextBlockSize_, needed);
     cursor_ = newBlock(blockSize);
     end_ = cursor_ + blockSize;
-    return allocate(size, alignment);
 }
 
 void Arena::release() {

@@ -27,7 +27,16 @@ class Arena {
         return allocateSlow(size, alignment);
     }
 
-    char* allocateBytes(std::size_t size) { return static_cast<char*>(allocate(size, 1)); }
+    // Bytes that need no alignment (texts) are taken from the top of the block, while
+    // aligned allocations grow from its bottom: a short text between two nodes would
+    // otherwise leave up to seven bytes of padding behind it.
+    char* allocateBytes(std::size_t size) {
+        if (size <= static_cast<std::size_t>(end_ - cursor_)) {
+            end_ -= size;
+            return reinterpret_cast<char*>(end_);
+        }
+        return allocateBytesSlow(size);
+    }
 
     // Frees every block; all memory handed out before becomes invalid.
     void release();
@@ -46,6 +55,9 @@ class Arena {
     using Block = std::unique_ptr<std::byte[], BlockRelease>;
 
     void* allocateSlow(std::size_t size, std::size_t alignment);
+    char* allocateBytesSlow(std::size_t size);
+    // Makes a new block of at least the size the current one, leaving the old one's rest.
+    void startBlock(std::size_t needed);
     std::byte* newBlock(std::size_t size);
 
     std::vector<Block> blocks_;
