@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -22,6 +23,10 @@ class ByteSource {
     // them where they are instead of copying them page by page. Nothing for a source that
     // has to be read piece by piece.
     virtual std::optional<std::string_view> bytesInMemory() const { return std::nullopt; }
+
+    // How many bytes the input holds, when that is known before reading (a file's size).
+    // Only a hint for sizing buffers: the input may turn out shorter or longer.
+    virtual std::optional<std::uint64_t> sizeHint() const { return std::nullopt; }
 };
 
 // Bytes held by the caller, which must outlive the source.

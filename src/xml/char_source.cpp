@@ -52,7 +52,13 @@ void CharSource::start() {
             return;
         }
     }
-    page_ = std::make_unique_for_overwrite<unsigned char[]>(kHistory + kPageSize);
+    if (const auto size = bytes_.sizeHint()) {
+        // A thirty-second of the file in whole 4 KiB steps: a few dozen reads at most.
+        const std::uint64_t wanted = (*size / 32 + kSmallestPageSize - 1) / kSmallestPageSize;
+        pageSize_ = static_cast<std::size_t>(
+            std::clamp<std::uint64_t>(wanted * kSmallestPageSize, kSmallestPageSize, kPageSize));
+    }
+    page_ = std::make_unique_for_overwrite<unsigned char[]>(kHistory + pageSize_);
     std::memset(page_.get(), 0, kHistory);
     cursor_ = page_.get() + kHistory;
     end_ = cursor_;
@@ -67,7 +73,7 @@ void CharSource::start() {
     prefixBegin_ = chooseEncoding(count);
     prefixEnd_ = count;
     if (wide_) {
-        wideBytes_ = std::make_unique_for_overwrite<unsigned char[]>(kPageSize);
+        wideBytes_ = std::make_unique_for_overwrite<unsigned char[]>(pageSize_);
     }
 }
 
@@ -119,7 +125,7 @@ bool CharSource::refill() {
     std::memmove(page_.get(), end_ - kHistory, kHistory);
     std::size_t produced = 0;
     if (!wide_) {
-        produced = readBytes(data, kPageSize);
+        produced = readBytes(data, pageSize_);
     } else {
         while (produced == 0) {
             std::size_t available = 0;
@@ -127,7 +133,7 @@ bool CharSource::refill() {
                 wideBytes_[available++] = static_cast<unsigned char>(oddByte_);
                 oddByte_ = -1;
             }
-            const std::size_t n = readBytes(wideBytes_.get() + available, kPageSize - available);
+            const std::size_t n = readBytes(wideBytes_.get() + available, pageSize_ - available);
             if (n == 0) {
                 break;  // a lone last byte is no character
             }

@@ -12,13 +12,15 @@ namespace kelmar::xml::detail {
 // What get() returns at the end of the file and for a zero character.
 inline constexpr int kEndOfInput = -1;
 
-// Delivers the characters of a byte source one at a time, narrowed to one byte each, from 16 KiB
-// pages. 8-bit and UTF-8 files are delivered byte for byte; a UTF-16 file is narrowed, every code
-// unit of 256 or more becoming "?". The last few characters stay behind each page refill, so the
-// reader can always step back over what it just read.
+// Delivers the characters of a byte source one at a time, narrowed to one byte each, from pages
+// of up to 16 KiB (smaller for a small file, whose page would otherwise weigh next to its tree).
+// 8-bit and UTF-8 files are delivered byte for byte; a UTF-16 file is narrowed, every code unit of
+// 256 or more becoming "?". The last few characters stay behind each page refill, so the reader can
+// always step back over what it just read.
 class CharSource {
   public:
     static constexpr std::size_t kPageSize = 16384;
+    static constexpr std::size_t kSmallestPageSize = 4096;
     static constexpr std::size_t kHistory = 16;
 
     explicit CharSource(ByteSource& bytes);
@@ -66,6 +68,7 @@ class CharSource {
     std::size_t readBytes(unsigned char* destination, std::size_t size);
 
     ByteSource& bytes_;
+    std::size_t pageSize_ = kPageSize;
     std::unique_ptr<unsigned char[]> page_;
     std::unique_ptr<unsigned char[]> wideBytes_;
     const unsigned char* cursor_ = nullptr;

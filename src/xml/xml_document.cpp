@@ -34,6 +34,7 @@ class FileSource final : public ByteSource {
     std::size_t read(unsigned char* destination, std::size_t size) override {
         return file_.read(reinterpret_cast<char*>(destination), size);
     }
+    std::optional<std::uint64_t> sizeHint() const override { return file_.size(); }
 
   private:
     platform::InputFile& file_;
