@@ -2,6 +2,11 @@
 // whatever was read (also after a failed load) and writes every node back as text. The
 // bytes are loaded from memory: the reader takes the same path as from a file's pages,
 // and no scratch file slows every run down.
+//
+// Each input is loaded once, with the options its length picks: odd lengths load strictly
+// (comments skipped, a root required), even ones with the defaults. A mutation that adds
+// or drops a byte moves an input to the other options, so both get their share of runs
+// without spending a byte of the input on a flag, and a saved crash replays the same way.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +28,8 @@ class CountingSink final : public kelmar::xml::ByteSink {
     std::size_t total = 0;
 };
 
+constexpr int kNamedLookups = 4;
+
 // Every query of one node; the results are checked for the relations that must hold.
 void queryNode(const XmlNode& node) {
     const int children = node.childCount();
@@ -36,6 +43,12 @@ void queryNode(const XmlNode& node) {
     for (int i = -1; i <= entries; ++i) {
         const std::string_view entry = node.attributeEntry(i);
         sink = sink + entry.size() + node.attributeTextAt(i).size();
+        // A lookup by name walks the entries, so doing it for every entry of a tag with
+        // thousands of them would spend the run on one node: the first few cover the
+        // lookup's paths (found, missing, an entry without "=").
+        if (i >= kNamedLookups) {
+            continue;
+        }
         const std::string_view name = entry.substr(0, entry.find('='));
         if (entry.find('=') != std::string_view::npos && !node.attributePresent(name)) {
             std::abort();
@@ -110,7 +123,6 @@ void loadAndQuery(std::string_view bytes, bool strict) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    loadAndQuery(bytes, false);
-    loadAndQuery(bytes, true);
+    loadAndQuery(bytes, size % 2 == 1);
     return 0;
 }
