@@ -41,14 +41,8 @@ windows:
 	@cmake --preset windows > /dev/null
 	@cmake --build --preset windows
 
-# Windows faults still open, kept out of the run by name so the rest of the suite guards
-# the Windows build: the runner's standard error read back empty by the tests' own
-# process launcher, and a request replaced mid-tick that is not yet told apart from the
-# one read (no file identity check on Windows yet).
-WINDOWS_KNOWN_FAULTS := HeadlessRunnerTest.ExitStatusTellsWhetherEveryTickSucceeded|HeadlessRunnerTest.AccentedTextAndFoldersSurviveTheCommandLine|ConcurrentPeerTest.ARequestReplacedMidTickIsKeptForTheNextTick
-
 test-windows: windows
-	@ctest --preset windows -E '$(WINDOWS_KNOWN_FAULTS)'
+	@ctest --preset windows
 
 # The installer and the portable zip, in build/windows/packages.
 windows-package: windows

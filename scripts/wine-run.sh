@@ -34,8 +34,24 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 # Tests start one after another, two at a time: a server that exits between two of them
-# resets the connection of the one starting then. Keep it for a minute after its last
-# program ends (a second start while one runs changes nothing).
-/usr/lib/wine/wineserver -p60 < /dev/null > /dev/null 2>&1 || true
+# resets the connection of the one starting then, so it is kept for a minute after its
+# last program ends. The first program of a server also starts Wine's own services, which
+# keep that program's standard handles open for the server's whole life: had a test
+# started them, whoever reads its output (ctest, a pipe) would wait that minute too. So a
+# new server is started, and its services brought up, by a program with no output.
+server_id=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+server_running() {
+    compgen -G "/tmp/wine-*/$server_id/socket" > /dev/null ||
+        compgen -G "/tmp/.wine-$(id -u)/$server_id/socket" > /dev/null
+}
+if ! server_running; then
+    (
+        flock 9
+        if ! server_running; then
+            /usr/lib/wine/wineserver -p60 < /dev/null > /dev/null 2>&1 || true
+            "$loader" cmd.exe /c exit 0 < /dev/null > /dev/null 2>&1 || true
+        fi
+    ) 9> "$WINEPREFIX.lock"
+fi
 
 exec "$loader" "$@"

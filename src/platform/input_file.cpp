@@ -64,19 +64,23 @@ int openWithoutBlocking(const std::filesystem::path& path, LinkPolicy links) {
 }
 #endif
 
-FileIdentity identityOf(const struct stat& status) {
+#ifdef _WIN32
+// The C runtime's stat has no file index on Windows and keeps whole seconds only, which
+// would take a file renamed over the request within the same second for the one read.
+std::optional<FileIdentity> identityOf(int fd, const struct stat&) {
+    return win32::identifyOpenFile(fd);
+}
+#else
+std::optional<FileIdentity> identityOf(int, const struct stat& status) {
     FileIdentity identity;
     identity.device = static_cast<std::uint64_t>(status.st_dev);
     identity.inode = static_cast<std::uint64_t>(status.st_ino);
     identity.size = static_cast<std::uint64_t>(status.st_size);
-#ifdef _WIN32
-    identity.modifiedNs = static_cast<std::int64_t>(status.st_mtime) * 1000000000;
-#else
     identity.modifiedNs = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
                           static_cast<std::int64_t>(status.st_mtim.tv_nsec);
-#endif
     return identity;
 }
+#endif
 
 }  // namespace
 
@@ -122,11 +126,17 @@ std::optional<InputFile> InputFile::open(std::string_view pathText, std::error_c
         io::closeDescriptor(fd);
         return std::nullopt;
     }
+    const auto identity = identityOf(fd, status);
+    if (!identity) {
+        reason = std::make_error_code(std::errc::io_error);
+        io::closeDescriptor(fd);
+        return std::nullopt;
+    }
 #ifndef _WIN32
     // Reads of a regular file never wait anyway; clear the flag all the same.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 #endif
-    return InputFile(fd, identityOf(status));
+    return InputFile(fd, *identity);
 }
 
 InputFile::InputFile(InputFile&& other) noexcept
@@ -169,20 +179,18 @@ std::optional<FileIdentity> identifyFile(std::string_view pathText) {
     if (fd < 0) {
         return std::nullopt;
     }
-    const bool known = ::fstat(fd, &status) == 0;
+    std::optional<FileIdentity> identity;
+    if (::fstat(fd, &status) == 0 && (status.st_mode & S_IFMT) == S_IFREG) {
+        identity = identityOf(fd, status);
+    }
     io::closeDescriptor(fd);
-    if (!known) {
-        return std::nullopt;
-    }
+    return identity;
 #else
-    if (::lstat(native.c_str(), &status) != 0) {
+    if (::lstat(native.c_str(), &status) != 0 || (status.st_mode & S_IFMT) != S_IFREG) {
         return std::nullopt;
     }
+    return identityOf(-1, status);
 #endif
-    if ((status.st_mode & S_IFMT) != S_IFREG) {
-        return std::nullopt;
-    }
-    return identityOf(status);
 }
 
 void deleteFileIfUnchanged(std::string_view pathText, const FileIdentity& expected) {

@@ -125,6 +125,27 @@ int openForReadingDenyingWriters(const std::wstring& path) {
     return toDescriptor(handle, _O_RDONLY | _O_BINARY);
 }
 
+std::optional<FileIdentity> identifyOpenFile(int fd) {
+    const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (handle == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(handle, &information)) {
+        return std::nullopt;
+    }
+    const auto join = [](DWORD high, DWORD low) {
+        return (static_cast<std::uint64_t>(high) << 32) | low;
+    };
+    // FILETIME counts 100 ns steps from 1601; from 1970 on, in nanoseconds, it fits.
+    constexpr std::int64_t kStepsFrom1601To1970 = 116444736000000000;
+    const auto steps = static_cast<std::int64_t>(join(information.ftLastWriteTime.dwHighDateTime,
+                                                      information.ftLastWriteTime.dwLowDateTime));
+    FileIdentity identity;
+    identity.device = information.dwVolumeSerialNumber;
+    identity.inode = join(information.nFileIndexHigh, information.nFileIndexLow);
+    identity.size = join(information.nFileSizeHigh, information.nFileSizeLow);
+    identity.modifiedNs = (steps - kStepsFrom1601To1970) * 100;
+    return identity;
+}
+
 int createHidden(const std::wstring& path) {
     const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_HIDDEN, nullptr);

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_identity.hpp"
+
 namespace kelmar::platform::win32 {
 
 // The UTF-16 form of a Windows-1252 path text. A path too long for the classic limit is
@@ -28,6 +30,11 @@ std::string narrowPath(std::wstring_view path);
 // only: a file another process still holds open for writing is refused (errno EBUSY),
 // and no one can start writing it while it is read. -1 when it cannot be opened.
 int openForReadingDenyingWriters(const std::wstring& path);
+
+// The identity of the file open under a C runtime descriptor: the volume's serial number
+// and the file's index on it (a file renamed over the name has another), its size and its
+// last write time to the 100 ns. Nothing when the system cannot tell.
+std::optional<FileIdentity> identifyOpenFile(int fd);
 
 // Creates a new file for writing, hidden, as a C runtime descriptor; -1 (errno EEXIST
 // when the name is taken) when it cannot be created.

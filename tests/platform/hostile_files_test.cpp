@@ -127,6 +127,16 @@ TEST_F(HostileFilesTest, OnlyTheVeryFileThatWasReadIsDeleted) {
     deleteFileIfUnchanged(at("a-nfe.xml"), *first);
     EXPECT_EQ(readFile(path), "<segundo/>");
 
+    // Renamed over by a file of the same size and the same time: only the file's own
+    // identity on its volume tells them apart, and it is kept.
+    const auto twin = folder_.write(".gemeo", "<terceiro>");
+    fs::last_write_time(twin, fs::last_write_time(path));
+    const auto beforeTwin = identifyFile(at("a-nfe.xml"));
+    ASSERT_TRUE(beforeTwin.has_value());
+    fs::rename(twin, path);
+    deleteFileIfUnchanged(at("a-nfe.xml"), *beforeTwin);
+    EXPECT_EQ(readFile(path), "<terceiro>");
+
     // Rewritten in place with other content: kept.
     const auto second = identifyFile(at("a-nfe.xml"));
     ASSERT_TRUE(second.has_value());

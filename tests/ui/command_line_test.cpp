@@ -10,6 +10,7 @@
 #include "engine/exchange_layout.hpp"
 #include "platform/text_encoding.hpp"
 #include "support/temporary_folder.hpp"
+#include "support/windows_launch.hpp"
 #include "ui/headless_runner.hpp"
 
 #ifdef _WIN32
@@ -106,30 +107,6 @@ struct Run {
 };
 
 #ifdef _WIN32
-// The program built beside this test.
-std::filesystem::path programPath() {
-    std::wstring self(32768, L'\0');
-    self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-    return std::filesystem::path(self).parent_path() / L"kelmar-sim.exe";
-}
-
-// Quotes one argument for the Windows command line (CommandLineToArgvW's rules).
-std::wstring quoted(const std::wstring& argument) {
-    std::wstring text = L"\"";
-    std::size_t backslashes = 0;
-    for (const wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        text.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        text.push_back(c);
-    }
-    text.append(backslashes * 2, L'\\');
-    return text + L"\"";
-}
-
 // Runs the program with its standard output and error going to files, through the wide
 // command line, as cmd.exe or PowerShell would start it.
 Run runProgramAt(const std::filesystem::path& program, const testing::TemporaryFolder& folder,
@@ -137,15 +114,22 @@ Run runProgramAt(const std::filesystem::path& program, const testing::TemporaryF
     const auto out = folder.path() / "out.txt";
     const auto err = folder.path() / "err.txt";
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    // Shared as cmd.exe shares a redirection: a process the program started may outlive it
+    // holding its standard handles (Wine's desktop process does), and the next run must
+    // still be able to create the file afresh.
     const auto create = [&](const std::filesystem::path& path) {
-        return ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE handle = ::CreateFileW(
+            path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(handle, INVALID_HANDLE_VALUE) << "cannot create " << path.filename().string()
+                                                << " (error " << ::GetLastError() << ")";
+        return handle;
     };
     const HANDLE outHandle = create(out);
     const HANDLE errHandle = create(err);
-    std::wstring commandLine = quoted(program.native());
+    std::wstring commandLine = testing::windowsQuoted(program.native());
     for (const auto& argument : arguments) {
-        commandLine += L" " + quoted(testing::utf8Path(argument).native());
+        commandLine += L" " + testing::windowsQuoted(testing::utf8Path(argument).native());
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -168,7 +152,7 @@ Run runProgramAt(const std::filesystem::path& program, const testing::TemporaryF
 }
 
 Run runProgram(const testing::TemporaryFolder& folder, const std::vector<std::string>& arguments) {
-    return runProgramAt(programPath(), folder, arguments);
+    return runProgramAt(testing::programPath(), folder, arguments);
 }
 #else
 Run runProgram(const testing::TemporaryFolder& folder, const std::vector<std::string>& arguments) {
@@ -255,7 +239,7 @@ TEST(HeadlessRunnerTest, ProgramFolderWithAccentsKeepsItsSettings) {
     testing::TemporaryFolder folder;
     prepareExchange(folder);
     const auto programFolder = folder.makeFolder("S\xC3\xA3obin");
-    std::filesystem::copy_file(programPath(), programFolder / L"kelmar-sim.exe");
+    std::filesystem::copy_file(testing::programPath(), programFolder / L"kelmar-sim.exe");
     folder.write("S\xC3\xA3obin/config.ini", "[NFE]\r\nPASTA=" + folder.text() + "\\nf_e\r\n");
     folder.write("nf_e/envio/a-nfe.xml", "<NFe><infNFe Id=\"NFe123\"/></NFe>");
 

@@ -2,34 +2,11 @@
 
 #include <thread>
 
+#include "support/windows_launch.hpp"
 #include "ui/win32/control_ids.hpp"
 
 namespace kelmar::testing {
 namespace {
-
-// Quotes one argument for the Windows command line (CommandLineToArgvW's rules).
-std::wstring windowsQuoted(std::wstring_view argument) {
-    std::wstring text = L"\"";
-    std::size_t backslashes = 0;
-    for (const wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        text.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        text.push_back(c);
-    }
-    text.append(backslashes * 2, L'\\');
-    return text + L"\"";
-}
-
-// The program built beside this test.
-std::filesystem::path programPath() {
-    std::wstring self(32768, L'\0');
-    self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-    return std::filesystem::path(self).parent_path() / L"kelmar-sim.exe";
-}
 
 struct WindowSearch {
     DWORD processId;
