@@ -12,6 +12,7 @@
 #include "platform/input_file.hpp"
 #include "platform/instance_lock.hpp"
 #include "platform/posix_io.hpp"
+#include "support/folder_test.hpp"
 #include "support/temporary_folder.hpp"
 
 #ifndef _WIN32
@@ -29,13 +30,7 @@ using testing::listFolder;
 using testing::readFile;
 using testing::TemporaryFolder;
 
-class HostileFilesTest : public ::testing::Test {
-  protected:
-    std::string at(std::string_view relative) const {
-        return folder_.text() + "\\" + std::string(relative);
-    }
-    TemporaryFolder folder_;
-};
+class HostileFilesTest : public testing::FolderTest {};
 
 #ifndef _WIN32
 TEST_F(HostileFilesTest, AFifoIsRefusedWithoutBlocking) {

@@ -12,6 +12,7 @@
 #include "platform/input_file.hpp"
 #include "platform/native_path.hpp"
 #include "platform/win32_files.hpp"
+#include "support/folder_test.hpp"
 #include "support/temporary_folder.hpp"
 
 namespace kelmar::platform {
@@ -23,14 +24,7 @@ using testing::readFile;
 using testing::TemporaryFolder;
 using testing::utf8Path;
 
-class WindowsPlatformTest : public ::testing::Test {
-  protected:
-    std::string at(std::string_view relative) const {
-        return folder_.text() + "\\" + std::string(relative);
-    }
-
-    TemporaryFolder folder_;
-};
+class WindowsPlatformTest : public testing::FolderTest {};
 
 TEST_F(WindowsPlatformTest, PathTextsBecomeUtf16WithoutTheAnsiCodePage) {
     const std::pair<std::string, std::wstring> cases[] = {
