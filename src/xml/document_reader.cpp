@@ -167,14 +167,36 @@ void DocumentReader::readDocument() {
     source_.start();
     XmlNode& top = document_.topLevel_;
     XmlNode* scratch = nullptr;
-    while (!source_.atEnd()) {
-        const XmlNode* node = readKeptNode(top, scratch, 0);
-        if (node != nullptr && node->elementKind() == ElementKind::Declaration &&
-            node->attributePresent("encoding") && node->attributeText("encoding", "") == "UTF-8") {
-            source_.switchToUtf8();
+    openReads_.clear();
+    try {
+        while (!source_.atEnd()) {
+            const XmlNode* node = readKeptNode(top, scratch, 0);
+            if (node != nullptr && node->elementKind() == ElementKind::Declaration &&
+                node->attributePresent("encoding") &&
+                node->attributeText("encoding", "") == "UTF-8") {
+                source_.switchToUtf8();
+            }
         }
+    } catch (...) {
+        keepOpenReads();
+        throw;
     }
     checkRootRules();
+}
+
+// What a failed read leaves in the tree: each node being read is kept with what it read,
+// innermost first, as if each level had caught the error on its way out. Done once here
+// rather than by a handler per level, so a failure deep in the tree unwinds in one pass.
+void DocumentReader::keepOpenReads() {
+    while (!openReads_.empty()) {
+        const OpenRead read = openReads_.back();
+        openReads_.pop_back();
+        if (read.parent != nullptr) {
+            read.parent->appendChildNode(*read.node);
+        } else {
+            commitChildren(*read.node, read.firstChild);
+        }
+    }
 }
 
 // A node that read nothing (stray text) is not kept, and its memory is reused for the
@@ -186,12 +208,9 @@ XmlNode* DocumentReader::readKeptNode(XmlNode& parent, XmlNode*& scratch, int de
                         : ::new (static_cast<void*>(scratch))
                               XmlNode(XmlNode::ConstructionKey{}, &parent, ElementKind::Element);
     scratch = node;
-    try {
-        readNode(*node, false, depth);
-    } catch (...) {
-        parent.appendChildNode(*node);
-        throw;
-    }
+    openReads_.push_back({node, &parent, 0});
+    readNode(*node, false, depth);
+    openReads_.pop_back();
     if (isEmptyNode(*node)) {
         return nullptr;
     }
@@ -569,13 +588,10 @@ void DocumentReader::readDocType(XmlNode& node, int depth) {
 
 void DocumentReader::readContent(XmlNode& node, int depth) {
     ContentState state{childStack_.size()};
-    try {
-        readContentUntilCloseTag(node, depth, state);
-    } catch (...) {
-        // Keep what was read: the children so far stay in the tree.
-        commitChildren(node, state.firstChild);
-        throw;
-    }
+    // Should the read fail, the children so far stay in the tree.
+    openReads_.push_back({&node, nullptr, state.firstChild});
+    readContentUntilCloseTag(node, depth, state);
+    openReads_.pop_back();
     finishContent(node, state);
 }
 

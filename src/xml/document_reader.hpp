@@ -48,6 +48,15 @@ class DocumentReader {
         bool crSeen = false;
     };
 
+    // A read in progress that keeps what it read should it fail: a node being read under
+    // parent, or (parent null) the content of node, whose children start at firstChild on
+    // the child stack.
+    struct OpenRead {
+        XmlNode* node;
+        XmlNode* parent;
+        std::size_t firstChild;
+    };
+
     XmlNode& newNode(XmlNode* parent, ElementKind kind = ElementKind::Element);
     void readNode(XmlNode& node, bool afterLessThan, int depth);
     // Reads the next node under parent, reusing scratch while nodes read nothing; the
@@ -71,6 +80,7 @@ class DocumentReader {
     void flushText(XmlNode& node, ContentState& state, std::string_view text, std::uint8_t seen);
     void finishContent(XmlNode& node, ContentState& state);
     void commitChildren(XmlNode& node, std::size_t firstChild);
+    void keepOpenReads();
     void setAttributes(XmlNode& node, std::span<const std::string_view> words);
     int skipWhitespace();
     void checkRootRules() const;
@@ -83,6 +93,7 @@ class DocumentReader {
     std::string tag_;                   // text of the tag being read
     std::string pending_;               // text of the content being read
     std::vector<XmlNode*> childStack_;  // children of the open elements, innermost last
+    std::vector<OpenRead> openReads_;   // reads in progress, innermost last
     bool tagHasContent_ = false;
 };
 
