@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -10,15 +11,19 @@
 
 namespace kelmar::xml::detail {
 
-// Collects the writer's bytes in one 64 KiB buffer and hands it to the sink each time it is
-// full and once at the end, so a file gets one write per 65,536 bytes. Writing into a
-// text needs no buffer: the bytes go straight into the text.
+// Collects the writer's bytes in a buffer of up to 64 KiB and hands it to the sink each
+// time it is full and once at the end, so a file gets one write per 65,536 bytes. The
+// buffer starts small and doubles as it fills, so a short document costs no 64 KiB
+// allocation. Writing into a text needs no buffer: the bytes go straight into the text.
 class OutputBuffer {
   public:
     static constexpr std::size_t kSize = 65536;
+    static constexpr std::size_t kFirstSize = 1024;
 
     explicit OutputBuffer(ByteSink& sink)
-        : sink_(&sink), buffer_(std::make_unique_for_overwrite<char[]>(kSize)) {}
+        : sink_(&sink),
+          buffer_(std::make_unique_for_overwrite<char[]>(kFirstSize)),
+          capacity_(kFirstSize) {}
     explicit OutputBuffer(std::string& text) : text_(&text) {}
     OutputBuffer(const OutputBuffer&) = delete;
     OutputBuffer& operator=(const OutputBuffer&) = delete;
@@ -31,7 +36,7 @@ class OutputBuffer {
             text_->append(bytes);
             return;
         }
-        if (bytes.size() <= kSize - used_) {
+        if (bytes.size() <= capacity_ - used_) {
             std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
             used_ += bytes.size();
             return;
@@ -44,8 +49,8 @@ class OutputBuffer {
             text_->push_back(c);
             return;
         }
-        if (used_ == kSize) {
-            handOver();
+        if (used_ == capacity_) {
+            makeRoom(1);
         }
         buffer_[used_++] = c;
     }
@@ -60,14 +65,31 @@ class OutputBuffer {
   private:
     void appendSlow(std::string_view bytes) {
         while (!bytes.empty()) {
-            if (used_ == kSize) {
-                handOver();
+            if (used_ == capacity_) {
+                makeRoom(bytes.size());
             }
-            const std::size_t part = std::min(bytes.size(), kSize - used_);
+            const std::size_t part = std::min(bytes.size(), capacity_ - used_);
             std::memcpy(buffer_.get() + used_, bytes.data(), part);
             used_ += part;
             bytes.remove_prefix(part);
         }
+    }
+
+    // The buffer is full: it grows towards the 64 KiB (enough for wanted more bytes where
+    // that stays within it), and only a full 64 KiB is handed over.
+    void makeRoom(std::size_t wanted) {
+        if (capacity_ == kSize) {
+            handOver();
+            return;
+        }
+        std::size_t grown = capacity_ * 2;
+        while (grown < kSize && grown - used_ < wanted) {
+            grown *= 2;
+        }
+        auto larger = std::make_unique_for_overwrite<char[]>(grown);
+        std::memcpy(larger.get(), buffer_.get(), used_);
+        buffer_ = std::move(larger);
+        capacity_ = grown;
     }
 
     void handOver() {
@@ -79,6 +101,7 @@ class OutputBuffer {
     ByteSink* sink_ = nullptr;
     std::string* text_ = nullptr;
     std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
     std::size_t used_ = 0;
 };
 

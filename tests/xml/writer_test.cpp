@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/clock.hpp"
 #include "support/temporary_folder.hpp"
@@ -47,9 +48,11 @@ class CollectingSink final : public ByteSink {
     void write(std::string_view bytes) override {
         text += bytes;
         ++writes;
+        pieceSizes.push_back(bytes.size());
     }
     std::string text;
     int writes = 0;
+    std::vector<std::size_t> pieceSizes;
 };
 
 TEST(WorkedExamples, BatchNumberDocumentIsExactly109Bytes) {
@@ -367,6 +370,31 @@ TEST(Saving, LargeDocumentGoesOutIn64KiBPieces) {
     const std::string path = pathIn(folder, "large.xml");
     document->saveDocument(path);
     EXPECT_EQ(readFile(path), sink.text);
+}
+
+// The buffer starts small and grows: whatever the sizes of the texts written into it, the
+// sink gets whole 64 KiB pieces and one last piece, and a short document in one write.
+TEST(Saving, EveryPieceButTheLastIsExactly64KiB) {
+    for (const std::size_t textSize :
+         {std::size_t{10}, std::size_t{1000}, std::size_t{1025}, std::size_t{40000},
+          std::size_t{65536}, std::size_t{200000}}) {
+        SCOPED_TRACE(textSize);
+        auto document = systemDocument("r");
+        XmlNode& root = *document->rootElement();
+        root.writeTextChild("small", "1");
+        root.writeTextChild("big", std::string(textSize, 'x'));
+        root.writeTextChild("after", std::string(textSize / 3, 'y'));
+        CollectingSink sink;
+        document->writeDocumentTo(sink);
+        EXPECT_EQ(sink.text, kDeclaration + "<r><small>1</small><big>" +
+                                 std::string(textSize, 'x') + "</big><after>" +
+                                 std::string(textSize / 3, 'y') + "</after></r>\n");
+        ASSERT_FALSE(sink.pieceSizes.empty());
+        for (std::size_t i = 0; i + 1 < sink.pieceSizes.size(); ++i) {
+            EXPECT_EQ(sink.pieceSizes[i], 65536u) << "piece " << i;
+        }
+        EXPECT_EQ(sink.pieceSizes.size(), (sink.text.size() + 65535) / 65536);
+    }
 }
 
 #ifdef __linux__
