@@ -216,8 +216,12 @@ void XmlNode::replaceEntry(std::uint32_t index, std::string_view entry) {
     attributeList()->entries[index] = detail::storeText(arena(), entry);
 }
 
-std::string_view XmlNode::entryAt(std::uint32_t index) const {
-    return storedView(attributeList()->entries[index]);
+std::span<const char* const> XmlNode::entries() const {
+    const AttributeList* list = attributeList();
+    if (list == nullptr) {
+        return {};
+    }
+    return {list->entries, list->count};
 }
 
 void XmlNode::addAttribute(std::string_view name, std::string_view value) {
@@ -226,10 +230,9 @@ void XmlNode::addAttribute(std::string_view name, std::string_view value) {
 
 void XmlNode::setAttribute(std::string_view name, std::string_view value) {
     const std::string entry = attributeEntryText(name, value);
-    const int count = attributeEntryCount();
-    for (int i = 0; i < count; ++i) {
-        const auto index = static_cast<std::uint32_t>(i);
-        if (sameTextIgnoringCase(entryName(entryAt(index)), name)) {
+    const std::span<const char* const> stored = entries();
+    for (std::uint32_t index = 0; index < stored.size(); ++index) {
+        if (sameTextIgnoringCase(entryName(storedView(stored[index])), name)) {
             replaceEntry(index, entry);
             return;
         }
@@ -238,31 +241,26 @@ void XmlNode::setAttribute(std::string_view name, std::string_view value) {
 }
 
 int XmlNode::attributeEntryCount() const {
-    const AttributeList* list = attributeList();
-    return list == nullptr ? 0 : static_cast<int>(list->count);
+    return static_cast<int>(entries().size());
 }
 
 std::string_view XmlNode::attributeEntry(int index) const {
-    if (index < 0 || index >= attributeEntryCount()) {
+    const std::span<const char* const> stored = entries();
+    if (index < 0 || static_cast<std::size_t>(index) >= stored.size()) {
         return {};
     }
-    return entryAt(static_cast<std::uint32_t>(index));
+    return storedView(stored[static_cast<std::size_t>(index)]);
 }
 
 bool XmlNode::attributePresent(std::string_view name) const {
-    const int count = attributeEntryCount();
-    for (int i = 0; i < count; ++i) {
-        if (sameTextIgnoringCase(entryName(entryAt(static_cast<std::uint32_t>(i))), name)) {
-            return true;
-        }
-    }
-    return false;
+    return std::ranges::any_of(entries(), [&](const char* stored) {
+        return sameTextIgnoringCase(entryName(storedView(stored)), name);
+    });
 }
 
 std::string XmlNode::attributeText(std::string_view name, std::string_view defaultText) const {
-    const int count = attributeEntryCount();
-    for (int i = 0; i < count; ++i) {
-        const std::string_view entry = entryAt(static_cast<std::uint32_t>(i));
+    for (const char* stored : entries()) {
+        const std::string_view entry = storedView(stored);
         const auto equals = entry.find('=');
         if (equals == std::string_view::npos ||
             !sameTextIgnoringCase(entry.substr(0, equals), name)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -159,9 +160,10 @@ class alignas(8) XmlNode {
     void insertChildFirst(XmlNode& child);
     void addEntry(std::string_view entry);
     void replaceEntry(std::uint32_t index, std::string_view entry);
-    std::string_view entryAt(std::uint32_t index) const;
-    // The node's attribute entries; none for most nodes, so they are kept beside the tree.
+    // The node's attribute entries; none for most nodes, so they are kept beside the tree,
+    // where finding them means finding the document first: fetch them once per call.
     AttributeList* attributeList() const;
+    std::span<const char* const> entries() const;
 
     std::uintptr_t up_ = 0;       // parent, or the document for the top-level container
     const char* name_ = nullptr;  // interned stored text
