@@ -16,6 +16,8 @@ void NodeWriter::write(const XmlNode& node, int depth) {
     if (!open(node, depth)) {
         return;
     }
+    // Room for the depth of a usual document at once, rather than growing step by step.
+    stack_.reserve(kUsualDepth);
     stack_.push_back(Frame{&node, 0, depth});
     while (!stack_.empty()) {
         Frame& frame = stack_.back();

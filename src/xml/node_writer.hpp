@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,8 @@ class NodeWriter {
     void write(const XmlNode& node, int depth);
 
   private:
+    static constexpr std::size_t kUsualDepth = 16;
+
     struct Frame {
         const XmlNode* node;
         std::uint32_t nextChild;
