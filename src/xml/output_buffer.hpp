@@ -75,8 +75,8 @@ class OutputBuffer {
         }
     }
 
-    // The buffer is full: it grows towards the 64 KiB (enough for wanted more bytes where
-    // that stays within it), and only a full 64 KiB is handed over.
+    // The buffer is full. Below 64 KiB it grows (by doublings, until the wanted bytes fit
+    // or it reaches 64 KiB); at 64 KiB it is handed over, so the sink only sees full pieces.
     void makeRoom(std::size_t wanted) {
         if (capacity_ == kSize) {
             handOver();
