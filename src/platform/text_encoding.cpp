@@ -52,6 +52,38 @@ std::optional<char32_t> decodeUtf8(std::string_view text, std::size_t& pos) {
     return value;
 }
 
+bool isHighSurrogate(wchar_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool isLowSurrogate(wchar_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// Decodes one UTF-16 character at text[pos]; advances pos past it. A lone surrogate
+// yields U+FFFD.
+char32_t decodeUtf16(std::wstring_view text, std::size_t& pos) {
+    const wchar_t unit = text[pos++];
+    if (isHighSurrogate(unit) && pos < text.size() && isLowSurrogate(text[pos])) {
+        const auto low = static_cast<char32_t>(text[pos++]);
+        return 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (low - 0xDC00);
+    }
+    if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
+        return 0xFFFD;
+    }
+    return static_cast<char32_t>(unit);
+}
+
+void appendUtf16(std::wstring& out, char32_t codePoint) {
+    if (codePoint < 0x10000) {
+        out.push_back(static_cast<wchar_t>(codePoint));
+        return;
+    }
+    codePoint -= 0x10000;
+    out.push_back(static_cast<wchar_t>(0xD800 + (codePoint >> 10)));
+    out.push_back(static_cast<wchar_t>(0xDC00 + (codePoint & 0x3FF)));
+}
+
 }  // namespace
 
 char32_t cp1252ToCodePoint(unsigned char byte) {
@@ -133,6 +165,59 @@ std::optional<std::string> utf8ToCp1252Exact(std::string_view text) {
         out.push_back(static_cast<char>(*byte));
     }
     return out;
+}
+
+std::wstring cp1252ToUtf16(std::string_view text) {
+    std::wstring wide;
+    wide.reserve(text.size());
+    for (const char c : text) {
+        wide.push_back(static_cast<wchar_t>(cp1252ToCodePoint(static_cast<unsigned char>(c))));
+    }
+    return wide;
+}
+
+std::string utf16ToCp1252(std::wstring_view text) {
+    std::string narrow;
+    narrow.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto byte = codePointToCp1252(decodeUtf16(text, pos));
+        narrow.push_back(byte ? static_cast<char>(*byte) : '?');
+    }
+    return narrow;
+}
+
+std::optional<std::string> utf16ToCp1252Exact(std::wstring_view text) {
+    std::string narrow;
+    narrow.reserve(text.size());
+    for (const wchar_t unit : text) {
+        const auto byte = codePointToCp1252(static_cast<char32_t>(unit));
+        if (!byte) {
+            return std::nullopt;
+        }
+        narrow.push_back(static_cast<char>(*byte));
+    }
+    return narrow;
+}
+
+std::wstring utf8ToUtf16(std::string_view text) {
+    std::wstring wide;
+    wide.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        appendUtf16(wide, decodeUtf8(text, pos).value_or(0xFFFD));
+    }
+    return wide;
+}
+
+std::string utf16ToUtf8(std::wstring_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        appendUtf8(utf8, decodeUtf16(text, pos));
+    }
+    return utf8;
 }
 
 unsigned char cp1252ToUpper(unsigned char byte) {

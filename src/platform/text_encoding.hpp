@@ -29,6 +29,21 @@ std::string utf8ToCp1252(std::string_view text);
 // Like utf8ToCp1252, but yields nothing unless every character converts exactly.
 std::optional<std::string> utf8ToCp1252Exact(std::string_view text);
 
+// UTF-16, the form every text takes through the wide Windows API, held in wchar_t units.
+// Every Windows-1252 byte has a unit of its own, so nothing is lost on the way there.
+std::wstring cp1252ToUtf16(std::string_view text);
+
+// A character Windows-1252 cannot hold (a surrogate pair counts as one, a lone surrogate
+// too) becomes "?".
+std::string utf16ToCp1252(std::wstring_view text);
+
+// Like utf16ToCp1252, but yields nothing unless every unit converts exactly.
+std::optional<std::string> utf16ToCp1252Exact(std::wstring_view text);
+
+// Between UTF-8 and UTF-16; a malformed byte or a lone surrogate becomes U+FFFD.
+std::wstring utf8ToUtf16(std::string_view text);
+std::string utf16ToUtf8(std::wstring_view text);
+
 // Upper-case form of a Windows-1252 byte (ASCII and the Latin-1 letters, plus the
 // three pairs Windows-1252 adds), used for case-insensitive name order.
 unsigned char cp1252ToUpper(unsigned char byte);

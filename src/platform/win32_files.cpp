@@ -1,7 +1,5 @@
 #include "platform/win32_files.hpp"
 
-#ifdef _WIN32
-
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -63,11 +61,7 @@ void setErrnoFrom(DWORD error) {
 }  // namespace
 
 std::wstring widePath(std::string_view pathText) {
-    std::wstring wide;
-    wide.reserve(pathText.size());
-    for (const char c : pathText) {
-        wide.push_back(static_cast<wchar_t>(cp1252ToCodePoint(static_cast<unsigned char>(c))));
-    }
+    std::wstring wide = cp1252ToUtf16(pathText);
     if (wide.size() < kClassicLimit || wide.starts_with(L"\\\\?\\")) {
         return wide;
     }
@@ -88,26 +82,11 @@ std::wstring widePath(std::string_view pathText) {
 }
 
 std::optional<std::string> narrowName(std::wstring_view name) {
-    std::string narrow;
-    narrow.reserve(name.size());
-    for (const wchar_t c : name) {
-        const auto byte = codePointToCp1252(static_cast<char32_t>(c));
-        if (!byte) {
-            return std::nullopt;
-        }
-        narrow.push_back(static_cast<char>(*byte));
-    }
-    return narrow;
+    return utf16ToCp1252Exact(name);
 }
 
 std::string narrowPath(std::wstring_view path) {
-    std::string narrow;
-    narrow.reserve(path.size());
-    for (const wchar_t c : path) {
-        const auto byte = codePointToCp1252(static_cast<char32_t>(c));
-        narrow.push_back(byte ? static_cast<char>(*byte) : '?');
-    }
-    return narrow;
+    return utf16ToCp1252(path);
 }
 
 int openForReadingDenyingWriters(const std::wstring& path) {
@@ -260,5 +239,3 @@ bool isHidden(const std::wstring& path) {
 }
 
 }  // namespace kelmar::platform::win32
-
-#endif

@@ -3,7 +3,6 @@
 // The Windows file calls the platform layer is built on. Every path reaching the system
 // here is UTF-16, converted from the program's Windows-1252 path texts by widePath, so
 // the ANSI code page of the machine never takes part.
-#ifdef _WIN32
 
 #include <cstdint>
 #include <optional>
@@ -72,5 +71,3 @@ bool deleteFile(const std::wstring& path);
 bool isHidden(const std::wstring& path);
 
 }  // namespace kelmar::platform::win32
-
-#endif

@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "platform/atomic_file_writer.hpp"
+#include "platform/console_control_win32.hpp"
 #include "platform/file_system.hpp"
 #include "platform/input_file.hpp"
 #include "platform/native_path.hpp"
+#include "platform/stop_signals.hpp"
 #include "platform/win32_files.hpp"
 #include "support/folder_test.hpp"
 #include "support/temporary_folder.hpp"
@@ -166,5 +170,32 @@ TEST_F(WindowsPlatformTest, StaleTemporariesAreThoseOfEndedProcesses) {
     EXPECT_EQ(listFolder(folder_.path()), std::vector<std::string>{});
 }
 
+// Ctrl+C and Ctrl+Break end the next wait, as SIGINT does elsewhere;
+// closing the console holds the console's thread until the waiter has stopped, so the
+// process is never ended in the middle of a tick. The events arrive on a thread of their
+// own, as the console delivers them.
+TEST(StopSignalsTest, ConsoleControlEventsEndTheWait) {
+    for (const unsigned long event : {CTRL_C_EVENT, CTRL_BREAK_EVENT}) {
+        StopSignals stop;
+        EXPECT_FALSE(stop.waitFor(std::chrono::milliseconds(10)));
+        bool handled = false;
+        std::thread([&] { handled = handleConsoleControl(event); }).join();
+        EXPECT_TRUE(handled);
+        EXPECT_TRUE(stop.waitFor(std::chrono::seconds(10))) << event;
+    }
+    EXPECT_FALSE(handleConsoleControl(12345));
+
+    std::atomic<bool> closed = false;
+    std::optional<std::thread> console;
+    {
+        StopSignals stop;
+        console.emplace([&] { closed = handleConsoleControl(CTRL_CLOSE_EVENT); });
+        EXPECT_TRUE(stop.waitFor(std::chrono::seconds(10)));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_FALSE(closed) << "the console let go before the waiter stopped";
+    }
+    console->join();
+    EXPECT_TRUE(closed);
+}
 }  // namespace
 }  // namespace kelmar::platform

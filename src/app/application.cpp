@@ -1,0 +1,97 @@
+#include "app/application.hpp"
+
+#include "platform/clock.hpp"
+#include "platform/error.hpp"
+#include "settings/settings_location.hpp"
+#include "app/command_line.hpp"
+#include "headless/console_reporter.hpp"
+#include "headless/folder_watch.hpp"
+#include "headless/headless_runner.hpp"
+#include "headless/json_events.hpp"
+
+#ifndef KELMAR_VERSION
+#define KELMAR_VERSION "0.0.0"
+#endif
+
+namespace kelmar::ui {
+namespace {
+
+// A fixed number of ticks runs back to back and is never waited on.
+class NeverStop final : public StopRequest {
+  public:
+    bool waitFor(std::chrono::milliseconds) override { return false; }
+};
+
+int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, std::ostream& out,
+                       std::ostream& err, const platform::Clock& clock) {
+    platform::ignoreBrokenPipe();
+    ConsoleReporter console(out, err);
+    JsonEventReporter json(out, clock);
+    engine::TickObserver& observer =
+        line.events == EventFormat::Json ? static_cast<engine::TickObserver&>(json) : console;
+    MessagePresenter& presenter =
+        line.events == EventFormat::Json ? static_cast<MessagePresenter&>(json) : console;
+    HeadlessOptions options;
+    options.ticks = line.ticks;
+    options.interval = std::chrono::milliseconds(line.intervalMs);
+    FolderWatch folders;
+    options.beforeEachTick = [&] {
+        if (const auto warning = folders.look(simulator.state().exchangeFolder())) {
+            console.showWarning(*warning);
+        }
+    };
+    if (line.ticks) {
+        NeverStop neverStop;
+        return runHeadless(simulator.tick(), observer, presenter, options, neverStop);
+    }
+    SignalStopRequest stop;
+    return runHeadless(simulator.tick(), observer, presenter, options, stop);
+}
+
+}  // namespace
+
+int runApplication(std::span<const std::string_view> arguments, std::ostream& out,
+                   std::ostream& err, const WindowRunner& windowRunner) {
+    const auto parsed = parseCommandLine(arguments);
+    if (const auto* problem = std::get_if<std::string>(&parsed)) {
+        err << "kelmar-sim: " << *problem << "\n\n" << usageText();
+        return 2;
+    }
+    const auto& line = std::get<CommandLine>(parsed);
+    if (line.help) {
+        out << usageText();
+        return 0;
+    }
+    if (line.version) {
+        out << "kelmar-sim " << KELMAR_VERSION << '\n';
+        return 0;
+    }
+
+    const platform::SystemClock clock;
+    engine::Simulator simulator(
+        settings::SettingsFile(settings::locateSettingsFile(line.configFile),
+                               settings::defaultExchangeFolder()),
+        clock);
+    simulator.state().setReturnKind(line.outcome);
+
+    if (!line.headless && windowRunner) {
+        return windowRunner(simulator);  // the window loads the settings when it is created
+    }
+    if (!line.headless) {
+        err << "kelmar-sim: built without the window; running headless (see --help)\n";
+    }
+    try {
+        simulator.loadSettings();
+        // A second simulator on the same folder or settings file touches nothing.
+        simulator.prepare();
+    } catch (const engine::AlreadyServedError& error) {
+        ConsoleReporter(out, err).showError(error.what());
+        return 1;
+    } catch (const Error&) {
+        // Settings another program holds open: every tick says so until they can be read.
+    }
+    simulator.removeLeftovers();
+    return runHeadlessProgram(line, simulator, out, err, clock);
+}
+
+}  // namespace kelmar::ui

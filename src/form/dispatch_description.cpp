@@ -1,0 +1,62 @@
+#include "form/dispatch_description.hpp"
+
+#include "engine/exchange_names.hpp"
+#include "settings/outcome_names.hpp"
+
+namespace kelmar::ui {
+namespace {
+
+std::string describeHandOut(const engine::HandOut& handOut) {
+    switch (handOut.counter) {
+        case settings::StateField::Batch:
+            return "lote " + std::to_string(handOut.value);
+        case settings::StateField::Receipt:
+            return "recibo " + engine::receiptNumber(handOut.value);
+        case settings::StateField::Protocol:
+            return "protocolo " + engine::protocolNumber(handOut.value);
+        case settings::StateField::ExchangeFolder:
+            break;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts) {
+    std::string text;
+    for (std::size_t i = 0; i < handOuts.size(); ++i) {
+        text += i == 0 ? "" : ", ";
+        text += describeHandOut(handOuts[i]);
+    }
+    return text;
+}
+
+std::string describeOutcomes(const engine::DispatchRecord& record) {
+    std::string text;
+    for (const auto& applied : record.outcomes) {
+        text += text.empty() ? "" : ", ";
+        if (record.kind == engine::RequestKind::ReceiptQuery && !applied.accessKey.empty()) {
+            text += applied.accessKey + ' ';
+        }
+        text += settings::outcomeName(applied.outcome);
+        text += " [" + applied.reason.text() + ']';
+    }
+    return text;
+}
+
+std::string describeHandledRequest(const engine::DispatchRecord& record) {
+    std::string line(engine::folderName(record.folder));
+    line += '/';
+    line += record.name;
+    line += ": ";
+    line += engine::kindLabel(record.kind);
+    if (!record.handOuts.empty()) {
+        line += " (" + describeHandOuts(record.handOuts) + ')';
+    }
+    if (!record.outcomes.empty()) {
+        line += " -> " + describeOutcomes(record);
+    }
+    return line;
+}
+
+}  // namespace kelmar::ui

@@ -1,0 +1,246 @@
+#include "form/form_model.hpp"
+
+#include <cstdio>
+
+#include "engine/exchange_layout.hpp"
+#include "engine/instance_claim.hpp"
+#include "engine/request_error.hpp"
+#include "engine/scenario_source.hpp"
+#include "form/dispatch_description.hpp"
+#include "form/scenario_summary.hpp"
+
+namespace kelmar::ui {
+namespace {
+
+using settings::StateField;
+
+std::string timeOfDay(const platform::LocalDateTime& time) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", time.hour % 100, time.minute % 100,
+                  time.second % 100);
+    return text;
+}
+
+}  // namespace
+
+std::string LastRequest::text() const {
+    std::string line = time + "  " + kind + "  " + name;
+    if (!numbers.empty()) {
+        line += "  " + numbers;
+    }
+    return line;
+}
+
+std::string LastRequest::textFitting(const std::function<bool(std::string_view)>& fits) const {
+    auto line = text();
+    if (fits(line)) {
+        return line;
+    }
+    // Keep fewer and fewer characters of the name, half from each end, around an
+    // ellipsis; with none left the ellipsis alone stands for the name.
+    for (auto keep = name.size(); keep-- > 0;) {
+        const auto head = (keep + 1) / 2;
+        const auto tail = keep / 2;
+        auto shortened = *this;
+        shortened.name = name.substr(0, head) + "\x85" + name.substr(name.size() - tail);
+        line = shortened.text();
+        if (fits(line) || keep == 0) {
+            return line;
+        }
+    }
+    return line;
+}
+
+std::string folderWarning(const std::string& exchangeFolder) {
+    const auto check = engine::ExchangeLayout(exchangeFolder).check();
+    if (check.folderMissing) {
+        return "Pasta base n\xE3o encontrada";
+    }
+    if (check.missingSubfolders.empty()) {
+        return {};
+    }
+    std::string warning = "Faltam: ";
+    for (std::size_t i = 0; i < check.missingSubfolders.size(); ++i) {
+        warning += i == 0 ? "" : ", ";
+        warning += check.missingSubfolders[i];
+    }
+    return warning;
+}
+
+FormModel::FormModel(settings::SimulatorState& state, const settings::SettingsFile& settingsFile,
+                     engine::PollingTick& tick, MessagePresenter& presenter,
+                     const platform::Clock& clock)
+    : state_(state),
+      settingsFile_(settingsFile),
+      tick_(tick),
+      presenter_(presenter),
+      clock_(clock) {
+    // Every change of a field, by the engine or by a load, shows at once.
+    state_.setListener([this](StateField field) {
+        if (observer_ != nullptr) {
+            observer_->fieldChanged(field, state_.text(field));
+        }
+    });
+}
+
+FormModel::~FormModel() {
+    state_.setListener({});
+}
+
+void FormModel::formCreate() {
+    try {
+        settingsFile_.load(state_);
+    } catch (const std::exception&) {
+        // Held open by another program: the fields keep what the engine has, and every
+        // tick reads the file again or shows why it cannot.
+    }
+    if (observer_ != nullptr) {
+        for (int i = 0; i < settings::kStateFieldCount; ++i) {
+            const auto field = static_cast<StateField>(i);
+            observer_->fieldChanged(field, state_.text(field));
+        }
+    }
+    checkExchangeFolder();
+    checkScenarios();
+}
+
+const std::string& FormModel::fieldText(StateField field) const {
+    return state_.text(field);
+}
+
+void FormModel::editField(StateField field, std::string text) {
+    state_.setText(field, std::move(text));
+}
+
+void FormModel::save() {
+    try {
+        settingsFile_.save(state_);
+    } catch (const std::exception& error) {
+        report(error);
+    }
+}
+
+void FormModel::timerTick() {
+    if (ticking_ || showingMessage_) {
+        return;
+    }
+    ticking_ = true;
+    try {
+        tick_.run(this);
+        servedElsewhere_.clear();
+    } catch (const engine::AlreadyServedError& error) {
+        if (servedElsewhere_ != error.what()) {
+            servedElsewhere_ = error.what();
+            report(error);
+        }
+    } catch (const engine::RequestError& error) {
+        auto status = status_;
+        status.problem = engine::withRequestName(error);
+        setStatus(std::move(status));
+        HistoryEntry failed;
+        failed.time = timeOfDay(clock_.now());
+        failed.error = error.what();
+        addToHistory(std::move(failed));
+        report(error);
+    } catch (const std::exception& error) {
+        HistoryEntry failed;
+        failed.time = timeOfDay(clock_.now());
+        failed.error = error.what();
+        addToHistory(std::move(failed));
+        report(error);
+    }
+    checkExchangeFolder();
+    checkScenarios();
+    ticking_ = false;
+}
+
+void FormModel::requestHandled(const engine::DispatchRecord& record) {
+    auto status = status_;
+    status.lastRequest = LastRequest{
+        timeOfDay(clock_.now()),
+        std::string(engine::kindLabel(record.kind)),
+        record.name,
+        describeHandOuts(record.handOuts),
+        describeHandledRequest(record),
+    };
+    status.problem.clear();
+    for (const auto& warning : record.warnings) {
+        status.problem += status.problem.empty() ? "" : " ";
+        status.problem +=
+            std::string(engine::folderName(record.folder)) + "/" + record.name + ": " + warning;
+    }
+    setStatus(std::move(status));
+
+    HistoryEntry entry;
+    entry.time = timeOfDay(clock_.now());
+    entry.request = std::string(engine::folderName(record.folder)) + "/" + record.name;
+    entry.kind = engine::kindLabel(record.kind);
+    entry.outcome = describeOutcomes(record);
+    entry.numbers = describeHandOuts(record.handOuts);
+    // The answer is the first file written into retorno.
+    const auto answers =
+        engine::ExchangeLayout(state_.exchangeFolder()).subfolder(engine::Subfolder::Retorno) +
+        "\\";
+    for (const auto& path : record.filesWritten) {
+        if (path.starts_with(answers)) {
+            entry.answerFile = path;
+            break;
+        }
+    }
+    addToHistory(std::move(entry));
+}
+
+void FormModel::addToHistory(HistoryEntry entry) {
+    history_.add(std::move(entry));
+    if (observer_ != nullptr) {
+        observer_->historyChanged(history_);
+    }
+}
+
+bool FormModel::openAnswer(std::size_t entry) {
+    if (opener_ == nullptr || entry >= history_.size() ||
+        history_.entries()[entry].answerFile.empty()) {
+        return false;
+    }
+    return opener_->open(history_.entries()[entry].answerFile);
+}
+
+bool FormModel::openExchangeFolder() {
+    return opener_ != nullptr && opener_->open(state_.exchangeFolder());
+}
+
+void FormModel::checkScenarios() {
+    auto status = status_;
+    try {
+        status.scenarios = scenarioSummary(engine::loadScenarios(settingsFile_));
+    } catch (const std::exception&) {
+        status.scenarios = kScenarioProblem;  // the tick's message says what is wrong
+    }
+    setStatus(std::move(status));
+}
+
+void FormModel::checkExchangeFolder() {
+    auto status = status_;
+    status.folderWarning =
+        servedElsewhere_.empty() ? folderWarning(state_.exchangeFolder()) : servedElsewhere_;
+    setStatus(std::move(status));
+}
+
+void FormModel::setStatus(FormStatus status) {
+    if (status == status_) {
+        return;
+    }
+    status_ = std::move(status);
+    if (observer_ != nullptr) {
+        observer_->statusChanged(status_);
+    }
+}
+
+void FormModel::report(const std::exception& error) {
+    const bool wasShowing = showingMessage_;
+    showingMessage_ = true;
+    presenter_.showError(error.what());
+    showingMessage_ = wasShowing;
+}
+
+}  // namespace kelmar::ui

@@ -1,0 +1,142 @@
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/polling_tick.hpp"
+#include "platform/clock.hpp"
+#include "settings/settings_file.hpp"
+#include "settings/simulator_state.hpp"
+#include "form/message_presenter.hpp"
+#include "form/request_history.hpp"
+
+namespace kelmar::ui {
+
+// The last request answered, in parts, so that a narrow window can shorten the name
+// and keep the rest. Texts are Windows-1252.
+struct LastRequest {
+    std::string time;     // "14:50:43"
+    std::string kind;     // "NF-e", "Consulta NF-e", ...
+    std::string name;     // the request's file name
+    std::string numbers;  // "lote 205, recibo 420000000159093", or empty
+    std::string detail;   // "envio/a-nfe.xml: NF-e (lote 205, ...)", for a tooltip
+
+    // "14:50:43  NF-e  a-nfe.xml  lote 205, recibo 420000000159093".
+    std::string text() const;
+
+    // The text as it fits where a window shows it, `fits` telling whether a line fits:
+    // time, kind and numbers always show, and a long file name gives way in its middle
+    // ("14:50:43  NF-e  4209\x85-nfe.xml  lote 205, ...").
+    std::string textFitting(const std::function<bool(std::string_view)>& fits) const;
+
+    friend bool operator==(const LastRequest&, const LastRequest&) = default;
+};
+
+// What the window's status line shows.
+struct FormStatus {
+    std::optional<LastRequest> lastRequest;  // none until a request has been answered
+    // "Pasta base não encontrada" or "Faltam: retorno, lotes"; empty when all is there.
+    std::string folderWarning;
+    // The last error or warning, naming the request it came from ("envio/a-nfe.xml:
+    // ..."); empty once a request is answered cleanly. The message box keeps the
+    // error's own text.
+    std::string problem;
+    // "Cenários: 3 regras, PADRAO denegado", "Cenários com erro", or empty without any.
+    std::string scenarios;
+
+    friend bool operator==(const FormStatus&, const FormStatus&) = default;
+};
+
+// What a window does when the model changes: shows a field's new text or the new
+// status. Called on the window's thread, from inside the model's own calls.
+class FormObserver {
+  public:
+    virtual ~FormObserver() = default;
+    virtual void fieldChanged(settings::StateField field, const std::string& text) = 0;
+    virtual void statusChanged(const FormStatus& status) = 0;
+    // A request was answered or a tick failed: the history has a new first entry.
+    virtual void historyChanged(const RequestHistory&) {}
+};
+
+// Everything the operator's window does that does not depend on a window toolkit: the
+// four fields and the outcome bound to the live state, Save, the start-up load, the
+// timer's tick, the status line and the missing-folder warning. A window builds its
+// controls, forwards the operator's actions and its timer to the model, and shows what
+// the observer is told. Errors are shown through the presenter, never raised; while a
+// message is shown, timer ticks are held back.
+class FormModel final : private engine::TickObserver {
+  public:
+    FormModel(settings::SimulatorState& state, const settings::SettingsFile& settingsFile,
+              engine::PollingTick& tick, MessagePresenter& presenter, const platform::Clock& clock);
+    ~FormModel() override;
+    FormModel(const FormModel&) = delete;
+    FormModel& operator=(const FormModel&) = delete;
+
+    // One observer at a time; nullptr detaches it.
+    void setObserver(FormObserver* observer) { observer_ = observer; }
+
+    // The window was created: loads the settings into the four fields and checks the
+    // exchange folder. Runs once, at the window's start.
+    void formCreate();
+
+    const std::string& fieldText(settings::StateField field) const;
+    // The operator changed a field's text; the engine uses it at its next use.
+    void editField(settings::StateField field, std::string text);
+
+    settings::ReturnKind outcome() const { return state_.returnKind(); }
+    void selectOutcome(settings::ReturnKind kind) { state_.setReturnKind(kind); }
+
+    // The Save button: writes the four texts to the settings file.
+    void save();
+
+    // The window's timer: one polling tick, then the folder check. Does nothing while
+    // an error message is on screen (a message box keeps timer events coming). While
+    // another simulator serves the folder, the message is shown once and ticks only try
+    // the lock again, until the folder is free or the operator names another one.
+    void timerTick();
+
+    const FormStatus& status() const { return status_; }
+    bool showingMessage() const { return showingMessage_; }
+
+    // The last requests answered and the ticks that failed, newest first.
+    const RequestHistory& history() const { return history_; }
+    // Whether the window shows the history below its controls; collapsed at start.
+    bool historyShown() const { return historyShown_; }
+    void showHistory(bool shown) { historyShown_ = shown; }
+
+    // Opens an entry's answer file, or the exchange folder, through the desktop. False
+    // when there is no opener, no such entry or answer, or the desktop refused.
+    void setDesktopOpener(DesktopOpener* opener) { opener_ = opener; }
+    bool openAnswer(std::size_t entry);
+    bool openExchangeFolder();
+
+  private:
+    void requestHandled(const engine::DispatchRecord& record) override;
+    void checkExchangeFolder();
+    void checkScenarios();
+    void addToHistory(HistoryEntry entry);
+    void setStatus(FormStatus status);
+    void report(const std::exception& error);
+
+    settings::SimulatorState& state_;
+    const settings::SettingsFile& settingsFile_;
+    engine::PollingTick& tick_;
+    MessagePresenter& presenter_;
+    const platform::Clock& clock_;
+    FormObserver* observer_ = nullptr;
+    FormStatus status_;
+    bool ticking_ = false;
+    bool showingMessage_ = false;
+    std::string servedElsewhere_;  // the lock message while another simulator serves
+    RequestHistory history_;
+    bool historyShown_ = false;
+    DesktopOpener* opener_ = nullptr;
+};
+
+// "Pasta base não encontrada", "Faltam: retorno, lotes", or empty.
+std::string folderWarning(const std::string& exchangeFolder);
+
+}  // namespace kelmar::ui

@@ -1,0 +1,37 @@
+#include "headless/folder_watch.hpp"
+
+#include "engine/exchange_layout.hpp"
+
+namespace kelmar::ui {
+
+std::string describeMissingFolders(const std::string& folder) {
+    const auto check = engine::ExchangeLayout(folder).check();
+    if (check.folderMissing) {
+        return "Pasta base n\xE3o encontrada: " + folder;
+    }
+    if (check.missingSubfolders.empty()) {
+        return {};
+    }
+    std::string text = "Faltam em " + folder + ": ";
+    for (std::size_t i = 0; i < check.missingSubfolders.size(); ++i) {
+        text += i == 0 ? "" : ", ";
+        text += check.missingSubfolders[i];
+    }
+    return text;
+}
+
+std::optional<std::string> FolderWatch::look(const std::string& folder) {
+    auto now = describeMissingFolders(folder);
+    if (last_ && *last_ == now) {
+        return std::nullopt;
+    }
+    const bool first = !last_;
+    last_ = now;
+    if (now.empty()) {
+        // Complete at start needs no word; complete again after a warning does.
+        return first ? std::nullopt : std::optional<std::string>("Pasta base completa: " + folder);
+    }
+    return now;
+}
+
+}  // namespace kelmar::ui

@@ -1,0 +1,203 @@
+#include "headless/json_events.hpp"
+
+#include <array>
+#include <cstdio>
+
+#include "engine/exchange_names.hpp"
+#include "platform/text_encoding.hpp"
+#include "settings/outcome_names.hpp"
+
+namespace kelmar::ui {
+
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : platform::cp1252ToUtf8(text)) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (byte < 0x20 || byte == 0x7F) {
+                    std::array<char, 8> escaped{};
+                    std::snprintf(escaped.data(), escaped.size(), "\\u%04X", byte);
+                    out += escaped.data();
+                } else {
+                    out += c;
+                }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+void JsonObject::key(std::string_view name) {
+    if (!body_.empty()) {
+        body_ += ',';
+    }
+    body_ += jsonString(name);
+    body_ += ':';
+}
+
+JsonObject& JsonObject::text(std::string_view name, std::string_view value) {
+    key(name);
+    body_ += jsonString(value);
+    return *this;
+}
+
+JsonObject& JsonObject::optionalText(std::string_view name,
+                                     const std::optional<std::string>& value) {
+    key(name);
+    body_ += value ? jsonString(*value) : "null";
+    return *this;
+}
+
+JsonObject& JsonObject::number(std::string_view name, std::int64_t value) {
+    key(name);
+    body_ += std::to_string(value);
+    return *this;
+}
+
+JsonObject& JsonObject::optionalNumber(std::string_view name, std::optional<std::int64_t> value) {
+    key(name);
+    body_ += value ? std::to_string(*value) : "null";
+    return *this;
+}
+
+JsonObject& JsonObject::texts(std::string_view name, const std::vector<std::string>& values) {
+    key(name);
+    body_ += '[';
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        body_ += i == 0 ? "" : ",";
+        body_ += jsonString(values[i]);
+    }
+    body_ += ']';
+    return *this;
+}
+
+JsonObject& JsonObject::objects(std::string_view name, const std::vector<JsonObject>& values) {
+    key(name);
+    body_ += '[';
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        body_ += i == 0 ? "" : ",";
+        body_ += values[i].str();
+    }
+    body_ += ']';
+    return *this;
+}
+
+std::string JsonObject::str() const {
+    return '{' + body_ + '}';
+}
+
+std::string eventTime(const platform::LocalDateTime& time) {
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%04d-%02d-%02dT%02d:%02d:%02d.%03d", time.year,
+                  time.month, time.day, time.hour, time.minute, time.second, time.millisecond);
+    return text.data();
+}
+
+namespace {
+
+// A path text as the operating system names it: on POSIX every backslash is a "/".
+std::string shownPath(std::string_view pathText) {
+    std::string text(pathText);
+#ifndef _WIN32
+    for (auto& c : text) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+#endif
+    return text;
+}
+
+}  // namespace
+
+std::string requestEvent(const engine::DispatchRecord& request,
+                         const platform::LocalDateTime& time) {
+    std::vector<std::string> keys;
+    std::vector<JsonObject> outcomes;
+    for (const auto& applied : request.outcomes) {
+        if (!applied.accessKey.empty()) {
+            keys.push_back(applied.accessKey);
+        }
+        JsonObject outcome;
+        outcome.optionalText("key", applied.accessKey.empty()
+                                        ? std::nullopt
+                                        : std::optional<std::string>(applied.accessKey));
+        outcome.text("outcome", settings::outcomeName(applied.outcome));
+        outcome.text("reason", applied.reason.text());
+        outcomes.push_back(std::move(outcome));
+    }
+    std::optional<std::int64_t> batch;
+    std::optional<std::string> receipt;
+    std::vector<std::string> protocols;
+    for (const auto& handOut : request.handOuts) {
+        switch (handOut.counter) {
+            case settings::StateField::Batch:
+                batch = handOut.value;
+                break;
+            case settings::StateField::Receipt:
+                receipt = engine::receiptNumber(handOut.value);
+                break;
+            case settings::StateField::Protocol:
+                protocols.push_back(engine::protocolNumber(handOut.value));
+                break;
+            case settings::StateField::ExchangeFolder:
+                break;
+        }
+    }
+    std::vector<std::string> written;
+    for (const auto& path : request.filesWritten) {
+        written.push_back(shownPath(path));
+    }
+    JsonObject event;
+    event.text("event", "request")
+        .text("time", eventTime(time))
+        .text("folder", engine::folderName(request.folder))
+        .text("file", request.name)
+        .text("kind", engine::kindLabel(request.kind))
+        .texts("keys", keys)
+        .objects("outcomes", outcomes)
+        .optionalNumber("batch", batch)
+        .optionalText("receipt", receipt)
+        .texts("protocols", protocols)
+        .texts("written", written)
+        .texts("warnings", request.warnings)
+        .optionalText("error", std::nullopt);
+    return event.str();
+}
+
+std::string messageEvent(std::string_view event, std::string_view message,
+                         const platform::LocalDateTime& time) {
+    JsonObject object;
+    object.text("event", event).text("time", eventTime(time)).text("message", message);
+    return object.str();
+}
+
+void JsonEventReporter::requestHandled(const engine::DispatchRecord& request) {
+    out_ << requestEvent(request, clock_.now()) << '\n' << std::flush;
+}
+
+void JsonEventReporter::showError(std::string_view message) {
+    out_ << messageEvent("error", withClosingFullStop(message), clock_.now()) << '\n' << std::flush;
+}
+
+void JsonEventReporter::showWarning(std::string_view message) {
+    out_ << messageEvent("warning", message, clock_.now()) << '\n' << std::flush;
+}
+
+}  // namespace kelmar::ui
