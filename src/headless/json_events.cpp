@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/exchange_names.hpp"
+#include "platform/native_path.hpp"
 #include "platform/text_encoding.hpp"
 #include "settings/outcome_names.hpp"
 
@@ -109,22 +110,6 @@ std::string eventTime(const platform::LocalDateTime& time) {
     return text.data();
 }
 
-namespace {
-
-// A path text as the operating system names it: on POSIX every backslash is a "/".
-std::string shownPath(std::string_view pathText) {
-    std::string text(pathText);
-#ifndef _WIN32
-    for (auto& c : text) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-#endif
-    return text;
-}
-
-}  // namespace
 
 std::string requestEvent(const engine::DispatchRecord& request,
                          const platform::LocalDateTime& time) {
@@ -162,7 +147,7 @@ std::string requestEvent(const engine::DispatchRecord& request,
     }
     std::vector<std::string> written;
     for (const auto& path : request.filesWritten) {
-        written.push_back(shownPath(path));
+        written.push_back(platform::displayPath(path));
     }
     JsonObject event;
     event.text("event", "request")

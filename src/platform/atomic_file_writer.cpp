@@ -6,14 +6,8 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/file_access.hpp"
 #include "platform/native_path.hpp"
-#include "platform/posix_io.hpp"
-
-#ifdef _WIN32
-#include "platform/win32_files.hpp"
-#else
-#include <csignal>
-#endif
 
 namespace kelmar::platform {
 namespace {
@@ -44,30 +38,6 @@ bool hasNoWriteBit(const std::filesystem::file_status& status) {
             (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
 }
 
-#ifdef _WIN32
-// Windows ignores the read-only attribute of a folder when files are created in it, so
-// the folder is judged by creating the temporary; the destination by trying to open it
-// for replacing, which also waits briefly for a reader still holding the old file.
-bool isUnwritableDestination(const std::filesystem::path& destination) {
-    return !win32::isReplaceable(destination.native());
-}
-#else
-// A destination the operator has made read-only, or one that is not a file. Checked by
-// the mode bits rather than by trying, because root may write anywhere and the tool
-// must still honour a folder or file the operator has locked.
-bool isUnwritableDestination(const std::filesystem::path& destination) {
-    std::error_code error;
-    const auto folder = std::filesystem::status(destination.parent_path(), error);
-    if (!error && folder.type() == std::filesystem::file_type::directory && hasNoWriteBit(folder)) {
-        return true;
-    }
-    const auto status = std::filesystem::status(destination, error);
-    if (error || status.type() == std::filesystem::file_type::not_found) {
-        return false;
-    }
-    return status.type() != std::filesystem::file_type::regular || hasNoWriteBit(status);
-}
-#endif
 
 }  // namespace
 
@@ -81,7 +51,7 @@ std::optional<AtomicFileWriter> AtomicFileWriter::create(std::string_view destin
 
 std::optional<AtomicFileWriter> AtomicFileWriter::createAt(const std::filesystem::path& target) {
     auto destination = target;
-    if (destination.filename().empty() || isUnwritableDestination(destination)) {
+    if (destination.filename().empty() || io::isUnwritableDestination(destination)) {
         return std::nullopt;
     }
     for (int attempt = 0; attempt < 4; ++attempt) {
@@ -151,13 +121,7 @@ bool AtomicFileWriter::commit() {
     descriptor_ = -1;
     bool published = false;
     if (closed) {
-#ifdef _WIN32
-        published = win32::replaceWith(temporary_.native(), destination_.native());
-#else
-        std::error_code error;
-        std::filesystem::rename(temporary_, destination_, error);
-        published = !error;
-#endif
+        published = io::publish(temporary_, destination_);
     }
     if (!published) {
         std::error_code ignored;
@@ -224,11 +188,7 @@ bool isStaleTemporary(std::string_view fileName) {
     if (owner == io::processId()) {
         return false;
     }
-#ifdef _WIN32
-    return !win32::isProcessRunning(owner);
-#else
-    return ::kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH;
-#endif
+    return io::hasEnded(owner);
 }
 
 }  // namespace kelmar::platform

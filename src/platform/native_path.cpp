@@ -1,5 +1,7 @@
 #include "platform/native_path.hpp"
 
+#include <algorithm>
+
 #include "platform/text_encoding.hpp"
 
 #ifdef _WIN32
@@ -19,13 +21,23 @@ std::filesystem::path toNativePath(std::string_view pathText) {
 #ifdef _WIN32
     return std::filesystem::path(win32::widePath(pathText));
 #else
-    std::string utf8 = cp1252ToUtf8(pathText);
-    for (char& c : utf8) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    return std::filesystem::path(std::move(utf8));
+    return std::filesystem::path(cp1252ToUtf8(displayPath(pathText)));
+#endif
+}
+
+std::string displayPath(std::string_view pathText) {
+    std::string text(pathText);
+#ifndef _WIN32
+    std::replace(text.begin(), text.end(), '\\', '/');
+#endif
+    return text;
+}
+
+std::string_view nativeLineEnding() {
+#ifdef _WIN32
+    return "\r\n";
+#else
+    return "\n";
 #endif
 }
 

@@ -14,6 +14,13 @@ namespace kelmar::platform {
 // page.
 std::filesystem::path toNativePath(std::string_view pathText);
 
+// A path text as a person reads it on this system, still in Windows-1252: on POSIX
+// every backslash is a "/", as in the system's own path; on Windows unchanged.
+std::string displayPath(std::string_view pathText);
+
+// The line ending text files of this system use: "\r\n" on Windows, "\n" elsewhere.
+std::string_view nativeLineEnding();
+
 // The last component of a path text (after the last backslash or slash).
 std::string_view fileNamePart(std::string_view pathText);
 

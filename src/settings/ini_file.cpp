@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/native_path.hpp"
 #include "platform/text_helpers.hpp"
 
 namespace kelmar::settings {
@@ -44,11 +45,7 @@ std::string_view unquote(std::string_view value) {
 }  // namespace
 
 std::string_view IniFile::nativeLineEnding() {
-#ifdef _WIN32
-    return "\r\n";
-#else
-    return "\n";
-#endif
+    return platform::nativeLineEnding();
 }
 
 IniFile::IniFile(std::string_view content) {

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
+#include "platform/memory_advice.hpp"
 
 namespace kelmar::xml::detail {
 namespace {
@@ -13,19 +11,15 @@ namespace {
 // A fresh document needs a few hundred bytes; a loaded one grows block by block. Blocks
 // stop doubling at 2 MiB so the unused tail of the last block stays small next to the tree.
 constexpr std::size_t kFirstBlockSize = 1024;
-constexpr std::size_t kHugePageSize = std::size_t{2} << 20;
+using platform::kHugePageSize;
 constexpr std::size_t kLargestBlockSize = kHugePageSize;
 
 }  // namespace
 
 void Arena::BlockRelease::operator()(std::byte* block) const {
-#ifdef __linux__
     if (alignment == kHugePageSize) {
-        // The advice stays on the address range after the block goes back to the heap;
-        // small allocations placed there later would each make a whole huge page resident.
-        ::madvise(block, size - size % kHugePageSize, MADV_NOHUGEPAGE);
+        platform::withdrawHugePages(block, size);
     }
-#endif
     ::operator delete (block, std::align_val_t{alignment});
 }
 
@@ -33,12 +27,9 @@ std::byte* Arena::newBlock(std::size_t size) {
     const std::size_t alignment = size >= kHugePageSize ? kHugePageSize : alignof(std::max_align_t);
     auto* block = static_cast<std::byte*>(::operator new (size, std::align_val_t{alignment}));
     blocks_.push_back(Block(block, BlockRelease{size, alignment}));
-#ifdef __linux__
     if (alignment == kHugePageSize) {
-        // Only advice: where transparent huge pages are off, nothing changes.
-        ::madvise(block, size - size % kHugePageSize, MADV_HUGEPAGE);
+        platform::adviseHugePages(block, size);
     }
-#endif
     reserved_ += size;
     return block;
 }

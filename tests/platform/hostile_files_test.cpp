@@ -11,7 +11,7 @@
 #include "platform/file_system.hpp"
 #include "platform/input_file.hpp"
 #include "platform/instance_lock.hpp"
-#include "platform/posix_io.hpp"
+#include "platform/file_access.hpp"
 #include "support/folder_test.hpp"
 #include "support/temporary_folder.hpp"
 

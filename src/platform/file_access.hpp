@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "platform/file_identity.hpp"
+
+// The system calls the platform's files are built on, on C runtime descriptors, which
+// both POSIX and Windows provide; file_access_posix.cpp and file_access_win32.cpp hold
+// the two halves. Failing calls return -1 (or false) and leave errno set.
+namespace kelmar::platform::io {
+
+// Whether a final link in a path may be followed when it is opened.
+enum class Links { Follow, Refuse };
+
+// Opens a regular file for reading. On POSIX without waiting (a FIFO would otherwise
+// block until a writer came) and, when asked, without following a final link; on
+// Windows sharing it with readers only, so no one starts writing it while it is read.
+// -1 with the reason set when it cannot be opened.
+int openForReading(const std::filesystem::path& path, Links links, std::error_code& reason);
+
+// Reads of a regular file never wait; the flag openForReading set is cleared all the same.
+void clearNonBlocking(int fd);
+
+// True when another process holds the open file open for writing (a request still being
+// written). Where the system cannot tell, false.
+bool isOpenForWritingElsewhere(int fd);
+
+// The identity of the open file, or nothing when the system cannot tell.
+std::optional<FileIdentity> identifyOpenFile(int fd);
+
+// The identity of the regular file at a path (a link is not followed on POSIX), or
+// nothing when there is none.
+std::optional<FileIdentity> identifyPath(const std::filesystem::path& path);
+
+// Creates a new file for writing (hidden on Windows); errno EEXIST when the name is taken.
+int createExclusive(const std::filesystem::path& path);
+
+// Opens an existing file for writing from its start, cutting it to nothing.
+int openForRewriting(const std::filesystem::path& path);
+
+long long readSome(int fd, char* buffer, std::size_t size);
+long long writeSome(int fd, const char* data, std::size_t size);
+bool seekTo(int fd, std::uint64_t offset);
+int closeDescriptor(int fd);
+
+long processId();
+
+// True when no process with this id runs any more.
+bool hasEnded(long processId);
+
+// True when the destination must not be replaced: the operator made it (or its folder)
+// read-only, it is not a file, or (on Windows) a reader holds it and does not let go.
+bool isUnwritableDestination(const std::filesystem::path& destination);
+
+// Moves a written temporary over the destination (making it visible on Windows).
+bool publish(const std::filesystem::path& temporary, const std::filesystem::path& destination);
+
+// Deletes a file, never a directory; failures are ignored.
+void deleteRegularFile(const std::filesystem::path& path);
+
+}  // namespace kelmar::platform::io

@@ -1,0 +1,179 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <mutex>
+#include <system_error>
+
+#include "platform/file_access.hpp"
+
+namespace kelmar::platform::io {
+namespace {
+
+#if defined(__linux__)
+// Taking a lease makes this process the lease holder: a writer that opens the file before
+// the lease is dropped makes the kernel signal the holder, with SIGIO unless told
+// otherwise, and SIGIO's default action ends the process. Such a signal is of no use
+// here (the lease is dropped at once anyway), so it is ignored, unless someone else
+// already installed a handler for it.
+void ignoreLeaseBreakSignal() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction current {};
+        if (::sigaction(SIGIO, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+            struct sigaction ignore {};
+            ignore.sa_handler = SIG_IGN;
+            sigemptyset(&ignore.sa_mask);
+            ::sigaction(SIGIO, &ignore, nullptr);
+        }
+    });
+}
+#endif
+
+FileIdentity identityOf(const struct stat& status) {
+    FileIdentity identity;
+    identity.device = static_cast<std::uint64_t>(status.st_dev);
+    identity.inode = static_cast<std::uint64_t>(status.st_ino);
+    identity.size = static_cast<std::uint64_t>(status.st_size);
+    identity.modifiedNs = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
+                          static_cast<std::int64_t>(status.st_mtim.tv_nsec);
+    return identity;
+}
+
+// No write bit for anyone: the operator made it read-only.
+bool hasNoWriteBit(const std::filesystem::file_status& status) {
+    using std::filesystem::perms;
+    return (status.permissions() &
+            (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
+}
+
+}  // namespace
+
+int openForReading(const std::filesystem::path& path, Links links, std::error_code& reason) {
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    if (links == Links::Refuse) {
+        flags |= O_NOFOLLOW;
+    }
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), flags);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        // A final link refused by O_NOFOLLOW shows as ELOOP.
+        reason = std::error_code(errno, std::generic_category());
+    }
+    return fd;
+}
+
+void clearNonBlocking(int fd) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+}
+
+// A read lease can only be taken while no one has the file open for writing; the lease is
+// dropped again at once, so none outlives the check. Where leases are not permitted
+// (another owner without CAP_LEASE, some file systems), the check says nothing and the
+// file is read.
+bool isOpenForWritingElsewhere([[maybe_unused]] int fd) {
+#if defined(__linux__)
+    ignoreLeaseBreakSignal();
+    if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+        return false;
+    }
+    return errno == EAGAIN || errno == EBUSY;
+#else
+    return false;
+#endif
+}
+
+std::optional<FileIdentity> identifyOpenFile(int fd) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        return std::nullopt;
+    }
+    return identityOf(status);
+}
+
+std::optional<FileIdentity> identifyPath(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 || (status.st_mode & S_IFMT) != S_IFREG) {
+        return std::nullopt;
+    }
+    return identityOf(status);
+}
+
+int createExclusive(const std::filesystem::path& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+int openForRewriting(const std::filesystem::path& path) {
+    return ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+}
+
+long long readSome(int fd, char* buffer, std::size_t size) {
+    for (;;) {
+        const auto n = ::read(fd, buffer, size);
+        if (n >= 0 || errno != EINTR) {
+            return n;
+        }
+    }
+}
+
+long long writeSome(int fd, const char* data, std::size_t size) {
+    for (;;) {
+        const auto n = ::write(fd, data, size);
+        if (n >= 0 || errno != EINTR) {
+            return n;
+        }
+    }
+}
+
+bool seekTo(int fd, std::uint64_t offset) {
+    return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
+int closeDescriptor(int fd) {
+    return ::close(fd);
+}
+
+long processId() {
+    return static_cast<long>(::getpid());
+}
+
+bool hasEnded(long processId) {
+    return ::kill(static_cast<pid_t>(processId), 0) != 0 && errno == ESRCH;
+}
+
+// A destination the operator has made read-only, or one that is not a file. Checked by
+// the mode bits rather than by trying, because root may write anywhere and the tool
+// must still honour a folder or file the operator has locked.
+bool isUnwritableDestination(const std::filesystem::path& destination) {
+    std::error_code error;
+    const auto folder = std::filesystem::status(destination.parent_path(), error);
+    if (!error && folder.type() == std::filesystem::file_type::directory && hasNoWriteBit(folder)) {
+        return true;
+    }
+    const auto status = std::filesystem::status(destination, error);
+    if (error || status.type() == std::filesystem::file_type::not_found) {
+        return false;
+    }
+    return status.type() != std::filesystem::file_type::regular || hasNoWriteBit(status);
+}
+
+bool publish(const std::filesystem::path& temporary, const std::filesystem::path& destination) {
+    std::error_code error;
+    std::filesystem::rename(temporary, destination, error);
+    return !error;
+}
+
+void deleteRegularFile(const std::filesystem::path& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(path, error))) {
+        return;  // deleting a file never removes a directory
+    }
+    std::filesystem::remove(path, error);
+}
+
+}  // namespace kelmar::platform::io
