@@ -142,6 +142,24 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments) 
     return line;
 }
 
+namespace {
+
+// "  --outcome K     outcome to simulate: 0 autorizado, 1 falha-esquema, ...", wrapped
+// after the second outcome.
+std::string outcomeOptionText() {
+    std::string text = "  --outcome K     outcome to simulate: ";
+    for (int i = 0; i < settings::kReturnKindCount; ++i) {
+        if (i > 0) {
+            text += i == 2 ? ",\n                  " : ", ";
+        }
+        text += std::to_string(i) + " " +
+                std::string(settings::outcomeName(static_cast<settings::ReturnKind>(i)));
+    }
+    return text + "\n";
+}
+
+}  // namespace
+
 std::string usageText() {
     return "Usage: kelmar-sim [--config FILE]\n"
            "       kelmar-sim --headless [--config FILE] [--outcome K] [--ticks N] [--interval "
@@ -153,8 +171,7 @@ std::string usageText() {
            "\n"
            "  --headless      run without a window, printing each request handled\n"
            "  --config FILE   settings file to use instead of config.ini beside the program\n"
-           "  --outcome K     outcome to simulate: 0 autorizado, 1 falha-esquema,\n"
-           "                  2 falha-envio, 3 nao-processado, 4 rejeitado, 5 denegado\n"
+           + outcomeOptionText() +
            "  --ticks N       run N ticks back to back, then exit (status 1 if any failed)\n"
            "  --interval MS   pause between ticks when running on (default 1000, 0 = none)\n"
            "  --events F      report as text (default) or json: one JSON object per\n"

@@ -25,7 +25,7 @@ void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& re
         document.loadDocument(list);
         const xml::XmlNode& root = *document.rootElement();
         for (int i = 0; i < root.childCount(); ++i) {
-            stems.push_back(removeAll(root.child(i)->valueText(), "-nfe.xml"));
+            stems.push_back(removeAll(root.child(i)->valueText(), fragment::kNfe));
         }
     } catch (...) {
         // The list stays for the next tick, which writes its own batch-number document:
@@ -46,7 +46,7 @@ void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& re
                                       "entrada ignorada");
             continue;
         }
-        if (platform::fileExists(archivePath(Archive::Authorised, stem + "-nfe.xml"))) {
+        if (platform::fileExists(archivePath(Archive::Authorised, stem + std::string(fragment::kNfe)))) {
             copyRecorded(batchDocument, exchange.batchNumber(stem), record);
             accepted = true;
         } else {

@@ -1,16 +1,10 @@
 #include "engine/exchange_layout.hpp"
 
-#include <array>
-
-#include "engine/exchange_names.hpp"
 #include "platform/file_system.hpp"
 #include "platform/text_helpers.hpp"
 
 namespace kelmar::engine {
 namespace {
-
-constexpr std::array<std::string_view, 6> kSubfolderNames = {"envio", "envio_lote", "retorno",
-                                                             "lotes", "tmp",        "backup"};
 
 std::string joined(std::string_view first, std::string_view second) {
     std::string text(first);
@@ -21,28 +15,12 @@ std::string joined(std::string_view first, std::string_view second) {
 
 }  // namespace
 
-std::span<const std::string_view> ExchangeLayout::subfolderNames() {
-    return kSubfolderNames;
-}
-
-std::string_view ExchangeLayout::subfolderName(Subfolder subfolder) {
-    return kSubfolderNames[static_cast<std::size_t>(subfolder)];
-}
-
-std::string_view ExchangeLayout::archiveName(Archive archive) {
-    return archive == Archive::Authorised ? "Autorizados" : "Denegados";
-}
-
 std::string ExchangeLayout::subfolder(Subfolder subfolder) const {
     return joined(folder_, subfolderName(subfolder));
 }
 
 std::string ExchangeLayout::file(Subfolder subfolder, std::string_view name) const {
     return joined(this->subfolder(subfolder), name);
-}
-
-Subfolder ExchangeLayout::subfolderOf(RequestFolder folder) {
-    return folder == RequestFolder::Envio ? Subfolder::Envio : Subfolder::EnvioLote;
 }
 
 std::string ExchangeLayout::requestFolder(RequestFolder folder) const {
@@ -58,7 +36,7 @@ std::string ExchangeLayout::response(std::string_view name) const {
 }
 
 std::string ExchangeLayout::batchNumber(std::string_view key) const {
-    return response(std::string(key) + "-num-lot.xml");
+    return response(std::string(key) + std::string(fragment::kBatchNumber));
 }
 
 std::string ExchangeLayout::receipt(std::int32_t batch) const {
@@ -70,31 +48,31 @@ std::string ExchangeLayout::sendFailure(std::int32_t batch) const {
 }
 
 std::string ExchangeLayout::schemaFailure(std::string_view stem) const {
-    return response(std::string(stem) + "-nfe.err");
+    return response(std::string(stem) + std::string(fragment::kSchemaFailure));
 }
 
 std::string ExchangeLayout::batchFailure(std::string_view listName) const {
-    return response(platform::replaceAll(listName, ".xml", ".err"));
+    return response(platform::replaceAll(listName, fragment::kXml, fragment::kError));
 }
 
 std::string ExchangeLayout::queryResult(std::string_view receiptNumber) const {
-    return response(std::string(receiptNumber) + "-pro-rec.xml");
+    return response(std::string(receiptNumber) + std::string(fragment::kQueryResult));
 }
 
 std::string ExchangeLayout::cancellationResult(std::string_view key) const {
-    return response(std::string(key) + "-can.xml");
+    return response(std::string(key) + std::string(fragment::kCancellationResult));
 }
 
 std::string ExchangeLayout::voidingResult(std::string_view key) const {
-    return response(std::string(key) + "-inu.xml");
+    return response(std::string(key) + std::string(fragment::kVoidingResult));
 }
 
 std::string ExchangeLayout::batchRecord(std::string_view receiptNumber) const {
-    return file(Subfolder::Lotes, std::string(receiptNumber) + "-lote-rec.xml");
+    return file(Subfolder::Lotes, std::string(receiptNumber) + std::string(fragment::kBatchRecord));
 }
 
 std::string ExchangeLayout::assemblyBatchNumber(std::string_view batchText) const {
-    return file(Subfolder::Tmp, std::string(batchText) + "-lote.xml");
+    return file(Subfolder::Tmp, std::string(batchText) + std::string(fragment::kAssemblyBatchNumber));
 }
 
 std::string ExchangeLayout::archive(Archive archive) const {
@@ -116,7 +94,7 @@ FolderCheck ExchangeLayout::check() const {
         check.folderMissing = true;
         return check;
     }
-    for (const auto name : kSubfolderNames) {
+    for (const auto name : subfolderNames()) {
         if (!platform::directoryExists(joined(folder_, name))) {
             check.missingSubfolders.push_back(name);
         }

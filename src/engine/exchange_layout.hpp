@@ -6,16 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/request_kind.hpp"
+#include "engine/exchange_names.hpp"
 
 namespace kelmar::engine {
-
-// The subfolders of the exchange folder, in the order they are listed to the operator.
-enum class Subfolder { Envio, EnvioLote, Retorno, Lotes, Tmp, Backup };
-
-// The two archives under "backup": authorised NF-e and processed requests, and the
-// second copy kept for denied NF-e.
-enum class Archive { Authorised, Denied };
 
 // What the exchange folder lacks, as the operator should be told.
 struct FolderCheck {
@@ -33,12 +26,8 @@ class ExchangeLayout {
   public:
     explicit ExchangeLayout(std::string folder) : folder_(std::move(folder)) {}
 
-    // "envio", "envio_lote", "retorno", "lotes", "tmp", "backup".
-    static std::span<const std::string_view> subfolderNames();
-    static std::string_view subfolderName(Subfolder subfolder);
-    static Subfolder subfolderOf(RequestFolder folder);
-    // "Autorizados" or "Denegados".
-    static std::string_view archiveName(Archive archive);
+    // The names of exchange_names.hpp, for callers that hold a layout.
+    static std::span<const std::string_view> subfolderNames() { return engine::subfolderNames(); }
 
     const std::string& folder() const { return folder_; }
     std::string subfolder(Subfolder subfolder) const;

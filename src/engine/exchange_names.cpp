@@ -1,8 +1,32 @@
 #include "engine/exchange_names.hpp"
 
+#include <array>
 #include <cstdio>
 
+
 namespace kelmar::engine {
+namespace {
+
+constexpr std::array<std::string_view, 6> kSubfolderNames = {"envio", "envio_lote", "retorno",
+                                                             "lotes", "tmp",        "backup"};
+
+}  // namespace
+
+std::span<const std::string_view> subfolderNames() {
+    return kSubfolderNames;
+}
+
+std::string_view subfolderName(Subfolder subfolder) {
+    return kSubfolderNames[static_cast<std::size_t>(subfolder)];
+}
+
+Subfolder subfolderOf(RequestFolder folder) {
+    return folder == RequestFolder::Envio ? Subfolder::Envio : Subfolder::EnvioLote;
+}
+
+std::string_view archiveName(Archive archive) {
+    return archive == Archive::Authorised ? "Autorizados" : "Denegados";
+}
 
 std::string eightDigits(std::int32_t value) {
     const auto magnitude = value < 0 ? -static_cast<std::int64_t>(value) : std::int64_t{value};
@@ -21,13 +45,11 @@ std::string protocolNumber(std::int32_t protocolCounter) {
 }
 
 std::string receiptFileName(std::int32_t batch) {
-    return "0000000" + eightDigits(batch) + "-rec.xml";
+    return "0000000" + eightDigits(batch) + "-rec" + std::string(fragment::kXml);
 }
 
 std::string sendFailureFileName(std::int32_t batch) {
-    auto name = receiptFileName(batch);
-    name.replace(name.size() - 4, 4, ".err");
-    return name;
+    return "0000000" + eightDigits(batch) + "-rec" + std::string(fragment::kError);
 }
 
 std::string monthText(const platform::LocalDateTime& time) {

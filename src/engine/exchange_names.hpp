@@ -1,12 +1,52 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/clock.hpp"
 
-// The numbers and names the exchange folder's files carry.
+// Every name of the exchange folder: its subfolders, the fragments that mark requests,
+// the endings of the answers, and the numbers the files carry. Paths are built from
+// these by ExchangeLayout.
 namespace kelmar::engine {
+
+// The subfolders of the exchange folder, in the order they are listed to the operator.
+enum class Subfolder { Envio, EnvioLote, Retorno, Lotes, Tmp, Backup };
+
+// The two archives under "backup": authorised NF-e and processed requests, and the
+// second copy kept for denied NF-e.
+enum class Archive { Authorised, Denied };
+
+// The two folders requests arrive in.
+enum class RequestFolder { Envio, EnvioLote };
+
+// "envio", "envio_lote", "retorno", "lotes", "tmp", "backup".
+std::span<const std::string_view> subfolderNames();
+std::string_view subfolderName(Subfolder subfolder);
+Subfolder subfolderOf(RequestFolder folder);
+// "Autorizados" or "Denegados".
+std::string_view archiveName(Archive archive);
+
+// The fragments a request's name holds, and the endings of the files written for them.
+namespace fragment {
+inline constexpr std::string_view kNfe = "-nfe.xml";
+inline constexpr std::string_view kReceiptQuery = "-ped-rec.xml";
+inline constexpr std::string_view kCancellation = "-ped-can.xml";
+inline constexpr std::string_view kVoiding = "-ped-inu.xml";
+inline constexpr std::string_view kBatchList = "-montar-lote.xml";
+
+inline constexpr std::string_view kBatchNumber = "-num-lot.xml";
+inline constexpr std::string_view kSchemaFailure = "-nfe.err";
+inline constexpr std::string_view kQueryResult = "-pro-rec.xml";
+inline constexpr std::string_view kCancellationResult = "-can.xml";
+inline constexpr std::string_view kVoidingResult = "-inu.xml";
+inline constexpr std::string_view kBatchRecord = "-lote-rec.xml";
+inline constexpr std::string_view kAssemblyBatchNumber = "-lote.xml";
+inline constexpr std::string_view kXml = ".xml";
+inline constexpr std::string_view kError = ".err";
+}  // namespace fragment
 
 // A number with at least eight digits, zero-filled (a sign, when negative, comes first).
 std::string eightDigits(std::int32_t value);

@@ -10,10 +10,6 @@ namespace kelmar::engine {
 using settings::ReturnKind;
 using settings::StateField;
 
-std::string ExchangeHandlers::archivePath(Archive archive, std::string_view name) const {
-    return context_.layout().archived(archive, context_.monthFolder(), name);
-}
-
 void ExchangeHandlers::archiveNfe(std::string_view name, std::string_view body,
                                   DispatchRecord& record) {
     context_.ensureArchiveFolders(ArchiveFolders::All);

@@ -66,7 +66,7 @@ void ExchangeHandlers::answerReceiptQuery(const std::string& name, DispatchRecor
         batchRecord.loadDocument(recordPath);
         const xml::XmlNode& batch = *batchRecord.rootElement();
         for (int i = 0; i < batch.childCount(); ++i) {
-            stems.push_back(removeAll(batch.child(i)->valueText(), "-nfe.xml"));
+            stems.push_back(removeAll(batch.child(i)->valueText(), fragment::kNfe));
         }
         for (const auto& stem : stems) {
             const auto decision = context_.decide(stem);

@@ -2,17 +2,17 @@
 
 #include <array>
 
-#include "engine/exchange_layout.hpp"
 
 namespace kelmar::engine {
 namespace {
 
-constexpr std::array<std::string_view, 4> kEnvioFragments = {"-nfe.xml", "-ped-rec.xml",
-                                                             "-ped-can.xml", "-ped-inu.xml"};
+constexpr std::array<std::string_view, 4> kEnvioFragments = {
+    fragment::kNfe, fragment::kReceiptQuery, fragment::kCancellation, fragment::kVoiding};
 constexpr std::array<RequestKind, 4> kEnvioKinds = {
     RequestKind::NFe, RequestKind::ReceiptQuery, RequestKind::Cancellation, RequestKind::Voiding};
 
-constexpr std::array<std::string_view, 2> kEnvioLoteFragments = {"-nfe.xml", "-montar-lote.xml"};
+constexpr std::array<std::string_view, 2> kEnvioLoteFragments = {fragment::kNfe,
+                                                                 fragment::kBatchList};
 constexpr std::array<RequestKind, 2> kEnvioLoteKinds = {RequestKind::NFe, RequestKind::BatchList};
 
 template <std::size_t N>
@@ -29,7 +29,7 @@ RequestKind firstMatch(std::string_view fileName, const std::array<std::string_v
 }  // namespace
 
 std::string_view folderName(RequestFolder folder) {
-    return ExchangeLayout::subfolderName(ExchangeLayout::subfolderOf(folder));
+    return subfolderName(subfolderOf(folder));
 }
 
 std::string_view kindLabel(RequestKind kind) {

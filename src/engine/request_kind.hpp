@@ -3,10 +3,9 @@
 #include <span>
 #include <string_view>
 
-namespace kelmar::engine {
+#include "engine/exchange_names.hpp"
 
-// The two folders requests arrive in.
-enum class RequestFolder { Envio, EnvioLote };
+namespace kelmar::engine {
 
 // What a request is, judged by its file name.
 enum class RequestKind {

@@ -14,8 +14,6 @@ namespace {
 using settings::ReturnKind;
 
 constexpr std::string_view kBlank = " \t";
-constexpr std::string_view kOutcomeList =
-    "autorizado, falha-esquema, falha-envio, nao-processado, rejeitado e denegado";
 
 // "[CENARIOS] REGRA3: <problem>"
 [[noreturn]] void fail(std::string_view key, std::string_view problem) {
@@ -32,22 +30,14 @@ std::string quoted(std::string_view text) {
     return "'" + std::string(text) + "'";
 }
 
-std::string_view trim(std::string_view text) {
-    const auto first = text.find_first_not_of(kBlank);
-    if (first == text.npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(kBlank) - first + 1);
-}
-
 // Splits off the first blank-separated word; the rest keeps its inner spacing.
 std::pair<std::string_view, std::string_view> firstWord(std::string_view text) {
-    text = trim(text);
+    text = platform::trimText(text);
     const auto end = text.find_first_of(kBlank);
     if (end == text.npos) {
         return {text, {}};
     }
-    return {text.substr(0, end), trim(text.substr(end))};
+    return {text.substr(0, end), platform::trimText(text.substr(end))};
 }
 
 bool allDigits(std::string_view text) {
@@ -164,7 +154,7 @@ ReturnKind parseOutcome(std::string_view key, std::string_view name) {
     const auto outcome = settings::outcomeFromName(name);
     if (!outcome) {
         fail(key, "o resultado " + quoted(name) + " \xE9 desconhecido; os resultados s\xE3o " +
-                      std::string(kOutcomeList));
+                      settings::outcomeNamesInWords());
     }
     return *outcome;
 }
@@ -246,7 +236,7 @@ ScenarioRule parseScenarioRule(std::string_view key, long number, std::string_vi
 Scenarios parseScenarios(std::span<const std::pair<std::string, std::string>> entries) {
     Scenarios scenarios;
     for (const auto& [key, value] : entries) {
-        const auto text = trim(value);
+        const auto text = platform::trimText(value);
         if (text.empty()) {
             continue;
         }

@@ -11,6 +11,7 @@
 #include "settings/settings_file.hpp"
 #include "settings/simulator_state.hpp"
 #include "form/message_presenter.hpp"
+#include "form/desktop_opener.hpp"
 #include "form/request_history.hpp"
 
 namespace kelmar::ui {

@@ -15,6 +15,17 @@ std::string_view outcomeName(ReturnKind kind) {
     return index < kOutcomeNames.size() ? kOutcomeNames[index] : std::string_view{};
 }
 
+std::string outcomeNamesInWords() {
+    std::string words;
+    for (std::size_t i = 0; i < kOutcomeNames.size(); ++i) {
+        if (i > 0) {
+            words += i + 1 == kOutcomeNames.size() ? " e " : ", ";
+        }
+        words += kOutcomeNames[i];
+    }
+    return words;
+}
+
 std::optional<ReturnKind> outcomeFromName(std::string_view name) {
     for (std::size_t i = 0; i < kOutcomeNames.size(); ++i) {
         if (name == kOutcomeNames[i]) {

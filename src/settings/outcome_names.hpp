@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "settings/simulator_state.hpp"
@@ -11,6 +12,10 @@ namespace kelmar::settings {
 // lines the headless runner prints: "autorizado", "falha-esquema", "falha-envio",
 // "nao-processado", "rejeitado", "denegado".
 std::string_view outcomeName(ReturnKind kind);
+
+// Every name in item order, as a Portuguese list: "autorizado, falha-esquema, ... e
+// denegado".
+std::string outcomeNamesInWords();
 
 // The outcome of a name (exact spelling), or nothing.
 std::optional<ReturnKind> outcomeFromName(std::string_view name);

@@ -131,10 +131,6 @@ std::string foldAccents(std::string_view text) {
     return out;
 }
 
-std::string toUtf8(std::string_view text) {
-    return platform::cp1252ToUtf8(text);
-}
-
 std::string quoteAttributeValue(std::string_view escapedValue) {
     std::string out;
     out.reserve(escapedValue.size() + 2);

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/error.hpp"
+#include "platform/text_encoding.hpp"
 #include "platform/text_helpers.hpp"
 #include "xml/node_writer.hpp"
 #include "xml/stored_text.hpp"
@@ -175,7 +176,7 @@ void XmlNode::writeTextChild(std::string_view name, std::string_view text,
     if (!document().writeEqualToDefault() && text == defaultText) {
         return;
     }
-    findOrAppendChild(name).setText(toUtf8(foldAccents(text)));
+    findOrAppendChild(name).setText(platform::cp1252ToUtf8(foldAccents(text)));
 }
 
 void XmlNode::writeDateTimeChild(std::string_view name, const platform::LocalDateTime& value,

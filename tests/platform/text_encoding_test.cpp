@@ -16,7 +16,9 @@ TEST(TextEncodingTest, Cp1252ToUtf8CoversEveryKindOfByte) {
         {"\xBA", "\xC2\xBA"},      // º
         {"\x80", "\xE2\x82\xAC"},  // euro sign
         {"\x9F", "\xC5\xB8"},      // Ÿ
-        {"\x81", "\xC2\x81"},      // undefined byte keeps its value as a C1 control
+        {"\xE7", "\xC3\xA7"},      // ç
+        {"\x81\x8D\x8F\x90\x9D",       // every undefined byte keeps its value as a C1 control
+         "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"},
         {std::string("a\0b", 3), std::string("a\0b", 3)},
     };
     for (const auto& c : cases) {

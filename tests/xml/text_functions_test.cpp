@@ -35,19 +35,6 @@ TEST(FoldAccents, FoldsThe44LettersAndNothingElse) {
     EXPECT_EQ(foldAccents(untouched), untouched);
 }
 
-TEST(ToUtf8, EncodesEveryByteWithoutLoss) {
-    const std::vector<Conversion> cases = {
-        {"abc", "abc"},
-        {"\xBA", "\xC2\xBA"},
-        {"\x80", "\xE2\x82\xAC"},
-        {"\xE7", "\xC3\xA7"},
-        {"\x81\x8D\x8F\x90\x9D", "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(toUtf8(c.input), c.expected);
-    }
-}
-
 TEST(QuoteAttributeValue, UsesDoubleQuotes) {
     EXPECT_EQ(quoteAttributeValue("a b"), "\"a b\"");
 }

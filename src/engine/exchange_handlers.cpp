@@ -1,0 +1,10 @@
+// What every handler of the exchange folder shares.
+#include "engine/exchange_handlers.hpp"
+
+namespace kelmar::engine {
+
+std::string ExchangeHandlers::archivePath(Archive archive, std::string_view name) const {
+    return context_.layout().archived(archive, context_.monthFolder(), name);
+}
+
+}  // namespace kelmar::engine
