@@ -6,6 +6,7 @@
 #include "engine/request_reading.hpp"
 #include "engine/response_documents.hpp"
 #include "platform/file_system.hpp"
+#include "engine/engine_messages.hpp"
 
 namespace kelmar::engine {
 
@@ -39,11 +40,8 @@ void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& re
         // An entry that cannot be part of a file name is passed over like an NF-e whose
         // copy fails: nothing is written for it, and the rest of the list is answered.
         if (const auto shown = unsafeFileNamePart(stem)) {
-            // "A lista %s traz '%s', que não pode fazer parte de um nome de arquivo:
-            // entrada ignorada"
-            record.warnings.push_back("A lista " + name + " traz '" + *shown +
-                                      "', que n\xE3o pode fazer parte de um nome de arquivo: "
-                                      "entrada ignorada");
+            record.warnings.push_back(messages::unsafeFileNamePart(
+                messages::kListSubject, name, *shown, messages::kEntryIgnored));
             continue;
         }
         if (platform::fileExists(archivePath(Archive::Authorised, stem + std::string(fragment::kNfe)))) {

@@ -1,6 +1,7 @@
 #include "engine/dispatch_record.hpp"
 
 #include "platform/file_system.hpp"
+#include "engine/engine_messages.hpp"
 
 namespace kelmar::engine {
 
@@ -17,9 +18,7 @@ void copyRecorded(std::string_view source, const std::string& destination, Dispa
     }
     // Not fatal, but a client must be able to learn that it may be reading a stale
     // answer (a read-only destination still holding an older one, say).
-    // "Não foi possível copiar %s para %s"
-    record.warnings.push_back("N\xE3o foi poss\xEDvel copiar " + std::string(source) + " para " +
-                              destination);
+    record.warnings.push_back(messages::copyFailed(source, destination));
 }
 
 }  // namespace kelmar::engine

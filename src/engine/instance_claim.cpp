@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file_writer.hpp"
 #include "platform/native_path.hpp"
+#include "engine/engine_messages.hpp"
 
 namespace kelmar::engine {
 namespace {
@@ -11,19 +12,6 @@ namespace fs = std::filesystem;
 // A hidden name that no request search, stale-temporary sweep or listing of answers
 // picks up.
 constexpr const char* kFolderLockName = ".kelmar.lock";
-
-// "A pasta %s já está sendo atendida por outro kelmar-sim (processo %d)"
-std::string folderServedMessage(const std::string& folderText, long holder) {
-    return "A pasta " + folderText +
-           " j\xE1 est\xE1 sendo atendida por outro kelmar-sim (processo " +
-           std::to_string(holder) + ")";
-}
-
-// "O arquivo %s já está sendo usado por outro kelmar-sim (processo %d)"
-std::string settingsServedMessage(const std::string& pathText, long holder) {
-    return "O arquivo " + pathText + " j\xE1 est\xE1 sendo usado por outro kelmar-sim (processo " +
-           std::to_string(holder) + ")";
-}
 
 }  // namespace
 
@@ -36,7 +24,7 @@ void InstanceClaim::hold(const std::string& settingsPathText,
         auto outcome = platform::InstanceLock::acquire(
             settings.parent_path() / ("." + settings.filename().string() + ".lock"));
         if (outcome.heldByAnother()) {
-            throw AlreadyServedError(settingsServedMessage(settingsPathText, outcome.holder));
+            throw AlreadyServedError(messages::settingsServed(settingsPathText, outcome.holder));
         }
         settingsLock_ = std::move(outcome.lock);
     }
@@ -48,7 +36,7 @@ void InstanceClaim::hold(const std::string& settingsPathText,
     auto outcome = platform::InstanceLock::acquire(platform::toNativePath(exchangeFolderText) /
                                                    kFolderLockName);
     if (outcome.heldByAnother()) {
-        throw AlreadyServedError(folderServedMessage(exchangeFolderText, outcome.holder));
+        throw AlreadyServedError(messages::folderServed(exchangeFolderText, outcome.holder));
     }
     if (outcome.lock) {
         folderLock_ = std::move(outcome.lock);

@@ -4,6 +4,7 @@
 #include "engine/request_reading.hpp"
 #include "engine/response_documents.hpp"
 #include "platform/file_system.hpp"
+#include "engine/engine_messages.hpp"
 
 namespace kelmar::engine {
 
@@ -23,11 +24,8 @@ void ExchangeHandlers::copySchemaFailure(std::string_view name, std::string_view
     // Only the copy named after the key is left out when the key cannot be part of a
     // file name; the NF-e is still archived and deleted as with any other key.
     if (const auto shown = unsafeFileNamePart(key)) {
-        // "A requisição %s traz '%s', que não pode fazer parte de um nome de arquivo:
-        // cópia de erro não gerada"
-        record.warnings.push_back("A requisi\xE7\xE3o " + std::string(name) + " traz '" + *shown +
-                                  "', que n\xE3o pode fazer parte de um nome de arquivo: "
-                                  "c\xF3pia de erro n\xE3o gerada");
+        record.warnings.push_back(messages::unsafeFileNamePart(messages::kRequestSubject, name,
+                                                               *shown, messages::kNoErrorCopy));
         return;
     }
     copyRecorded(context_.sampleErrorFile("erro_layout.err"), context_.layout().schemaFailure(key),

@@ -6,14 +6,9 @@
 #include "platform/error.hpp"
 #include "platform/file_identity.hpp"
 #include "platform/file_system.hpp"
+#include "engine/engine_messages.hpp"
 
 namespace kelmar::engine {
-
-std::string outOfMemoryMessage(std::string_view request, std::uint64_t size) {
-    // "Memória insuficiente para a requisição %s (%s bytes)"
-    return "Mem\xF3ria insuficiente para a requisi\xE7\xE3o " + std::string(request) + " (" +
-           std::to_string(size) + " bytes)";
-}
 
 PollingTick::PollingTick(EngineContext& context, RequestHandlers& handlers)
     : context_(context), handlers_(handlers) {}
@@ -53,7 +48,7 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
         // A request too large for the memory left: say which, and end the tick like any
         // other error (what was allocated for it is released by now).
         const auto identity = platform::identifyFile(request);
-        throw RequestError(shownName, outOfMemoryMessage(shownName, identity ? identity->size : 0));
+        throw RequestError(shownName, messages::outOfMemory(shownName, identity ? identity->size : 0));
     }
     if (observer != nullptr) {
         observer->requestHandled(record);

@@ -12,9 +12,6 @@
 
 namespace kelmar::engine {
 
-// The message of a tick that ran out of memory on a request of the given size.
-std::string outOfMemoryMessage(std::string_view request, std::uint64_t size);
-
 // Told about every request a tick answers, e.g. to print it or show it in a status bar.
 class TickObserver {
   public:

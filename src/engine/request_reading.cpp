@@ -1,6 +1,7 @@
 #include "engine/request_reading.hpp"
 
 #include "platform/error.hpp"
+#include "engine/engine_messages.hpp"
 
 namespace kelmar::engine {
 
@@ -8,9 +9,7 @@ xml::XmlNode& firstChildOfRoot(const xml::XmlDocument& request, std::string_view
     xml::XmlNode* root = request.rootElement();
     xml::XmlNode* first = root != nullptr ? root->child(0) : nullptr;
     if (first == nullptr) {
-        // "A requisição %s não tem nenhum elemento dentro da raiz"
-        throw Error("A requisi\xE7\xE3o " + std::string(requestName) +
-                    " n\xE3o tem nenhum elemento dentro da raiz");
+        throw Error(messages::noElementInsideRoot(requestName));
     }
     return *first;
 }
@@ -19,9 +18,7 @@ xml::XmlNode& secondChildOfRoot(const xml::XmlDocument& request, std::string_vie
     xml::XmlNode* root = request.rootElement();
     xml::XmlNode* second = root != nullptr ? root->child(1) : nullptr;
     if (second == nullptr) {
-        // "A consulta %s não traz o número do recibo: a raiz tem menos de dois elementos"
-        throw Error("A consulta " + std::string(requestName) +
-                    " n\xE3o traz o n\xFAmero do recibo: a raiz tem menos de dois elementos");
+        throw Error(messages::noReceiptNumber(requestName));
     }
     return *second;
 }
@@ -42,9 +39,7 @@ void requireFileNamePart(std::string_view value, std::string_view requestName) {
     if (!shown) {
         return;
     }
-    // "A requisição %s traz '%s', que não pode fazer parte de um nome de arquivo"
-    throw Error("A requisi\xE7\xE3o " + std::string(requestName) + " traz '" + *shown +
-                "', que n\xE3o pode fazer parte de um nome de arquivo");
+    throw Error(messages::unsafeFileNamePart(messages::kRequestSubject, requestName, *shown));
 }
 
 NfeRequest readNfeRequest(std::string_view path, std::string_view requestName) {

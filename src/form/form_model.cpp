@@ -8,6 +8,7 @@
 #include "engine/scenario_source.hpp"
 #include "form/dispatch_description.hpp"
 #include "form/scenario_summary.hpp"
+#include "engine/engine_messages.hpp"
 
 namespace kelmar::ui {
 namespace {
@@ -54,17 +55,12 @@ std::string LastRequest::textFitting(const std::function<bool(std::string_view)>
 std::string folderWarning(const std::string& exchangeFolder) {
     const auto check = engine::ExchangeLayout(exchangeFolder).check();
     if (check.folderMissing) {
-        return "Pasta base n\xE3o encontrada";
+        return std::string(engine::messages::kFolderMissing);
     }
     if (check.missingSubfolders.empty()) {
         return {};
     }
-    std::string warning = "Faltam: ";
-    for (std::size_t i = 0; i < check.missingSubfolders.size(); ++i) {
-        warning += i == 0 ? "" : ", ";
-        warning += check.missingSubfolders[i];
-    }
-    return warning;
+    return "Faltam: " + engine::messages::missingSubfolderList(check);
 }
 
 FormModel::FormModel(settings::SimulatorState& state, const settings::SettingsFile& settingsFile,

@@ -1,23 +1,19 @@
 #include "headless/folder_watch.hpp"
 
 #include "engine/exchange_layout.hpp"
+#include "engine/engine_messages.hpp"
 
 namespace kelmar::ui {
 
 std::string describeMissingFolders(const std::string& folder) {
     const auto check = engine::ExchangeLayout(folder).check();
     if (check.folderMissing) {
-        return "Pasta base n\xE3o encontrada: " + folder;
+        return std::string(engine::messages::kFolderMissing) + ": " + folder;
     }
     if (check.missingSubfolders.empty()) {
         return {};
     }
-    std::string text = "Faltam em " + folder + ": ";
-    for (std::size_t i = 0; i < check.missingSubfolders.size(); ++i) {
-        text += i == 0 ? "" : ", ";
-        text += check.missingSubfolders[i];
-    }
-    return text;
+    return "Faltam em " + folder + ": " + engine::messages::missingSubfolderList(check);
 }
 
 std::optional<std::string> FolderWatch::look(const std::string& folder) {

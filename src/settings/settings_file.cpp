@@ -7,6 +7,7 @@
 #include "platform/input_file.hpp"
 #include "platform/native_path.hpp"
 #include "settings/ini_file.hpp"
+#include "platform/platform_messages.hpp"
 
 namespace kelmar::settings {
 namespace {
@@ -27,9 +28,6 @@ constexpr std::array<KeyBinding, kStateFieldCount> kKeys = {{
     {"PASTA", StateField::ExchangeFolder},
 }};
 
-// "Não é possível abrir o arquivo %s"
-constexpr const char* kCannotOpen = "N\xE3o \xE9 poss\xEDvel abrir o arquivo %s";
-
 // The file's current content; nothing when there is no file. A file that exists but
 // cannot be read now (held open for writing by another program, no permission) is an
 // error: carrying on with the defaults would answer into the wrong folder with numbers
@@ -43,7 +41,7 @@ std::string readWholeFile(const std::string& pathText) {
             reason == std::errc::not_a_directory) {
             return content;
         }
-        throw Error(formatMessage(kCannotOpen, pathText));
+        throw Error(formatMessage(platform::kCannotOpenFile, pathText));
     }
     std::array<char, 16384> buffer;
     for (;;) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "xml/xml_errors.hpp"
+#include "xml/xml_messages.hpp"
 
 namespace kelmar::xml::detail {
 namespace {
@@ -88,7 +89,7 @@ std::size_t CharSource::chooseEncoding(std::size_t count) {
     }
     encoding_ = found != nullptr ? found->encoding : FileEncoding::EightBit;
     if (!isReadable(encoding_)) {
-        throw EStreamError("Unsupported string encoding");
+        throw EStreamError(messages::kUnsupportedEncoding);
     }
     wide_ = isSixteenBit(encoding_);
     bigEndian_ = isBigEndian(encoding_);

@@ -11,6 +11,7 @@
 #include "xml/char_scan.hpp"
 #include "xml/stored_text.hpp"
 #include "xml/text_functions.hpp"
+#include "xml/xml_messages.hpp"
 
 namespace kelmar::xml::detail {
 namespace {
@@ -242,28 +243,28 @@ void DocumentReader::checkRootRules() const {
         }
     }
     if (elements == 0) {
-        throw EFilerError("No root element found in xml");
+        throw EFilerError(messages::kNoRootElement);
     }
     if (!document_.rootRequired_) {
         return;
     }
     if (elements > 1) {
-        throw EFilerError("More than one root element found in xml");
+        throw EFilerError(messages::kSecondRootElement);
     }
     if (declarations > 1) {
-        throw EFilerError("More than one xml declaration found in xml");
+        throw EFilerError(messages::kSecondDeclaration);
     }
     if (declarations == 1 && firstDeclaration != 0) {
-        throw EFilerError("Xml declaration must be first element");
+        throw EFilerError(messages::kDeclarationNotFirst);
     }
     if (docTypes > 1) {
-        throw EFilerError("More than one doctype declaration found in root");
+        throw EFilerError(messages::kSecondDoctype);
     }
     if (docTypes == 1 && lastDocType > lastElement) {
-        throw EFilerError("Doctype declaration found after root element");
+        throw EFilerError(messages::kDoctypeAfterRoot);
     }
     if (sections > 0) {
-        throw EFilerError("No CDATA allowed in root");
+        throw EFilerError(messages::kCDataInRoot);
     }
 }
 
@@ -447,7 +448,7 @@ void DocumentReader::readTag(XmlNode& node, Opener opener) {
     if (plainName) {
         // The usual start tag: a name and nothing else.
         if (tag.empty()) {
-            throw EFilerError("Missing element name");
+            throw EFilerError(messages::kMissingElementName);
         }
         node.name_ = document_.names_.intern(arena_, tag);
         return;
@@ -469,7 +470,7 @@ void DocumentReader::readTag(XmlNode& node, Opener opener) {
         return;
     }
     if (words.empty()) {
-        throw EFilerError("Missing element name");
+        throw EFilerError(messages::kMissingElementName);
     }
     node.name_ = document_.names_.intern(arena_, words.front());
     setAttributes(node, words.subspan(1));
@@ -608,7 +609,7 @@ void DocumentReader::readContentUntilCloseTag(XmlNode& node, int depth, ContentS
         }
         const int next = skipWhitespace();
         if (next == kEndOfInput) {
-            fail("Missing data after \"<\" in element %s", node);
+            fail(messages::kMissingDataAfterOpen, node);
         }
         if (next == '/') {
             if (skipExactCloseTag(node)) {
@@ -627,10 +628,10 @@ void DocumentReader::readContentUntilCloseTag(XmlNode& node, int depth, ContentS
     }
     std::string_view closing;
     if (!readUntil(">", closing)) {
-        fail("Missing \">\" in close tag of element %s", node);
+        fail(messages::kMissingCloseBracket, node);
     }
     if (!sameTextIgnoringCase(trimText(closing), storedView(node.name_))) {
-        fail("Incorrect close tag in element %s", node);
+        fail(messages::kIncorrectCloseTag, node);
     }
 }
 
@@ -661,14 +662,14 @@ std::string_view DocumentReader::textBeforeLessThan(const XmlNode& node, std::ui
         const unsigned char* const end = source_.pageEnd();
         const unsigned char* const lessThan = scanText(begin, end, seen);
         if (lessThan < end && *lessThan == 0) {
-            fail("Missing close tag in element %s", node);  // a zero character ends the input
+            fail(messages::kMissingCloseTag, node);  // a zero character ends the input
         }
         if (lessThan == end) {
             pending_.append(reinterpret_cast<const char*>(begin),
                             static_cast<std::size_t>(end - begin));
             source_.setCursor(end);
             if (source_.atEnd()) {
-                fail("Missing close tag in element %s", node);
+                fail(messages::kMissingCloseTag, node);
             }
             continue;
         }

@@ -9,6 +9,8 @@
 #include "xml/document_reader.hpp"
 #include "xml/node_writer.hpp"
 #include "xml/output_buffer.hpp"
+#include "platform/platform_messages.hpp"
+#include "xml/xml_messages.hpp"
 
 namespace kelmar::xml {
 namespace {
@@ -19,7 +21,7 @@ class FileSink final : public ByteSink {
     explicit FileSink(platform::AtomicFileWriter& file) : file_(file) {}
     void write(std::string_view bytes) override {
         if (file_.write(bytes.data(), bytes.size()) < bytes.size()) {
-            throw EWriteError("Cannot write to output stream");
+            throw EWriteError(messages::kCannotWriteStream);
         }
     }
 
@@ -110,7 +112,7 @@ void XmlDocument::setDeclarationAttribute(std::string_view attribute, std::strin
 
 void XmlDocument::writeDocumentTo(ByteSink& sink) const {
     if (rootRequired_ && rootElement() == nullptr) {
-        throw kelmar::Error("XML root element not defined.");
+        throw kelmar::Error(messages::kRootNotDefined);
     }
     detail::OutputBuffer out(sink);
     detail::NodeWriter writer(*this, out);
@@ -125,19 +127,19 @@ void XmlDocument::writeDocumentTo(ByteSink& sink) const {
 void XmlDocument::saveDocument(std::string_view pathText) const {
     auto file = platform::AtomicFileWriter::create(pathText);
     if (!file) {
-        throw EFCreateError(formatMessage("N\xE3o \xE9 poss\xEDvel criar o arquivo %s", pathText));
+        throw EFCreateError(formatMessage(platform::kCannotCreateFile, pathText));
     }
     FileSink sink(*file);
     writeDocumentTo(sink);
     if (!file->commit()) {
-        throw EWriteError("Cannot write to output stream");
+        throw EWriteError(messages::kCannotWriteStream);
     }
 }
 
 void XmlDocument::loadDocument(std::string_view pathText) {
     auto file = platform::InputFile::open(pathText);
     if (!file) {
-        throw EFOpenError(formatMessage("N\xE3o \xE9 poss\xEDvel abrir o arquivo %s", pathText));
+        throw EFOpenError(formatMessage(platform::kCannotOpenFile, pathText));
     }
     FileSource source(*file);
     loadFrom(source);

@@ -10,6 +10,7 @@
 #include "xml/stored_text.hpp"
 #include "xml/text_functions.hpp"
 #include "xml/xml_document.hpp"
+#include "xml/xml_messages.hpp"
 
 namespace kelmar::xml {
 namespace {
@@ -23,7 +24,7 @@ bool isIllegalNameCharacter(char c) {
 
 void checkName(std::string_view name) {
     if (std::any_of(name.begin(), name.end(), isIllegalNameCharacter)) {
-        throw kelmar::Error(formatMessage("Illegal character in node name \"%s\"", name));
+        throw kelmar::Error(formatMessage(messages::kIllegalNodeName, name));
     }
 }
 

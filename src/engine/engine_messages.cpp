@@ -1,0 +1,53 @@
+#include "engine/engine_messages.hpp"
+
+namespace kelmar::engine::messages {
+
+std::string noElementInsideRoot(std::string_view requestName) {
+    return "A requisi\xE7\xE3o " + std::string(requestName) +
+           " n\xE3o tem nenhum elemento dentro da raiz";
+}
+
+std::string noReceiptNumber(std::string_view requestName) {
+    return "A consulta " + std::string(requestName) +
+           " n\xE3o traz o n\xFAmero do recibo: a raiz tem menos de dois elementos";
+}
+
+std::string unsafeFileNamePart(std::string_view subject, std::string_view requestName,
+                               std::string_view shownValue, std::string_view consequence) {
+    return std::string(subject) + " " + std::string(requestName) + " traz '" +
+           std::string(shownValue) + "', que n\xE3o pode fazer parte de um nome de arquivo" +
+           std::string(consequence);
+}
+
+std::string copyFailed(std::string_view source, std::string_view destination) {
+    return "N\xE3o foi poss\xEDvel copiar " + std::string(source) + " para " +
+           std::string(destination);
+}
+
+std::string outOfMemory(std::string_view request, std::uint64_t size) {
+    return "Mem\xF3ria insuficiente para a requisi\xE7\xE3o " + std::string(request) + " (" +
+           std::to_string(size) + " bytes)";
+}
+
+std::string folderServed(std::string_view folderText, long holder) {
+    return "A pasta " + std::string(folderText) +
+           " j\xE1 est\xE1 sendo atendida por outro kelmar-sim (processo " +
+           std::to_string(holder) + ")";
+}
+
+std::string settingsServed(std::string_view pathText, long holder) {
+    return "O arquivo " + std::string(pathText) +
+           " j\xE1 est\xE1 sendo usado por outro kelmar-sim (processo " + std::to_string(holder) +
+           ")";
+}
+
+std::string missingSubfolderList(const FolderCheck& check) {
+    std::string list;
+    for (std::size_t i = 0; i < check.missingSubfolders.size(); ++i) {
+        list += i == 0 ? "" : ", ";
+        list += check.missingSubfolders[i];
+    }
+    return list;
+}
+
+}  // namespace kelmar::engine::messages
