@@ -15,6 +15,7 @@
 #include "engine/instance_claim.hpp"
 #include "engine/simulator.hpp"
 #include "settings/ini_file.hpp"
+#include "support/recording_presenter.hpp"
 #include "support/temporary_folder.hpp"
 
 namespace kelmar::ui {
@@ -37,20 +38,7 @@ class RecordingWindow final : public FormObserver {
     void statusChanged(const FormStatus& status) override { statuses.push_back(status); }
 };
 
-// Records the errors shown; while "showing" one it can let a timer event arrive, as
-// the nested loop of a real message box would.
-class RecordingPresenter final : public MessagePresenter {
-  public:
-    std::vector<std::string> messages;
-    std::function<void()> whileShown;
-
-    void showError(std::string_view message) override {
-        messages.emplace_back(message);
-        if (whileShown) {
-            whileShown();
-        }
-    }
-};
+using testing::RecordingPresenter;
 
 class FormModelTest : public ::testing::Test {
   protected:
@@ -125,7 +113,7 @@ TEST_F(FormModelTest, SaveFailureIsShownNotRaised) {
     model.save();
     ASSERT_EQ(presenter_.messages.size(), 1u);
     EXPECT_EQ(presenter_.messages[0],
-              "Incapaz de gravar para " + root_.text() + "\\no\\such\\config.ini");
+              "Incapaz de gravar para " + root_.text() + "\\no\\such\\config.ini.");
 }
 
 TEST_F(FormModelTest, TickShowsEveryAdvanceAndTheLastRequest) {
@@ -223,7 +211,7 @@ TEST_F(FormModelTest, ErrorIsShownOnceAndHoldsTicksBack) {
     };
     model_.timerTick();
     ASSERT_EQ(presenter_.messages.size(), 1u);
-    EXPECT_EQ(presenter_.messages[0], "Missing close tag in element NFe");
+    EXPECT_EQ(presenter_.messages[0], "Missing close tag in element NFe.");
     EXPECT_EQ(ticksWhileShown, 0);
     EXPECT_FALSE(model_.showingMessage());
 
@@ -347,7 +335,7 @@ TEST_F(FormModelTest, TheStatusLineNamesTheFailingRequest) {
     root_.write("nf_e/envio/a-nfe.xml", "<NFe>");
     model_.timerTick();
     ASSERT_EQ(presenter_.messages.size(), 1u);
-    EXPECT_EQ(presenter_.messages[0], "Missing close tag in element NFe");
+    EXPECT_EQ(presenter_.messages[0], "Missing close tag in element NFe.");
     EXPECT_EQ(model_.status().problem, "envio/a-nfe.xml: Missing close tag in element NFe");
     std::filesystem::remove(root_.path() / "nf_e/envio/a-nfe.xml");
     queueNfe("b-nfe.xml");

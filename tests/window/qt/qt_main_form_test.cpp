@@ -16,6 +16,7 @@
 #include "engine/polling_tick.hpp"
 #include "engine/simulator.hpp"
 #include "platform/clock.hpp"
+#include "support/recording_presenter.hpp"
 #include "support/temporary_folder.hpp"
 #include "form/form_model.hpp"
 #include "window/qt/qt_main_form.hpp"
@@ -24,20 +25,7 @@ using namespace kelmar;
 
 namespace {
 
-// Records the errors the window shows; while "showing" one it lets a timer event
-// arrive, as the nested loop of a real message box would.
-class RecordingPresenter final : public ui::MessagePresenter {
-  public:
-    std::vector<std::string> messages;
-    std::function<void()> whileShown;
-
-    void showError(std::string_view message) override {
-        messages.push_back(ui::withClosingFullStop(message));
-        if (whileShown) {
-            whileShown();
-        }
-    }
-};
+using testing::RecordingPresenter;
 
 // A window on a temporary exchange folder with the real engine behind it.
 struct Stack {
