@@ -19,12 +19,13 @@ namespace fs = std::filesystem;
 using kelmar::settings::StateField;
 
 void writeFile(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary).write(content.data(), static_cast<std::streamsize>(content.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 
 // An exchange folder in a temporary folder with the real engine on it.
 class Exchange {
-public:
+  public:
     Exchange() {
         for (const auto sub : kelmar::engine::ExchangeLayout::subfolderNames()) {
             fs::create_directories(root_ / "nf_e" / sub);
@@ -41,14 +42,16 @@ public:
     fs::path folder(const char* sub) const { return root_ / "nf_e" / sub; }
     void tick() { tick_.run(); }
 
-private:
-    fs::path root_ = fs::temp_directory_path() / ("kelmar-bench-engine-" + std::to_string(::getpid()));
+  private:
+    fs::path root_ =
+        fs::temp_directory_path() / ("kelmar-bench-engine-" + std::to_string(::getpid()));
     std::string text_ = kelmar::platform::utf8ToCp1252(root_.string());
     kelmar::settings::SettingsFile settingsFile_{text_ + "\\config.ini", text_ + "\\nf_e"};
     kelmar::settings::SimulatorState state_;
     kelmar::platform::ManualClock clock_{{2009, 1, 16, 14, 50, 43, 551}};
     kelmar::engine::EngineContext context_{state_, settingsFile_, clock_, text_};
-    std::unique_ptr<kelmar::engine::RequestHandlers> handlers_ = kelmar::engine::makeRequestHandlers(context_);
+    std::unique_ptr<kelmar::engine::RequestHandlers> handlers_ =
+        kelmar::engine::makeRequestHandlers(context_);
     kelmar::engine::PollingTick tick_{context_, *handlers_};
 };
 
@@ -64,7 +67,9 @@ BENCHMARK(BM_IdleTick)->Unit(benchmark::kMicrosecond);
 void BM_TickOverUnrelatedFiles(benchmark::State& state) {
     Exchange exchange;
     for (int i = 0; i < 10'000; ++i) {
-        writeFile(exchange.folder("envio") / ("anexo-" + std::to_string(i) + (i % 2 ? ".pdf" : ".xml")), "x");
+        writeFile(
+            exchange.folder("envio") / ("anexo-" + std::to_string(i) + (i % 2 ? ".pdf" : ".xml")),
+            "x");
     }
     for (auto _ : state) {
         exchange.tick();
@@ -78,7 +83,8 @@ void submission(benchmark::State& state, std::size_t bytes) {
     const auto nfe = kelmar::bench::makeNfe(bytes);
     for (auto _ : state) {
         state.PauseTiming();
-        writeFile(exchange.folder("envio") / "42090112345678000190550010000000011000000010-nfe.xml", nfe);
+        writeFile(exchange.folder("envio") / "42090112345678000190550010000000011000000010-nfe.xml",
+                  nfe);
         state.ResumeTiming();
         exchange.tick();
     }
@@ -101,7 +107,8 @@ void BM_QueryOverLargeBatch(benchmark::State& state) {
     Exchange exchange;
     std::string record = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<retConsReciNFe>";
     for (int i = 0; i < 10'000; ++i) {
-        record += "<ArquivoNFe>420901123456780001905500100000" + std::to_string(10'000'000 + i) + "-nfe.xml</ArquivoNFe>";
+        record += "<ArquivoNFe>420901123456780001905500100000" + std::to_string(10'000'000 + i) +
+                  "-nfe.xml</ArquivoNFe>";
     }
     record += "</retConsReciNFe>\n";
     writeFile(exchange.folder("lotes") / "420000000159093-lote-rec.xml", record);

@@ -7,7 +7,8 @@
 // is set by its number of det items.
 namespace kelmar::bench {
 
-std::string makeNfe(std::size_t targetBytes, const std::string& accessKey = "42090112345678000190550010000000011000000010");
+std::string makeNfe(std::size_t targetBytes,
+                    const std::string& accessKey = "42090112345678000190550010000000011000000010");
 
 // A batch list with the given number of ArquivoNFe entries.
 std::string makeBatchList(std::size_t entries);

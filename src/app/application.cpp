@@ -1,13 +1,13 @@
 #include "app/application.hpp"
 
-#include "platform/clock.hpp"
-#include "platform/error.hpp"
-#include "settings/settings_location.hpp"
 #include "app/command_line.hpp"
 #include "headless/console_reporter.hpp"
 #include "headless/folder_watch.hpp"
 #include "headless/headless_runner.hpp"
 #include "headless/json_events.hpp"
+#include "platform/clock.hpp"
+#include "platform/error.hpp"
+#include "settings/settings_location.hpp"
 
 #ifndef KELMAR_VERSION
 #define KELMAR_VERSION "0.0.0"

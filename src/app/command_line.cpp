@@ -170,8 +170,8 @@ std::string usageText() {
            "as the NF-e sender and the tax authority would.\n"
            "\n"
            "  --headless      run without a window, printing each request handled\n"
-           "  --config FILE   settings file to use instead of config.ini beside the program\n"
-           + outcomeOptionText() +
+           "  --config FILE   settings file to use instead of config.ini beside the program\n" +
+           outcomeOptionText() +
            "  --ticks N       run N ticks back to back, then exit (status 1 if any failed)\n"
            "  --interval MS   pause between ticks when running on (default 1000, 0 = none)\n"
            "  --events F      report as text (default) or json: one JSON object per\n"

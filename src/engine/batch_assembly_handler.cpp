@@ -1,12 +1,12 @@
 // Batch-assembly lists: one batch for the listed NF-e held this month.
 #include <vector>
 
+#include "engine/engine_messages.hpp"
 #include "engine/exchange_handlers.hpp"
 #include "engine/exchange_names.hpp"
 #include "engine/request_reading.hpp"
 #include "engine/response_documents.hpp"
 #include "platform/file_system.hpp"
-#include "engine/engine_messages.hpp"
 
 namespace kelmar::engine {
 
@@ -44,7 +44,8 @@ void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& re
                 messages::kListSubject, name, *shown, messages::kEntryIgnored));
             continue;
         }
-        if (platform::fileExists(archivePath(Archive::Authorised, stem + std::string(fragment::kNfe)))) {
+        if (platform::fileExists(
+                archivePath(Archive::Authorised, stem + std::string(fragment::kNfe)))) {
             copyRecorded(batchDocument, exchange.batchNumber(stem), record);
             accepted = true;
         } else {

@@ -1,7 +1,7 @@
 #include "engine/dispatch_record.hpp"
 
-#include "platform/file_system.hpp"
 #include "engine/engine_messages.hpp"
+#include "platform/file_system.hpp"
 
 namespace kelmar::engine {
 

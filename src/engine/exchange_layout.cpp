@@ -72,7 +72,8 @@ std::string ExchangeLayout::batchRecord(std::string_view receiptNumber) const {
 }
 
 std::string ExchangeLayout::assemblyBatchNumber(std::string_view batchText) const {
-    return file(Subfolder::Tmp, std::string(batchText) + std::string(fragment::kAssemblyBatchNumber));
+    return file(Subfolder::Tmp,
+                std::string(batchText) + std::string(fragment::kAssemblyBatchNumber));
 }
 
 std::string ExchangeLayout::archive(Archive archive) const {

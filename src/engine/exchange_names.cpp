@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdio>
 
-
 namespace kelmar::engine {
 namespace {
 

@@ -1,8 +1,8 @@
 #include "engine/instance_claim.hpp"
 
+#include "engine/engine_messages.hpp"
 #include "platform/atomic_file_writer.hpp"
 #include "platform/native_path.hpp"
-#include "engine/engine_messages.hpp"
 
 namespace kelmar::engine {
 namespace {

@@ -1,10 +1,10 @@
 // NF-e sent on its own (envio) and NF-e held for a later batch (envio_lote).
+#include "engine/engine_messages.hpp"
 #include "engine/exchange_handlers.hpp"
 #include "engine/exchange_names.hpp"
 #include "engine/request_reading.hpp"
 #include "engine/response_documents.hpp"
 #include "platform/file_system.hpp"
-#include "engine/engine_messages.hpp"
 
 namespace kelmar::engine {
 

@@ -2,11 +2,11 @@
 
 #include <new>
 
+#include "engine/engine_messages.hpp"
 #include "engine/request_error.hpp"
 #include "platform/error.hpp"
 #include "platform/file_identity.hpp"
 #include "platform/file_system.hpp"
-#include "engine/engine_messages.hpp"
 
 namespace kelmar::engine {
 
@@ -48,7 +48,8 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
         // A request too large for the memory left: say which, and end the tick like any
         // other error (what was allocated for it is released by now).
         const auto identity = platform::identifyFile(request);
-        throw RequestError(shownName, messages::outOfMemory(shownName, identity ? identity->size : 0));
+        throw RequestError(shownName,
+                           messages::outOfMemory(shownName, identity ? identity->size : 0));
     }
     if (observer != nullptr) {
         observer->requestHandled(record);

@@ -2,7 +2,6 @@
 
 #include <array>
 
-
 namespace kelmar::engine {
 namespace {
 

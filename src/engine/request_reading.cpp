@@ -1,7 +1,7 @@
 #include "engine/request_reading.hpp"
 
-#include "platform/error.hpp"
 #include "engine/engine_messages.hpp"
+#include "platform/error.hpp"
 
 namespace kelmar::engine {
 

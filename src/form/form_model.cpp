@@ -2,13 +2,13 @@
 
 #include <cstdio>
 
+#include "engine/engine_messages.hpp"
 #include "engine/exchange_layout.hpp"
 #include "engine/instance_claim.hpp"
 #include "engine/request_error.hpp"
 #include "engine/scenario_source.hpp"
 #include "form/dispatch_description.hpp"
 #include "form/scenario_summary.hpp"
-#include "engine/engine_messages.hpp"
 
 namespace kelmar::ui {
 namespace {

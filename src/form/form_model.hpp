@@ -7,12 +7,12 @@
 #include <string_view>
 
 #include "engine/polling_tick.hpp"
+#include "form/desktop_opener.hpp"
+#include "form/message_presenter.hpp"
+#include "form/request_history.hpp"
 #include "platform/clock.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/simulator_state.hpp"
-#include "form/message_presenter.hpp"
-#include "form/desktop_opener.hpp"
-#include "form/request_history.hpp"
 
 namespace kelmar::ui {
 

@@ -1,7 +1,7 @@
 #include "headless/console_reporter.hpp"
 
-#include "platform/text_encoding.hpp"
 #include "form/dispatch_description.hpp"
+#include "platform/text_encoding.hpp"
 
 namespace kelmar::ui {
 std::string escapeControlCharacters(std::string_view text) {

@@ -1,7 +1,7 @@
 #include "headless/folder_watch.hpp"
 
-#include "engine/exchange_layout.hpp"
 #include "engine/engine_messages.hpp"
+#include "engine/exchange_layout.hpp"
 
 namespace kelmar::ui {
 

@@ -110,7 +110,6 @@ std::string eventTime(const platform::LocalDateTime& time) {
     return text.data();
 }
 
-
 std::string requestEvent(const engine::DispatchRecord& request,
                          const platform::LocalDateTime& time) {
     std::vector<std::string> keys;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "engine/polling_tick.hpp"
-#include "platform/clock.hpp"
 #include "form/message_presenter.hpp"
+#include "platform/clock.hpp"
 
 // Events for a test harness: one JSON object per line, UTF-8, for every request handled,
 // every warning and every error. The fields are documented in docs/scenarios.md and

@@ -38,7 +38,6 @@ bool hasNoWriteBit(const std::filesystem::file_status& status) {
             (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
 }
 
-
 }  // namespace
 
 std::optional<AtomicFileWriter> AtomicFileWriter::create(std::string_view destinationText) {

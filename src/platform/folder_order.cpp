@@ -45,7 +45,6 @@ bool precedes(std::string_view a, std::string_view b) {
     return a < b;
 }
 
-
 bool isRequestCandidate(std::string_view name, std::span<const std::string_view> fragments) {
     // A name Windows refuses could not exist there; it is passed over everywhere.
     return !isForbiddenFileName(name) && endsWithXmlIgnoringCase(name) &&

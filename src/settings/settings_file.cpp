@@ -6,8 +6,8 @@
 #include "platform/error.hpp"
 #include "platform/input_file.hpp"
 #include "platform/native_path.hpp"
-#include "settings/ini_file.hpp"
 #include "platform/platform_messages.hpp"
+#include "settings/ini_file.hpp"
 
 namespace kelmar::settings {
 namespace {

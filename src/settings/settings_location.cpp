@@ -47,7 +47,8 @@ std::string locateSettingsFile(const std::optional<std::string>& overrideUtf8) {
 }
 
 std::string defaultExchangeFolder() {
-    return platform::fromNativePathText(joined(joined(platform::defaultFolderRoot(), "Quelmont"), "nf_e"));
+    return platform::fromNativePathText(
+        joined(joined(platform::defaultFolderRoot(), "Quelmont"), "nf_e"));
 }
 
 }  // namespace kelmar::settings

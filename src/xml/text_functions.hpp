@@ -16,7 +16,6 @@ std::string escapeText(std::string_view text);
 // Replaces the accented letters of Portuguese by plain ones; every other byte stays.
 std::string foldAccents(std::string_view text);
 
-
 // Encloses an already escaped value in double quotes.
 std::string quoteAttributeValue(std::string_view escapedValue);
 

@@ -5,11 +5,11 @@
 #include "platform/atomic_file_writer.hpp"
 #include "platform/error.hpp"
 #include "platform/input_file.hpp"
+#include "platform/platform_messages.hpp"
 #include "xml/char_source.hpp"
 #include "xml/document_reader.hpp"
 #include "xml/node_writer.hpp"
 #include "xml/output_buffer.hpp"
-#include "platform/platform_messages.hpp"
 #include "xml/xml_messages.hpp"
 
 namespace kelmar::xml {

@@ -296,8 +296,8 @@ TEST_F(ScenariosTest, SavingTheCountersKeepsTheSectionAsWritten) {
     submit(kRejectedKey);
     // A settings file the save created ends its lines the system's way (CR LF on
     // Windows); what matters here is that the section's own text is kept.
-    const auto saved = platform::replaceAll(testing::readFile(root_.path() / "config.ini"),
-                                            "\r\n", "\n");
+    const auto saved =
+        platform::replaceAll(testing::readFile(root_.path() / "config.ini"), "\r\n", "\n");
     EXPECT_NE(saved.find("LOTE=205"), std::string::npos);
     EXPECT_TRUE(saved.ends_with("[CENARIOS]\n" + section)) << saved;
 }

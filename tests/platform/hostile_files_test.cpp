@@ -7,11 +7,11 @@
 #include <future>
 
 #include "platform/atomic_file_writer.hpp"
+#include "platform/file_access.hpp"
 #include "platform/file_identity.hpp"
 #include "platform/file_system.hpp"
 #include "platform/input_file.hpp"
 #include "platform/instance_lock.hpp"
-#include "platform/file_access.hpp"
 #include "support/folder_test.hpp"
 #include "support/temporary_folder.hpp"
 

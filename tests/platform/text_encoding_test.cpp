@@ -17,7 +17,7 @@ TEST(TextEncodingTest, Cp1252ToUtf8CoversEveryKindOfByte) {
         {"\x80", "\xE2\x82\xAC"},  // euro sign
         {"\x9F", "\xC5\xB8"},      // Ÿ
         {"\xE7", "\xC3\xA7"},      // ç
-        {"\x81\x8D\x8F\x90\x9D",       // every undefined byte keeps its value as a C1 control
+        {"\x81\x8D\x8F\x90\x9D",   // every undefined byte keeps its value as a C1 control
          "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"},
         {std::string("a\0b", 3), std::string("a\0b", 3)},
     };
@@ -89,14 +89,18 @@ TEST(TextEncodingTest, CharactersOutsideTheCodePageBecomeOneQuestionMarkEach) {
 TEST(TextEncodingTest, Utf8AndUtf16CrossBothWays) {
     const std::pair<std::string, std::wstring> cases[] = {
         {"S\xC3\xA3o", L"S\u00E3o"},
-        {"a\xF0\x9F\x98\x80" "b", {L'a', wchar_t(0xD83D), wchar_t(0xDE00), L'b'}},  // a pair
+        {"a\xF0\x9F\x98\x80"
+         "b",
+         {L'a', wchar_t(0xD83D), wchar_t(0xDE00), L'b'}},  // a pair
         {"", L""},
     };
     for (const auto& [utf8, wide] : cases) {
         EXPECT_EQ(utf8ToUtf16(utf8), wide);
         EXPECT_EQ(utf16ToUtf8(wide), utf8);
     }
-    EXPECT_EQ(utf8ToUtf16("a\xFF" "b"), L"a\uFFFDb");
+    EXPECT_EQ(utf8ToUtf16("a\xFF"
+                          "b"),
+              L"a\uFFFDb");
     EXPECT_EQ(utf16ToUtf8(std::wstring(L"a") + wchar_t(0xDC00)), "a\xEF\xBF\xBD");
 }
 

@@ -20,9 +20,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "form/form_texts.hpp"
 #include "platform/native_path.hpp"
 #include "platform/text_encoding.hpp"
-#include "form/form_texts.hpp"
 
 namespace kelmar::ui {
 namespace {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "form/form_texts.hpp"
-#include "window/win32/win32_control_ids.hpp"
 #include "platform/text_encoding.hpp"
+#include "window/win32/win32_control_ids.hpp"
 
 namespace kelmar::ui::win32 {
 namespace {
@@ -80,9 +80,9 @@ Win32MainForm::Win32MainForm(FormModel& model, MessagePresenter& presenter, HINS
     registerWindowClass(instance, &windowProcedure);
     RECT frame = {0, 0, kClientWidth, kClientHeight};
     ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-    window_ = ::CreateWindowExW(0, kMainFormClass, platform::cp1252ToUtf16(kFormCaption).c_str(), kWindowStyle, 328,
-                                255, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                nullptr, instance, this);
+    window_ = ::CreateWindowExW(0, kMainFormClass, platform::cp1252ToUtf16(kFormCaption).c_str(),
+                                kWindowStyle, 328, 255, frame.right - frame.left,
+                                frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (window_ == nullptr) {
         throw std::runtime_error("N\xE3o foi poss\xEDvel criar a janela do simulador");
     }
@@ -198,11 +198,12 @@ void Win32MainForm::fitWindow() {
 }
 
 HWND Win32MainForm::addControl(const wchar_t* className, std::string_view text, DWORD style, int id,
-                          RECT place, HINSTANCE instance, DWORD extendedStyle) {
-    HWND control = ::CreateWindowExW(
-        extendedStyle, className, platform::cp1252ToUtf16(text).c_str(), WS_CHILD | WS_VISIBLE | style, place.left,
-        place.top, place.right - place.left, place.bottom - place.top, window_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+                               RECT place, HINSTANCE instance, DWORD extendedStyle) {
+    HWND control =
+        ::CreateWindowExW(extendedStyle, className, platform::cp1252ToUtf16(text).c_str(),
+                          WS_CHILD | WS_VISIBLE | style, place.left, place.top,
+                          place.right - place.left, place.bottom - place.top, window_,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
     if (control == nullptr) {
         throw std::runtime_error("N\xE3o foi poss\xEDvel criar o controle " + std::to_string(id));
     }
@@ -211,7 +212,7 @@ HWND Win32MainForm::addControl(const wchar_t* className, std::string_view text, 
 }
 
 LRESULT CALLBACK Win32MainForm::windowProcedure(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
+                                                LPARAM lParam) {
     if (message == WM_NCCREATE) {
         // The form comes with the creation; from here on every message reaches it.
         auto* form =
@@ -306,7 +307,8 @@ void Win32MainForm::command(int id, int notification) {
     }
     for (std::size_t i = 0; i < kFieldPlaces.size(); ++i) {
         if (id == kFieldPlaces[i].editId && notification == EN_CHANGE && !showingField_) {
-            model_.editField(static_cast<StateField>(i), platform::utf16ToCp1252(windowText(edits_[i])));
+            model_.editField(static_cast<StateField>(i),
+                             platform::utf16ToCp1252(windowText(edits_[i])));
         }
     }
 }
@@ -350,8 +352,8 @@ void Win32MainForm::historyChanged(const RequestHistory& history) {
 }
 
 bool ShellDesktopOpener::open(const std::string& pathText) {
-    const auto result = ::ShellExecuteW(nullptr, L"open", platform::cp1252ToUtf16(pathText).c_str(), nullptr,
-                                        nullptr, SW_SHOWNORMAL);
+    const auto result = ::ShellExecuteW(nullptr, L"open", platform::cp1252ToUtf16(pathText).c_str(),
+                                        nullptr, nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32;  // larger than 32 means it was opened
 }
 
@@ -400,8 +402,9 @@ void Win32MainForm::layOutStatusBar() {
     ::SendMessageW(statusBar_, SB_SETTEXTW, 0,
                    reinterpret_cast<LPARAM>(platform::cp1252ToUtf16(lastRequest).c_str()));
     if (status.lastRequest) {
-        ::SendMessageW(statusBar_, SB_SETTIPTEXTW, 0,
-                       reinterpret_cast<LPARAM>(platform::cp1252ToUtf16(status.lastRequest->detail).c_str()));
+        ::SendMessageW(
+            statusBar_, SB_SETTIPTEXTW, 0,
+            reinterpret_cast<LPARAM>(platform::cp1252ToUtf16(status.lastRequest->detail).c_str()));
     }
     for (std::size_t i = 0; i < rightParts.size(); ++i) {
         ::SendMessageW(statusBar_, SB_SETTEXTW, i + 1,

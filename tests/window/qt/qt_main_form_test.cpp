@@ -15,10 +15,10 @@
 #include "engine/exchange_layout.hpp"
 #include "engine/polling_tick.hpp"
 #include "engine/simulator.hpp"
+#include "form/form_model.hpp"
 #include "platform/clock.hpp"
 #include "support/recording_presenter.hpp"
 #include "support/temporary_folder.hpp"
-#include "form/form_model.hpp"
 #include "window/qt/qt_main_form.hpp"
 
 using namespace kelmar;

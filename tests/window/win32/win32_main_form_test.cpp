@@ -8,10 +8,10 @@
 #include <thread>
 
 #include "engine/exchange_layout.hpp"
+#include "platform/text_encoding.hpp"
 #include "program_window.hpp"
 #include "support/temporary_folder.hpp"
 #include "window/win32/win32_control_ids.hpp"
-#include "platform/text_encoding.hpp"
 
 namespace kelmar::ui::win32 {
 namespace {
@@ -125,7 +125,8 @@ TEST_F(Win32WindowTest, TypedFieldsAreSavedBySalvar) {
     testing::selectAll(recibo);
     testing::typeInto(recibo, L"4321");
     testing::selectAll(pasta);
-    const std::wstring newFolder = platform::cp1252ToUtf16(folder_.text()) + L"\\A\u00E7\u00E3o \u20AC";
+    const std::wstring newFolder =
+        platform::cp1252ToUtf16(folder_.text()) + L"\\A\u00E7\u00E3o \u20AC";
     testing::typeInto(pasta, newFolder);
     ASSERT_TRUE(testing::waitUntil([&] { return textOf(pasta) == newFolder; }));
     EXPECT_EQ(textOf(recibo), L"4321");
