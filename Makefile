@@ -6,7 +6,7 @@ PROGRAM := $(BUILD_DIR)/kelmar-sim
 DEMO := demo
 DEPS := bash scripts/install-deps.sh
 
-.PHONY: all deps configure build test test-asan run demo bench fuzz screenshot clean windows \
+.PHONY: all deps configure build test test-asan check-style run demo bench fuzz screenshot clean windows \
 	test-windows windows-package screenshot-windows
 
 all: build
@@ -26,6 +26,11 @@ test: build
 
 test-asan:
 	@$(MAKE) --no-print-directory test PRESET=asan
+
+# The tree formatted by .clang-format and clean for .clang-tidy's checks.
+check-style: configure
+	@$(DEPS) style
+	@bash scripts/check-style.sh $(BUILD_DIR)
 
 # A demo exchange folder beside the sources, with the sample error files in the folder
 # the program is started from.

@@ -7,8 +7,6 @@
 namespace kelmar::engine {
 namespace {
 
-namespace fs = std::filesystem;
-
 // A hidden name that no request search, stale-temporary sweep or listing of answers
 // picks up.
 constexpr const char* kFolderLockName = ".kelmar.lock";

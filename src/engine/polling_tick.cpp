@@ -95,7 +95,7 @@ DispatchRecord PollingTick::dispatch(RequestFolder folder, RequestKind kind,
 namespace kelmar::engine {
 
 std::string withRequestName(const RequestError& error) {
-    const std::string message = error.what();
+    std::string message = error.what();
     if (message.find(error.request()) != std::string::npos) {
         return message;
     }

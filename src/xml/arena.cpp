@@ -38,9 +38,10 @@ void* Arena::allocateSlow(std::size_t size, std::size_t alignment) {
     const std::size_t needed = size + alignment;
     if (needed > kLargestBlockSize / 4) {
         // A large text gets a block of its own, so the current block keeps its free tail.
-        const auto address = reinterpret_cast<std::uintptr_t>(newBlock(needed));
+        std::byte* block = newBlock(needed);
+        const auto address = reinterpret_cast<std::uintptr_t>(block);
         const auto aligned = (address + alignment - 1) & ~(std::uintptr_t{alignment} - 1);
-        return reinterpret_cast<void*>(aligned);
+        return block + (aligned - address);
     }
     startBlock(needed);
     return allocate(size, alignment);

@@ -134,7 +134,7 @@ bool splitPlainWords(std::string_view text, std::array<std::string_view, Capacit
             start = i;
         }
         if (quote != 0) {
-            quote = c == quote ? 0 : quote;
+            quote = c == quote ? '\0' : quote;
         } else if (c == '"' || c == '\'') {
             quote = c;
         }
@@ -531,7 +531,7 @@ void DocumentReader::readDtdDeclaration(XmlNode& node) {
             break;
         }
         if (quote != 0) {
-            quote = c == quote ? 0 : quote;
+            quote = c == quote ? '\0' : quote;
         } else if (c == '"' || c == '\'') {
             quote = c;
         }
@@ -793,6 +793,8 @@ void DocumentReader::commitChildren(XmlNode& node, std::size_t firstChild) {
     }
     const auto exact = static_cast<std::uint32_t>(count);
     // Allocated here rather than through the node, which would look for its document.
+    // The list's header is followed by its node pointers.
+    // NOLINTNEXTLINE(bugprone-sizeof-expression)
     void* memory = arena_.allocate(sizeof(XmlNode::ChildList) + sizeof(XmlNode*) * count,
                                    alignof(XmlNode::ChildList));
     auto* list = ::new (memory) XmlNode::ChildList{exact, exact};

@@ -216,7 +216,7 @@ std::vector<std::string> splitWords(std::string_view text) {
             start = i;
         }
         if (quote != 0) {
-            quote = c == quote ? 0 : quote;
+            quote = c == quote ? '\0' : quote;
         } else if (isQuote(c)) {
             quote = c;
         }

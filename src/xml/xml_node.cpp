@@ -113,8 +113,10 @@ void XmlNode::setText(std::string_view text) {
 }
 
 XmlNode::ChildList& XmlNode::newChildList(std::uint32_t count, std::uint32_t capacity) {
-    void* memory =
-        arena().allocate(sizeof(ChildList) + sizeof(XmlNode*) * capacity, alignof(ChildList));
+    // The list's header is followed by its node pointers.
+    const auto bytes =
+        sizeof(ChildList) + sizeof(XmlNode*) * capacity;  // NOLINT(bugprone-sizeof-expression)
+    void* memory = arena().allocate(bytes, alignof(ChildList));
     auto* list = ::new (memory) ChildList{count, capacity};
     setChildList(list);
     return *list;
