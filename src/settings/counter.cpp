@@ -4,24 +4,9 @@
 #include <string>
 
 #include "platform/error.hpp"
+#include "settings/settings_messages.hpp"
 
 namespace kelmar::settings {
-namespace {
-
-// "'%s' não é um valor inteiro válido"
-constexpr const char* kNotAnInteger = "'%s' n\xE3o \xE9 um valor inteiro v\xE1lido";
-// "O contador %s ('%s') chegou ao limite e não pode avançar": the counter's caption and
-// its value, so the operator knows which field to look at.
-std::string counterExhausted(StateField field, std::string_view value) {
-    const char* caption = field == StateField::Batch     ? "Lote"
-                          : field == StateField::Receipt ? "Recibo"
-                                                         : "Protocolo";
-    return "O contador " + std::string(caption) + " ('" + std::string(value) +
-           "') chegou ao limite e n\xE3o pode avan\xE7"
-           "ar";
-}
-
-}  // namespace
 
 std::optional<std::int32_t> parseCounter(std::string_view text) {
     std::size_t pos = 0;
@@ -57,10 +42,10 @@ std::int32_t advanceCounter(SimulatorState& state, StateField field) {
     const auto& text = state.text(field);
     const auto value = parseCounter(text);
     if (!value) {
-        throw Error(formatMessage(kNotAnInteger, text));
+        throw Error(formatMessage(messages::kNotAnInteger, text));
     }
     if (*value == std::numeric_limits<std::int32_t>::max()) {
-        throw Error(counterExhausted(field, text));
+        throw Error(messages::counterExhausted(field, text));
     }
     const auto next = *value + 1;
     state.setText(field, std::to_string(next));

@@ -8,13 +8,12 @@
 #include "platform/native_path.hpp"
 #include "platform/platform_messages.hpp"
 #include "settings/ini_file.hpp"
+#include "settings/settings_messages.hpp"
 
 namespace kelmar::settings {
 namespace {
 
 constexpr const char* kSection = "NFE";
-// "Incapaz de gravar para %s" in Windows-1252.
-constexpr const char* kCannotWrite = "Incapaz de gravar para %s";
 
 struct KeyBinding {
     const char* key;
@@ -80,7 +79,7 @@ void SettingsFile::save(const SimulatorState& state) const {
     if (platform::isForbiddenFileName(platform::fileNamePart(path_)) ||
         !platform::replaceFileContent(platform::followLinks(platform::toNativePath(path_)),
                                       ini.content())) {
-        throw Error(formatMessage(kCannotWrite, path_));
+        throw Error(formatMessage(messages::kCannotWrite, path_));
     }
 }
 
