@@ -301,10 +301,11 @@ TEST_F(HandlersTest, HeldNfeKeyMustNotLeaveRetorno) {
         put("envio_lote/a-nfe.xml", "<NFe><infNFe Id=\"" + std::string(c.id) + "\"/></NFe>");
         // Only the error copy named after the key is left out (with a warning); the
         // request is ended like any other, instead of failing on every tick.
-        engine::DispatchRecord record;
-        handlers_->holdNfe("a-nfe.xml", record);
+        records_.clear();
+        ASSERT_EQ(tick(), "");
+        ASSERT_EQ(records_.size(), 1u);
         EXPECT_EQ(
-            record.warnings,
+            records_[0].warnings,
             std::vector<std::string>{"A requisi\xE7\xE3o a-nfe.xml traz '" + std::string(c.shown) +
                                      "', que n\xE3o pode fazer parte de um nome de "
                                      "arquivo: c\xF3pia de erro n\xE3o gerada"});

@@ -57,12 +57,13 @@ class FormModelTest : public ::testing::Test {
     std::string saved() const { return testing::readFile(root_.path() / "config.ini"); }
 
     testing::TemporaryFolder root_;
-    settings::SettingsFile settingsFile_{root_.text() + "\\config.ini", root_.text() + "\\nf_e"};
-    settings::SimulatorState state_;
     platform::ManualClock clock_{{2009, 1, 16, 14, 50, 43, 551}};
-    engine::EngineContext context_{state_, settingsFile_, clock_, root_.text()};
-    std::unique_ptr<engine::RequestHandlers> handlers_ = engine::makeRequestHandlers(context_);
-    engine::PollingTick tick_{context_, *handlers_};
+    engine::Simulator simulator_{
+        settings::SettingsFile(root_.text() + "\\config.ini", root_.text() + "\\nf_e"), clock_,
+        root_.text()};
+    settings::SimulatorState& state_ = simulator_.state();
+    const settings::SettingsFile& settingsFile_ = simulator_.settingsFile();
+    engine::PollingTick& tick_ = simulator_.tick();
     RecordingPresenter presenter_;
     RecordingWindow window_;
     FormModel model_{state_, settingsFile_, tick_, presenter_, clock_};
@@ -71,7 +72,8 @@ class FormModelTest : public ::testing::Test {
 TEST_F(FormModelTest, FormCreateLoadsTheSettingsOnceIntoTheFields) {
     root_.write("config.ini",
                 "[NFE]\nLOTE=300\nRECIBO=7\nPROTOCOLO=9\nPASTA=" + root_.text() + "\\nf_e\n");
-    EXPECT_EQ(model_.fieldText(StateField::Batch), "");  // nothing before the window exists
+    // The defaults until the window is created and loads the file.
+    EXPECT_EQ(model_.fieldText(StateField::Batch), "204");
     model_.formCreate();
     EXPECT_EQ(window_.fields[StateField::Batch], "300");
     EXPECT_EQ(window_.fields[StateField::Receipt], "7");

@@ -9,6 +9,7 @@
 #include <future>
 #include <new>
 
+#include "engine/engine_context.hpp"
 #include "engine/instance_claim.hpp"
 #include "engine/request_handlers.hpp"
 #include "support/exchange_fixture.hpp"
@@ -175,10 +176,13 @@ TEST_F(ConcurrentPeerTest, OneSimulatorPerExchangeFolderAndPerSettingsFile) {
 // A FIFO swapped in between the search and the open: refused at once, kept in place.
 TEST_F(ConcurrentPeerTest, AFifoSwappedInAfterTheSearchNeverBlocksTheTick) {
     ASSERT_EQ(::mkfifo(path("envio/x-nfe.xml").c_str(), 0644), 0);
+    // The handler itself, as the tick calls it once the name was found.
+    engine::EngineContext context(state_, settingsFile_, clock_, root_.text());
+    const auto handlers = engine::makeRequestHandlers(context);
     auto answering = std::async(std::launch::async, [&] {
         try {
             engine::DispatchRecord record;
-            handlers_->submitNfe("x-nfe.xml", record);
+            handlers->submitNfe("x-nfe.xml", record);
             return std::string();
         } catch (const Error& error) {
             return std::string(error.what());
@@ -222,7 +226,8 @@ class StarvedHandlers final : public engine::RequestHandlers {
 TEST_F(ConcurrentPeerTest, RunningOutOfMemoryNamesTheRequestAndItsSize) {
     put("envio/big-nfe.xml", std::string(12345, ' '));
     StarvedHandlers starved;
-    engine::PollingTick starvedTick(context_, starved);
+    engine::EngineContext context(state_, settingsFile_, clock_, root_.text());
+    engine::PollingTick starvedTick(context, starved);
     try {
         starvedTick.run();
         FAIL() << "no error raised";

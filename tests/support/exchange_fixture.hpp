@@ -6,9 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/engine_context.hpp"
 #include "engine/exchange_layout.hpp"
-#include "engine/polling_tick.hpp"
 #include "engine/simulator.hpp"
 #include "platform/clock.hpp"
 #include "platform/error.hpp"
@@ -27,7 +25,7 @@ class ExchangeFixture : public ::testing::Test {
         }
         root_.write("erro_layout.err", "Erro de esquema\n");
         root_.write("erro_envio.err", "Falha de envio\n");
-        settingsFile_.load(state_);
+        simulator_.loadSettings();
         settingsFile_.save(state_);
     }
 
@@ -69,12 +67,14 @@ class ExchangeFixture : public ::testing::Test {
     std::vector<engine::DispatchRecord> records_;
     Recorder recorder_{records_};
     TemporaryFolder root_;
-    settings::SettingsFile settingsFile_{root_.text() + "\\config.ini", root_.text() + "\\nf_e"};
-    settings::SimulatorState state_;
     platform::ManualClock clock_{{2009, 1, 16, 14, 50, 43, 551}};
-    engine::EngineContext context_{state_, settingsFile_, clock_, root_.text()};
-    std::unique_ptr<engine::RequestHandlers> handlers_ = engine::makeRequestHandlers(context_);
-    engine::PollingTick tick_{context_, *handlers_};
+    // The engine as the program wires it, with the sample files beside the folder.
+    engine::Simulator simulator_{
+        settings::SettingsFile(root_.text() + "\\config.ini", root_.text() + "\\nf_e"), clock_,
+        root_.text()};
+    settings::SimulatorState& state_ = simulator_.state();
+    const settings::SettingsFile& settingsFile_ = simulator_.settingsFile();
+    engine::PollingTick& tick_ = simulator_.tick();
 };
 
 }  // namespace kelmar::testing

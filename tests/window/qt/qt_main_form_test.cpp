@@ -11,9 +11,7 @@
 #include <QToolButton>
 #include <memory>
 
-#include "engine/engine_context.hpp"
 #include "engine/exchange_layout.hpp"
-#include "engine/polling_tick.hpp"
 #include "engine/simulator.hpp"
 #include "form/form_model.hpp"
 #include "platform/clock.hpp"
@@ -30,14 +28,13 @@ using testing::RecordingPresenter;
 // A window on a temporary exchange folder with the real engine behind it.
 struct Stack {
     testing::TemporaryFolder root;
-    settings::SettingsFile settingsFile{root.text() + "\\config.ini", root.text() + "\\nf_e"};
-    settings::SimulatorState state;
     platform::ManualClock clock{{2009, 1, 16, 14, 50, 43, 551}};
-    engine::EngineContext context{state, settingsFile, clock, root.text()};
-    std::unique_ptr<engine::RequestHandlers> handlers = engine::makeRequestHandlers(context);
-    engine::PollingTick tick{context, *handlers};
+    engine::Simulator simulator{
+        settings::SettingsFile(root.text() + "\\config.ini", root.text() + "\\nf_e"), clock,
+        root.text()};
     RecordingPresenter presenter;
-    ui::FormModel model{state, settingsFile, tick, presenter, clock};
+    ui::FormModel model{simulator.state(), simulator.settingsFile(), simulator.tick(), presenter,
+                        simulator.clock()};
     std::unique_ptr<ui::QtMainForm> form;
 
     explicit Stack(bool withFolders = true) {
@@ -188,7 +185,7 @@ class MainFormTest : public QObject {
         Stack stack;
         auto items = stack.find<QGroupBox>("RGTipoRet")->findChildren<QRadioButton*>();
         QTest::mouseClick(items[1], Qt::LeftButton, {}, QPoint(5, items[1]->height() / 2));
-        QCOMPARE(static_cast<int>(stack.state.returnKind()), 1);
+        QCOMPARE(static_cast<int>(stack.simulator.state().returnKind()), 1);
         stack.queueNfe("a-nfe.xml");
         stack.form->Timer1Timer();
         QCOMPARE(stack.find<QLineEdit>("ELote")->text(), QStringLiteral("204"));
