@@ -84,7 +84,7 @@ int runApplication(std::span<const std::string_view> arguments, std::ostream& ou
         simulator.loadSettings();
         // A second simulator on the same folder or settings file touches nothing.
         simulator.prepare();
-    } catch (const engine::AlreadyServedError& error) {
+    } catch (const engine::ServeRefusedError& error) {
         ConsoleReporter(out, err).showError(error.what());
         return 1;
     } catch (const Error&) {

@@ -41,6 +41,17 @@ std::string settingsServed(std::string_view pathText, long holder) {
            ")";
 }
 
+std::string folderNotReserved(std::string_view folderText, std::string_view reason) {
+    return "N\xE3o \xE9 poss\xEDvel reservar a pasta " + std::string(folderText) + ": " +
+           std::string(reason);
+}
+
+std::string folderLockLost(std::string_view folderText, std::string_view lockName) {
+    return "A reserva da pasta " + std::string(folderText) + " foi perdida (a pasta ou o seu " +
+           std::string(lockName) +
+           " foi apagado ou trocado): nada \xE9 atendido at\xE9 que ela seja reservada de novo";
+}
+
 std::string missingSubfolderList(const FolderCheck& check) {
     std::string list;
     for (std::size_t i = 0; i < check.missingSubfolders.size(); ++i) {

@@ -38,6 +38,13 @@ std::string folderServed(std::string_view folderText, long holder);
 // "O arquivo %s já está sendo usado por outro kelmar-sim (processo %d)"
 std::string settingsServed(std::string_view pathText, long holder);
 
+// "Não é possível reservar a pasta %s: %s": no lock can be taken in it, so it is not served.
+std::string folderNotReserved(std::string_view folderText, std::string_view reason);
+
+// "A reserva da pasta %s foi perdida (a pasta ou o seu %s foi apagado ou trocado): nada
+// é atendido até que ela seja reservada de novo"
+std::string folderLockLost(std::string_view folderText, std::string_view lockName);
+
 // "Pasta base não encontrada"
 inline constexpr std::string_view kFolderMissing = "Pasta base n\xE3o encontrada";
 

@@ -2,6 +2,7 @@
 
 #include "engine/engine_messages.hpp"
 #include "platform/atomic_file_writer.hpp"
+#include "platform/file_system.hpp"
 #include "platform/native_path.hpp"
 
 namespace kelmar::engine {
@@ -15,6 +16,9 @@ constexpr const char* kFolderLockName = ".kelmar.lock";
 
 void InstanceClaim::hold(const std::string& settingsPathText,
                          const std::string& exchangeFolderText) {
+    if (settingsLock_ && !settingsLock_->stillHeld()) {
+        settingsLock_.reset();  // its file was removed or replaced: taken again now
+    }
     if (!settingsLock_) {
         // Locked beside the file the settings really are in, so two names for one file
         // (a link) still meet.
@@ -27,19 +31,29 @@ void InstanceClaim::hold(const std::string& settingsPathText,
         settingsLock_ = std::move(outcome.lock);
     }
     if (folderLock_ && claimedFolder_ == exchangeFolderText) {
-        return;
+        if (folderLock_->stillHeld()) {
+            return;
+        }
+        folderLock_.reset();
+        claimedFolder_.clear();
+        throw ServeRefusedError(messages::folderLockLost(exchangeFolderText, kFolderLockName));
     }
     folderLock_.reset();
     claimedFolder_.clear();
+    if (!platform::directoryExists(exchangeFolderText)) {
+        return;
+    }
     auto outcome = platform::InstanceLock::acquire(platform::toNativePath(exchangeFolderText) /
                                                    kFolderLockName);
     if (outcome.heldByAnother()) {
         throw AlreadyServedError(messages::folderServed(exchangeFolderText, outcome.holder));
     }
-    if (outcome.lock) {
-        folderLock_ = std::move(outcome.lock);
-        claimedFolder_ = exchangeFolderText;
+    if (!outcome.lock) {
+        throw ServeRefusedError(
+            messages::folderNotReserved(exchangeFolderText, outcome.reason.message()));
     }
+    folderLock_ = std::move(outcome.lock);
+    claimedFolder_ = exchangeFolderText;
 }
 
 }  // namespace kelmar::engine

@@ -8,11 +8,19 @@
 
 namespace kelmar::engine {
 
-// Another simulator already serves the exchange folder or uses the settings file. Two
-// of them would each keep their own counters and hand out the same numbers twice.
-class AlreadyServedError : public Error {
+// The exchange folder cannot be served by this simulator now: nothing is answered until
+// it can. Serving a folder without holding its lock could let a second simulator hand out
+// the same numbers.
+class ServeRefusedError : public Error {
   public:
     using Error::Error;
+};
+
+// Another simulator already serves the exchange folder or uses the settings file. Two
+// of them would each keep their own counters and hand out the same numbers twice.
+class AlreadyServedError : public ServeRefusedError {
+  public:
+    using ServeRefusedError::ServeRefusedError;
 };
 
 // The locks that make this simulator the only one on its exchange folder and on its
@@ -20,10 +28,13 @@ class AlreadyServedError : public Error {
 // one, the old lock is let go and the new folder is claimed.
 class InstanceClaim {
   public:
-    // Claims the settings file (once) and the exchange folder named now. Raises
-    // AlreadyServedError, touching nothing, when another process holds either. A folder
-    // or settings folder where no lock file can be made (missing, say) is not claimed and
-    // is tried again on the next call.
+    // Claims the settings file and the exchange folder named now, or makes sure the
+    // claims made before still hold. Raises AlreadyServedError, touching nothing, when
+    // another process holds either; ServeRefusedError when the folder exists but no lock
+    // can be taken in it, or when the lock it held was lost (the folder or its lock file
+    // deleted or replaced), in which case the next call claims it anew. A missing folder
+    // is not claimed (there is nothing to serve) and is tried again on the next call, as
+    // is a settings folder where no lock file can be made.
     void hold(const std::string& settingsPathText, const std::string& exchangeFolderText);
 
   private:

@@ -38,7 +38,8 @@ class Simulator {
 
     // Reads the settings if they could not be read yet and claims the settings file and
     // the exchange folder. Raises the open error of the settings file, or
-    // AlreadyServedError when another simulator holds either.
+    // ServeRefusedError when the folder cannot be served (another simulator holds it or
+    // the settings file, no lock can be taken in it, or its lock was lost).
     void prepare();
 
     // Removes temporary files that a run killed mid-write left in the exchange folder

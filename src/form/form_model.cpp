@@ -124,7 +124,7 @@ void FormModel::timerTick() {
     try {
         tick_.run(this);
         servedElsewhere_.clear();
-    } catch (const engine::AlreadyServedError& error) {
+    } catch (const engine::ServeRefusedError& error) {
         if (servedElsewhere_ != error.what()) {
             servedElsewhere_ = error.what();
             report(error);

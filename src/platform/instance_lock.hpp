@@ -9,7 +9,9 @@ namespace kelmar::platform {
 // An exclusive advisory lock on a small lock file, held while the object lives. The
 // kernel drops it when the process ends in any way, so a crash never leaves a stale
 // lock behind. The holder writes its process id into the file, so a second process can
-// say who holds it.
+// say who holds it. A lock file that someone deletes or replaces (its folder made anew,
+// say) no longer keeps anyone out: stillHeld() tells. On Windows the file cannot be
+// deleted and its folder cannot be renamed or deleted while the lock is held.
 class InstanceLock {
   public:
     struct Outcome;
@@ -23,11 +25,18 @@ class InstanceLock {
     InstanceLock& operator=(const InstanceLock&) = delete;
     ~InstanceLock();
 
+    // True while the lock file at its path is still the file this lock holds.
+    bool stillHeld() const;
+
   private:
-    explicit InstanceLock(int descriptor) : descriptor_(descriptor) {}
+    InstanceLock(int descriptor, std::filesystem::path file, int folderDescriptor = -1)
+        : descriptor_(descriptor), folderDescriptor_(folderDescriptor), file_(std::move(file)) {}
+    // Removes the lock file when it is still this lock's, then lets the lock go.
     void release() noexcept;
 
     int descriptor_ = -1;
+    int folderDescriptor_ = -1;  // Windows: the folder held open against renaming
+    std::filesystem::path file_;
 };
 
 struct InstanceLock::Outcome {

@@ -1,4 +1,5 @@
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -24,28 +25,63 @@ long readHolder(int fd) {
     return holder;
 }
 
+// True when the path names the file open under the descriptor.
+bool namesOpenFile(const std::filesystem::path& path, int fd) {
+    struct stat atPath {};
+    struct stat open {};
+    return ::lstat(path.c_str(), &atPath) == 0 && ::fstat(fd, &open) == 0 &&
+           atPath.st_dev == open.st_dev && atPath.st_ino == open.st_ino;
+}
+
 }  // namespace
 
 InstanceLock::Outcome InstanceLock::acquire(const std::filesystem::path& lockFile) {
     Outcome outcome;
-    const int fd =
-        ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
-    if (fd < 0) {
-        outcome.reason = std::error_code(errno, std::generic_category());
+    // A holder removes the file when it lets go: a lock taken on a file removed in the
+    // meantime keeps no one out, so it is taken again on the file now there.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const int fd =
+            ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+        if (fd < 0) {
+            outcome.reason = std::error_code(errno, std::generic_category());
+            return outcome;
+        }
+        // flock locks belong to the open file, so two opens conflict even inside one process.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            outcome.reason = std::error_code(errno, std::generic_category());
+            outcome.holder = errno == EWOULDBLOCK ? readHolder(fd) : 0;
+            ::close(fd);
+            return outcome;
+        }
+        if (!namesOpenFile(lockFile, fd)) {
+            ::close(fd);
+            continue;
+        }
+        const auto pid = std::to_string(io::processId()) + "\n";
+        if (::ftruncate(fd, 0) == 0) {
+            [[maybe_unused]] const auto written = ::pwrite(fd, pid.data(), pid.size(), 0);
+        }
+        outcome.lock = InstanceLock(fd, lockFile);
         return outcome;
     }
-    // flock locks belong to the open file, so two opens conflict even inside one process.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        outcome.reason = std::error_code(errno, std::generic_category());
-        outcome.holder = errno == EWOULDBLOCK ? readHolder(fd) : 0;
-        ::close(fd);
-        return outcome;
-    }
-    const auto pid = std::to_string(io::processId()) + "\n";
-    if (::ftruncate(fd, 0) == 0) {
-        [[maybe_unused]] const auto written = ::pwrite(fd, pid.data(), pid.size(), 0);
-    }
-    outcome.lock = InstanceLock(fd);
+    outcome.reason = std::make_error_code(std::errc::resource_unavailable_try_again);
     return outcome;
+}
+
+bool InstanceLock::stillHeld() const {
+    return descriptor_ >= 0 && namesOpenFile(file_, descriptor_);
+}
+
+void InstanceLock::release() noexcept {
+    if (descriptor_ < 0) {
+        return;
+    }
+    // Removed while still locked, so a process that opens the name afterwards makes a new
+    // file; one that opened it before finds it gone once it holds the lock, and tries again.
+    if (namesOpenFile(file_, descriptor_)) {
+        ::unlink(file_.c_str());
+    }
+    ::close(descriptor_);
+    descriptor_ = -1;
 }
 }  // namespace kelmar::platform

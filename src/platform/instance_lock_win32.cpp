@@ -61,7 +61,38 @@ InstanceLock::Outcome InstanceLock::acquire(const std::filesystem::path& lockFil
         outcome.reason = std::make_error_code(std::errc::too_many_files_open);
         return outcome;
     }
-    outcome.lock = InstanceLock(fd);
+    // The folder held open without delete sharing cannot be renamed or deleted while the
+    // lock is held, so no one can put another folder in its place.
+    const HANDLE folder = CreateFileW(lockFile.parent_path().c_str(), FILE_LIST_DIRECTORY,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const int folderFd = folder == INVALID_HANDLE_VALUE
+                             ? -1
+                             : _open_osfhandle(reinterpret_cast<intptr_t>(folder), 0);
+    if (folder != INVALID_HANDLE_VALUE && folderFd < 0) {
+        CloseHandle(folder);
+    }
+    outcome.lock = InstanceLock(fd, lockFile, folderFd);
     return outcome;
 }
+
+bool InstanceLock::stillHeld() const {
+    // Shared without delete, the file cannot be removed while it is held open here.
+    return descriptor_ >= 0 && GetFileAttributesW(file_.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void InstanceLock::release() noexcept {
+    if (descriptor_ < 0) {
+        return;
+    }
+    io::closeDescriptor(descriptor_);
+    descriptor_ = -1;
+    if (folderDescriptor_ >= 0) {
+        io::closeDescriptor(folderDescriptor_);
+        folderDescriptor_ = -1;
+    }
+    // Fails, leaving the file, while another process has it open to wait for the lock.
+    DeleteFileW(file_.c_str());
+}
+
 }  // namespace kelmar::platform

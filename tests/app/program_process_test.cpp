@@ -109,6 +109,9 @@ TEST(HeadlessRunnerTest, ExitStatusTellsWhetherEveryTickSucceeded) {
               "envio/a-nfe.xml: NF-e (lote 205, recibo 420000000159093) -> autorizado "
               "[selecionado]\n");
     EXPECT_EQ(run.err, "");
+    // Its locks are gone with it, so nothing of it stays behind once it has ended.
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / ".config.ini.lock"));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() / "nf_e/.kelmar.lock"));
 
     folder.write("nf_e/envio/b-nfe.xml", "<NFe>");
     run = runProgram(folder, {"--headless", "--ticks", "1", "--config", "config.ini"});
@@ -171,9 +174,10 @@ TEST(HeadlessRunnerTest, ProgramFolderWithAccentsKeepsItsSettings) {
     EXPECT_EQ(
         testing::listFolder(folder.path()),
         (std::vector<std::string>{"S\xC3\xA3obin", "config.ini", "err.txt", "nf_e", "out.txt"}));
-    // Beside the settings: only they and the lock that keeps a second simulator off them.
+    // Beside the settings: only they; the lock that kept a second simulator off them went
+    // with the program.
     EXPECT_EQ(testing::listFolder(programFolder),
-              (std::vector<std::string>{".config.ini.lock", "config.ini", "kelmar-sim.exe"}));
+              (std::vector<std::string>{"config.ini", "kelmar-sim.exe"}));
 }
 #endif
 

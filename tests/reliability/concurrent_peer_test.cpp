@@ -172,6 +172,63 @@ TEST_F(ConcurrentPeerTest, OneSimulatorPerExchangeFolderAndPerSettingsFile) {
     EXPECT_FALSE(fs::exists(path("envio/b-nfe.xml")));
 }
 
+// The lock is bound to the folder it was taken in: when that folder or its lock file is
+// deleted and made again under a running simulator, a second one may take the new
+// folder, and the first stops serving it (saying so) instead of serving it alongside.
+TEST_F(ConcurrentPeerTest, ALostFolderLockStopsTheSimulatorThatHeldIt) {
+    const std::pair<const char*, std::function<void()>> losses[] = {
+        {"the folder made again",
+         [&] {
+             fs::remove_all(exchange());
+             for (const auto sub : engine::subfolderNames()) {
+                 fs::create_directories(exchange() / std::string(sub));
+             }
+         }},
+        {"the lock file deleted", [&] { fs::remove(exchange() / ".kelmar.lock"); }},
+    };
+    for (const auto& [title, lose] : losses) {
+        SCOPED_TRACE(title);
+        fs::remove_all(path("envio"));
+        fs::create_directory(path("envio"));
+        root_.write("first.ini", configText(exchange()));
+        root_.write("second.ini", configText(exchange(), "900"));
+        auto first = simulator("first.ini");
+        ASSERT_EQ(tickOf(first), "");
+        lose();
+        put("envio/a-nfe.xml", nfe(kKeyA));
+        auto second = simulator("second.ini");
+        EXPECT_EQ(tickOf(second), "");
+        EXPECT_EQ(second.state().batch(), "901");
+        EXPECT_EQ(tickOf(first),
+                  "A reserva da pasta " + exchange().string() +
+                      " foi perdida (a pasta ou o seu .kelmar.lock foi apagado ou trocado): nada "
+                      "\xE9 atendido at\xE9 que ela seja reservada de novo");
+        put("envio/b-nfe.xml", nfe(kKeyB));
+        EXPECT_NE(tickOf(first).find("j\xE1 est\xE1 sendo atendida por outro kelmar-sim"),
+                  std::string::npos);
+        EXPECT_EQ(first.state().batch(), "300");
+        EXPECT_TRUE(fs::exists(path("envio/b-nfe.xml")));
+    }
+}
+
+// A folder where no lock can be made is not served at all (here its lock file's name is
+// taken by a folder, as a top folder the user cannot write to would refuse it).
+TEST_F(ConcurrentPeerTest, AFolderThatCannotBeLockedIsNotServed) {
+    fs::create_directory(exchange() / ".kelmar.lock");
+    root_.write("first.ini", configText(exchange()));
+    put("envio/a-nfe.xml", nfe(kKeyA));
+    auto runner = simulator("first.ini");
+    const auto error = tickOf(runner);
+    EXPECT_TRUE(
+        error.starts_with("N\xE3o \xE9 poss\xEDvel reservar a pasta " + exchange().string() + ": "))
+        << error;
+    EXPECT_TRUE(fs::exists(path("envio/a-nfe.xml")));
+    EXPECT_TRUE(list("retorno").empty());
+    fs::remove(exchange() / ".kelmar.lock");
+    EXPECT_EQ(tickOf(runner), "");
+    EXPECT_FALSE(fs::exists(path("envio/a-nfe.xml")));
+}
+
 #ifndef _WIN32
 // A FIFO swapped in between the search and the open: refused at once, kept in place.
 TEST_F(ConcurrentPeerTest, AFifoSwappedInAfterTheSearchNeverBlocksTheTick) {
