@@ -16,12 +16,6 @@
 namespace kelmar::ui {
 namespace {
 
-// A fixed number of ticks runs back to back and is never waited on.
-class NeverStop final : public StopRequest {
-  public:
-    bool waitFor(std::chrono::milliseconds) override { return false; }
-};
-
 int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, std::ostream& out,
                        std::ostream& err, const platform::Clock& clock) {
     platform::ignoreBrokenPipe();
@@ -40,10 +34,6 @@ int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, st
             console.showWarning(*warning);
         }
     };
-    if (line.ticks) {
-        NeverStop neverStop;
-        return runHeadless(simulator.tick(), observer, presenter, options, neverStop);
-    }
     SignalStopRequest stop;
     return runHeadless(simulator.tick(), observer, presenter, options, stop);
 }

@@ -84,9 +84,14 @@ constexpr std::array<Option, 8> kOptions = {{
      }},
     {"--interval", "", true,
      [](CommandLine& line, std::string_view text) -> std::optional<std::string> {
+         // A day at most: a wait much longer than that would overflow the clock's count.
+         constexpr long long kLongestInterval = 86'400'000;
          const auto interval = parseWholeNumber(text);
          if (!interval) {
              return "--interval takes a whole number of milliseconds";
+         }
+         if (*interval > kLongestInterval) {
+             return "--interval takes at most 86400000 milliseconds (a day)";
          }
          line.intervalMs = *interval;
          return std::nullopt;

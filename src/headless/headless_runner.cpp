@@ -38,6 +38,9 @@ int runHeadless(engine::PollingTick& tick, engine::TickObserver& observer,
                 options.beforeEachTick();
             }
             allSucceeded = runOneTick(tick, observer, presenter) && allSucceeded;
+            if (stop.waitFor(std::chrono::milliseconds(0))) {
+                break;
+            }
         }
         return allSucceeded ? 0 : 1;
     }

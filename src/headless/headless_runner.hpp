@@ -18,8 +18,8 @@ class StopRequest {
     virtual bool waitFor(std::chrono::milliseconds time) = 0;
 };
 
-// Stops on SIGINT or SIGTERM (Ctrl+C, Ctrl+Break or closing the console on Windows),
-// between two ticks: see platform::StopSignals.
+// Stops on SIGINT, SIGTERM or SIGHUP (Ctrl+C, Ctrl+Break or closing the console on
+// Windows), between two ticks: see platform::StopSignals.
 class SignalStopRequest final : public StopRequest {
   public:
     bool waitFor(std::chrono::milliseconds time) override { return signals_.waitFor(time); }
@@ -38,10 +38,11 @@ struct HeadlessOptions {
     std::function<void()> beforeEachTick;  // e.g. to warn about missing folders
 };
 
-// Runs ticks until told to stop (or the given number of them, back to back). Every
-// error is shown and the next tick starts fresh; when running on, a failed tick holds the
-// next one back for at least kPauseAfterFailure. Returns the exit status: with a tick count, 1 when
-// any tick failed; otherwise 0.
+// Runs ticks until told to stop, or the given number of them back to back (stopping
+// early, between two ticks, when told to). Every error is shown and the next tick starts
+// fresh; when running on, a failed tick holds the next one back for at least
+// kPauseAfterFailure. Returns the exit status: with a tick count, 1 when any tick that ran
+// failed; otherwise 0.
 int runHeadless(engine::PollingTick& tick, engine::TickObserver& observer,
                 MessagePresenter& presenter, const HeadlessOptions& options, StopRequest& stop);
 

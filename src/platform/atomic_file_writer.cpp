@@ -139,7 +139,9 @@ bool replaceFileContent(const std::filesystem::path& destination, std::string_vi
     if (error || status.type() != std::filesystem::file_type::regular || hasNoWriteBit(status)) {
         return false;
     }
-    const int fd = io::openForRewriting(destination);
+    // Written over the old content and only then cut to the new length, so a crash never
+    // leaves the file shorter than it was (an empty config.ini would lose the counters).
+    const int fd = io::openForOverwriting(destination);
     if (fd < 0) {
         return false;
     }
@@ -151,7 +153,8 @@ bool replaceFileContent(const std::filesystem::path& destination, std::string_vi
         }
         stored += static_cast<std::size_t>(n);
     }
-    return io::closeDescriptor(fd) == 0 && stored == content.size();
+    const bool cut = stored == content.size() && io::truncateTo(fd, content.size());
+    return io::closeDescriptor(fd) == 0 && cut;
 }
 
 std::filesystem::path followLinks(const std::filesystem::path& path) {

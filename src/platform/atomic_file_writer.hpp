@@ -42,7 +42,9 @@ class AtomicFileWriter {
 
 // Writes the whole content to a file that may not be replaceable: through the
 // temporary-file route when the folder allows it, else in place into an existing,
-// writable file (which a crash could leave torn, so only when there is no other way).
+// writable file: written over its old content, then cut to length, so it is never
+// shorter than before while the write is under way (a crash can still leave the new
+// start over the old tail, so this is only done when there is no other way).
 // False when neither works.
 bool replaceFileContent(const std::filesystem::path& destination, std::string_view content);
 

@@ -39,8 +39,12 @@ std::optional<FileIdentity> identifyPath(const std::filesystem::path& path);
 // Creates a new file for writing (hidden on Windows); errno EEXIST when the name is taken.
 int createExclusive(const std::filesystem::path& path);
 
-// Opens an existing file for writing from its start, cutting it to nothing.
-int openForRewriting(const std::filesystem::path& path);
+// Opens an existing file for writing from its start, keeping its content until it is
+// written over.
+int openForOverwriting(const std::filesystem::path& path);
+
+// Cuts an open file to the given size.
+bool truncateTo(int fd, std::uint64_t size);
 
 long long readSome(int fd, char* buffer, std::size_t size);
 long long writeSome(int fd, const char* data, std::size_t size);

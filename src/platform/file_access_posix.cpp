@@ -108,8 +108,12 @@ int createExclusive(const std::filesystem::path& path) {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
 
-int openForRewriting(const std::filesystem::path& path) {
-    return ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+int openForOverwriting(const std::filesystem::path& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+}
+
+bool truncateTo(int fd, std::uint64_t size) {
+    return ::ftruncate(fd, static_cast<off_t>(size)) == 0;
 }
 
 long long readSome(int fd, char* buffer, std::size_t size) {

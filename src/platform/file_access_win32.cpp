@@ -66,8 +66,12 @@ int createExclusive(const std::filesystem::path& path) {
     return win32::createHidden(path.native());
 }
 
-int openForRewriting(const std::filesystem::path& path) {
-    return ::_wopen(path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY);
+int openForOverwriting(const std::filesystem::path& path) {
+    return ::_wopen(path.c_str(), _O_WRONLY | _O_BINARY);
+}
+
+bool truncateTo(int fd, std::uint64_t size) {
+    return ::_chsize_s(fd, static_cast<long long>(size)) == 0;
 }
 
 long long readSome(int fd, char* buffer, std::size_t size) {

@@ -6,7 +6,7 @@
 namespace kelmar::platform {
 
 // Stop requests from outside the program, taken so that work under way is never cut in
-// half. On POSIX: SIGINT and SIGTERM, blocked in every thread while the object lives and
+// half. On POSIX: SIGINT, SIGTERM and SIGHUP, blocked in every thread while the object lives and
 // taken by a watcher thread. On Windows: Ctrl+C, Ctrl+Break and closing the console,
 // taken by the console's control handler. The first one is noted and ends the next
 // wait (saying so on standard error when no wait is under way); a second one ends the

@@ -22,6 +22,7 @@ sigset_t watchedSignals() {
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);  // the terminal closed: stop as cleanly as on SIGTERM
     sigaddset(&set, kWakeSignal);
     return set;
 }

@@ -1,6 +1,7 @@
 #include "settings/settings_file.hpp"
 
 #include <array>
+#include <optional>
 
 #include "platform/atomic_file_writer.hpp"
 #include "platform/error.hpp"
@@ -31,14 +32,14 @@ constexpr std::array<KeyBinding, kStateFieldCount> kKeys = {{
 // cannot be read now (held open for writing by another program, no permission) is an
 // error: carrying on with the defaults would answer into the wrong folder with numbers
 // that collide with the real counters.
-std::string readWholeFile(const std::string& pathText) {
+std::optional<std::string> readFileIfThere(const std::string& pathText) {
     std::string content;
     std::error_code reason;
     auto file = platform::InputFile::open(pathText, reason, platform::LinkPolicy::Follow);
     if (!file) {
         if (reason == std::errc::no_such_file_or_directory ||
             reason == std::errc::not_a_directory) {
-            return content;
+            return std::nullopt;
         }
         throw Error(formatMessage(platform::kCannotOpenFile, pathText));
     }
@@ -53,13 +54,23 @@ std::string readWholeFile(const std::string& pathText) {
     return content;
 }
 
+std::string readWholeFile(const std::string& pathText) {
+    return readFileIfThere(pathText).value_or(std::string());
+}
+
 }  // namespace
 
 SettingsFile::SettingsFile(std::string pathText, std::string defaultExchangeFolder)
     : path_(std::move(pathText)), defaultExchangeFolder_(std::move(defaultExchangeFolder)) {}
 
 void SettingsFile::load(SimulatorState& state) const {
-    const IniFile ini(readWholeFile(path_));
+    const auto content = readFileIfThere(path_);
+    // A file cut to nothing (a crash while it was written, a full disk) would otherwise
+    // start the counters again from the defaults and hand out numbers a second time.
+    if (content && content->empty()) {
+        throw Error(formatMessage(messages::kEmptySettings, path_));
+    }
+    const IniFile ini(content.value_or(std::string()));
     const std::array<std::string, kStateFieldCount> defaults = {
         kDefaultBatch, kDefaultReceipt, kDefaultProtocol, defaultExchangeFolder_};
     for (const auto& binding : kKeys) {

@@ -12,6 +12,11 @@ namespace kelmar::settings::messages {
 // "'%s' não é um valor inteiro válido"
 inline constexpr const char* kNotAnInteger = "'%s' n\xE3o \xE9 um valor inteiro v\xE1lido";
 
+// "O arquivo %s está vazio: apague-o para começar com os valores padrão"
+inline constexpr const char* kEmptySettings =
+    "O arquivo %s est\xE1 vazio: apague-o para come\xE7"
+    "ar com os valores padr\xE3o";
+
 // "Incapaz de gravar para %s"
 inline constexpr const char* kCannotWrite = "Incapaz de gravar para %s";
 

@@ -32,6 +32,9 @@ TEST(CommandLineTest, EachProblemIsNamed) {
         {{"--outcome", "9"}, "--outcome takes 0 to 5 or an outcome name"},
         {{"--ticks"}, "--ticks takes a whole number"},
         {{"--interval=1.5"}, "--interval takes a whole number of milliseconds"},
+        {{"--interval", "86400001"}, "--interval takes at most 86400000 milliseconds (a day)"},
+        {{"--interval", "9223372036854775807"},
+         "--interval takes at most 86400000 milliseconds (a day)"},
         {{"--headless=1"}, "unknown argument: --headless=1"},
         {{"-x"}, "unknown argument: -x"},
     };

@@ -3,7 +3,8 @@
 (SIGKILL, or two SIGTERM in a row as an impatient operator sends them), restarts it each
 time, and checks that nothing was lost or left half written:
 
-- config.ini always parses and no counter ever goes backwards;
+- config.ini always parses and no counter ever goes backwards, also when it is saved in
+  place because its folder takes no temporary file (--settings-in-place);
 - every XML file in retorno, lotes and backup parses completely;
 - every request was answered or is still waiting in its folder;
 - no temporary file is left once the runner has stopped cleanly.
@@ -136,6 +137,8 @@ def main():
     arguments.add_argument("--seed", type=int, default=int(time.time()))
     arguments.add_argument("--wine", metavar="RUNNER",
                            help="run a Windows program through this Wine wrapper")
+    arguments.add_argument("--settings-in-place", action="store_true",
+                           help="close the settings' folder, so config.ini is saved in place")
     options = arguments.parse_args()
     rng = random.Random(options.seed)
     runner_prefix = [options.wine] if options.wine else []
@@ -144,8 +147,14 @@ def main():
     with tempfile.TemporaryDirectory(prefix="kelmar-crash-") as root:
         exchange = Exchange(Path(root), windows=bool(options.wine))
         checker = Checker(exchange)
-        kills, rounds = run(os.path.abspath(options.program), exchange, checker, options.kills, rng,
-                            runner_prefix, startup)
+        if options.settings_in_place:
+            # No temporary file can be made beside config.ini: every save writes over it.
+            os.chmod(root, 0o555)
+        try:
+            kills, rounds = run(os.path.abspath(options.program), exchange, checker, options.kills,
+                                rng, runner_prefix, startup)
+        finally:
+            os.chmod(root, 0o755)
         files = checker.check_xml_files()
         checker.check_answers()
         checker.check_no_temporaries()

@@ -4,7 +4,8 @@ is never killed, hung or made to hand out numbers twice:
 
 - its standard output closed after one line (`kelmar-sim --headless | head -1`);
 - a peer opening a waiting request for writing in a loop while ticks run;
-- SIGTERM during a long tick, once (finish, exit 0) and twice (exit 130 at once);
+- SIGTERM, SIGINT or SIGHUP during a long tick, running on or with --ticks, once
+  (finish the tick, start no other, exit 0) and SIGTERM twice (exit 130 at once);
 - a request that fails after a counter advanced, under --interval 0 (no runaway), with
   the missing subfolder told once at start;
 - a second runner on the same exchange folder (exit 1, naming the first);
@@ -149,19 +150,28 @@ def big_request(case, megabytes):
 
 
 def stopping(program):
-    # Once: the tick ends, the request is answered, exit 0, with a message.
-    case = Case(program, "one SIGTERM during a long tick")
-    key = big_request(case, 60)
-    runner = case.start("--interval", "0")
-    time.sleep(0.3)
-    runner.send_signal(signal.SIGTERM)
-    status = runner.wait(timeout=300)
-    stderr = runner.stderr.read().decode()
-    check(status == 0, case.name, f"exit status {status}")
-    check(case.answered([key]), case.name, "the request under way was not finished")
-    check("finishing the current request" in stderr, case.name, f"no message: {stderr!r}")
-    print(f"{case.name}: finished and answered, exit {status}")
-    case.close()
+    # Once, whatever the signal and whether running on or for a number of ticks: the
+    # tick ends, the request under way is answered (never half: its batch number written
+    # and the NF-e still waiting), no further tick starts, exit 0, with a message.
+    for name, number in (("SIGTERM", signal.SIGTERM), ("SIGINT", signal.SIGINT),
+                         ("SIGHUP", signal.SIGHUP)):
+        for mode in (("--interval", "0"), ("--ticks", "5")):
+            case = Case(program, f"one {name} during a long tick, {' '.join(mode)}")
+            key = big_request(case, 60)
+            later = case.queue_nfe(2, 1)
+            runner = case.start(*mode)
+            time.sleep(0.3)
+            runner.send_signal(number)
+            status = runner.wait(timeout=300)
+            stderr = runner.stderr.read().decode()
+            waiting = case.exchange.folder / "envio" / f"{key}-nfe.xml"
+            check(status == 0, case.name, f"exit status {status}")
+            check(case.answered([key]) and not waiting.exists(), case.name,
+                  "the request under way was not finished")
+            check(not case.answered(later), case.name, "a tick started after the signal")
+            check("finishing the current request" in stderr, case.name, f"no message: {stderr!r}")
+            print(f"{case.name}: finished and answered, exit {status}")
+            case.close()
 
     # Twice: gone at once with 130.
     case = Case(program, "two SIGTERM during a long tick")

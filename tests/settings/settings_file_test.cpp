@@ -35,6 +35,24 @@ TEST_F(SettingsFileTest, MissingFileShowsTheDefaults) {
     EXPECT_FALSE(fs::exists(folder_.path() / "config.ini"));
 }
 
+// A file cut to nothing by a crash is not taken for a missing one: starting again from
+// the defaults would hand out every number a second time.
+TEST_F(SettingsFileTest, AnEmptyFileIsAnErrorNotTheDefaults) {
+    folder_.write("config.ini", "");
+    SimulatorState state;
+    state.setText(StateField::Batch, "antes");
+    try {
+        file().load(state);
+        FAIL() << "no error raised";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "O arquivo " + folder_.text() +
+                                                 "\\config.ini est\xE1 vazio: apague-o para "
+                                                 "come\xE7"
+                                                 "ar com os valores padr\xE3o");
+    }
+    EXPECT_EQ(state.batch(), "antes");
+}
+
 TEST_F(SettingsFileTest, SaveAndLoadRoundTripAllFourTexts) {
     SimulatorState state;
     state.setText(StateField::Batch, "1000");
@@ -114,14 +132,18 @@ TEST_F(SettingsFileTest, ALinkedFileIsSavedThroughToItsTarget) {
 }
 
 TEST_F(SettingsFileTest, AWritableFileInAClosedFolderIsSavedInPlace) {
-    folder_.write("config.ini", "[NFE]\nLOTE=10\n");
+    // Longer than what it becomes: the old tail is cut once the new content is written.
+    folder_.write("config.ini",
+                  "[NFE]\nLOTE=10\nRECIBO=1\nPROTOCOLO=2\nPASTA=" + std::string(300, 'y') + "\n");
     fs::permissions(folder_.path(), fs::perms::owner_read | fs::perms::owner_exec);
     SimulatorState state;
     file().load(state);
     state.setText(StateField::Batch, "11");
+    state.setText(StateField::ExchangeFolder, "C:\\x");
     EXPECT_NO_THROW(file().save(state));
     fs::permissions(folder_.path(), fs::perms::owner_all);
-    EXPECT_NE(readFile(folder_.path() / "config.ini").find("LOTE=11\n"), std::string::npos);
+    EXPECT_EQ(readFile(folder_.path() / "config.ini"),
+              "[NFE]\nLOTE=11\nRECIBO=1\nPROTOCOLO=2\nPASTA=C:\\x\n");
 }
 #endif
 
