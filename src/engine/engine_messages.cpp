@@ -52,6 +52,12 @@ std::string folderLockLost(std::string_view folderText, std::string_view lockNam
            " foi apagado ou trocado): nada \xE9 atendido at\xE9 que ela seja reservada de novo";
 }
 
+std::string unshowableName(std::string_view shownName) {
+    return std::string(shownName) +
+           " n\xE3o \xE9 atendido: o seu nome tem caracteres que o Windows-1252 n\xE3o "
+           "representa";
+}
+
 std::string missingSubfolderList(const FolderCheck& check) {
     std::string list;
     for (std::size_t i = 0; i < check.missingSubfolders.size(); ++i) {

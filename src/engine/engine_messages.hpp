@@ -45,6 +45,9 @@ std::string folderNotReserved(std::string_view folderText, std::string_view reas
 // é atendido até que ela seja reservada de novo"
 std::string folderLockLost(std::string_view folderText, std::string_view lockName);
 
+// "%s não é atendido: o seu nome tem caracteres que o Windows-1252 não representa"
+std::string unshowableName(std::string_view shownName);
+
 // "Pasta base não encontrada"
 inline constexpr std::string_view kFolderMissing = "Pasta base n\xE3o encontrada";
 

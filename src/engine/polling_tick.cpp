@@ -1,5 +1,6 @@
 #include "engine/polling_tick.hpp"
 
+#include <algorithm>
 #include <new>
 
 #include "engine/engine_messages.hpp"
@@ -26,7 +27,9 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     // Only names that carry one of the folder's fragments are candidates, so a stray
     // file the application dropped there never holds back the requests behind it.
     const auto folderText = context_.layout().requestFolder(folder);
-    const auto name = platform::findFirstXml(folderText, requestFragments(folder));
+    std::vector<std::string> unshowable;
+    const auto name = platform::findFirstXml(folderText, requestFragments(folder), &unshowable);
+    tellUnshowable(folder, std::move(unshowable), observer);
     if (!name) {
         return;
     }
@@ -54,6 +57,24 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     if (observer != nullptr) {
         observer->requestHandled(record);
     }
+}
+
+void PollingTick::tellUnshowable(RequestFolder folder, std::vector<std::string> names,
+                                 TickObserver* observer) {
+    auto& told = toldUnshowable_[static_cast<std::size_t>(folder)];
+    if (names.empty() && told.empty()) {
+        return;
+    }
+    std::sort(names.begin(), names.end());
+    if (observer != nullptr) {
+        for (const auto& name : names) {
+            if (!std::binary_search(told.begin(), told.end(), name)) {
+                observer->fileNotHandled(
+                    messages::unshowableName(std::string(folderName(folder)) + "/" + name));
+            }
+        }
+    }
+    told = std::move(names);  // a name gone and back is told again
 }
 
 DispatchRecord PollingTick::dispatch(RequestFolder folder, RequestKind kind,

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/dispatch_record.hpp"
 #include "engine/engine_context.hpp"
@@ -17,6 +20,9 @@ class TickObserver {
   public:
     virtual ~TickObserver() = default;
     virtual void requestHandled(const DispatchRecord& record) = 0;
+    // Told once about a file in a request folder that is passed over and why (a name
+    // that cannot be shown, say).
+    virtual void fileNotHandled(std::string_view message) { static_cast<void>(message); }
 };
 
 // The engine's entry: reads the scenario rules afresh, looks at most at one request in
@@ -42,10 +48,15 @@ class PollingTick {
 
   private:
     void pollFolder(RequestFolder folder, TickObserver* observer);
+    // Tells the observer once about each name of the folder it cannot show.
+    void tellUnshowable(RequestFolder folder, std::vector<std::string> names,
+                        TickObserver* observer);
 
     EngineContext& context_;
     RequestHandlers& handlers_;
     std::function<void()> preparation_;
+    // The names told about, per request folder, until they are gone.
+    std::array<std::vector<std::string>, 2> toldUnshowable_;
 };
 
 }  // namespace kelmar::engine

@@ -16,7 +16,9 @@ using settings::StateField;
 namespace {
 
 // True while a batch record is younger than the processing wait, by its last write and
-// the clock's time.
+// the clock's time. A record dated in the future (the clock set back since it was
+// written) counts as old enough: it would otherwise stay "not yet processed" until the
+// clock caught up.
 bool stillProcessing(const EngineContext& context, const std::string& recordPath) {
     const auto wait = context.scenarios().waitSeconds;
     if (wait <= 0) {
@@ -27,7 +29,8 @@ bool stillProcessing(const EngineContext& context, const std::string& recordPath
         return false;  // no record: reading it reports that
     }
     const auto now = platform::toEpochMilliseconds(context.clock().now());
-    return now - *written < wait * 1000;
+    const auto age = now - *written;
+    return age >= 0 && age < wait * 1000;
 }
 
 std::optional<ItemStatus> customStatus(const OutcomeDecision& decision) {

@@ -186,6 +186,13 @@ void FormModel::requestHandled(const engine::DispatchRecord& record) {
     addToHistory(std::move(entry));
 }
 
+void FormModel::fileNotHandled(std::string_view message) {
+    HistoryEntry entry;
+    entry.time = timeOfDay(clock_.now());
+    entry.error = std::string(message);
+    addToHistory(std::move(entry));
+}
+
 void FormModel::addToHistory(HistoryEntry entry) {
     history_.add(std::move(entry));
     if (observer_ != nullptr) {

@@ -116,6 +116,7 @@ class FormModel final : private engine::TickObserver {
 
   private:
     void requestHandled(const engine::DispatchRecord& record) override;
+    void fileNotHandled(std::string_view message) override;
     void checkExchangeFolder();
     void checkScenarios();
     void addToHistory(HistoryEntry entry);

@@ -19,6 +19,7 @@ class ConsoleReporter final : public engine::TickObserver, public MessagePresent
     void showError(std::string_view message) override;
     // A warning that stops nothing, on standard error as it stands.
     void showWarning(std::string_view message);
+    void fileNotHandled(std::string_view message) override { showWarning(message); }
 
   private:
     std::ostream& out_;

@@ -62,6 +62,7 @@ class JsonEventReporter final : public engine::TickObserver, public MessagePrese
     void requestHandled(const engine::DispatchRecord& request) override;
     void showError(std::string_view message) override;
     void showWarning(std::string_view message);
+    void fileNotHandled(std::string_view message) override { showWarning(message); }
 
   private:
     std::ostream& out_;

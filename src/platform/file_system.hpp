@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The file operations the engine uses. Every path is a Windows-1252 path text (see
 // native_path.hpp). Copy, delete and directory creation report nothing: the engine
@@ -13,10 +14,12 @@ namespace kelmar::platform {
 // The first "*.xml" file of a folder whose name holds one of the fragments (any name
 // when no fragment is given), in case-insensitive name order. Directories, hidden
 // entries, names that Windows-1252 cannot hold and names that Windows refuses are
-// passed over. Nothing when the
-// folder is missing or holds no such file.
+// passed over. Nothing when the folder is missing or holds no such file. When asked,
+// the candidates passed over because Windows-1252 cannot hold their names are listed in
+// `unshowable`, shown as well as they can be (a "?" for each character it lacks).
 std::optional<std::string> findFirstXml(std::string_view folderText,
-                                        std::span<const std::string_view> fragments = {});
+                                        std::span<const std::string_view> fragments = {},
+                                        std::vector<std::string>* unshowable = nullptr);
 
 // True when a regular file exists at the path.
 bool fileExists(std::string_view pathText);

@@ -49,7 +49,8 @@ void removeStaleTemporariesIn(const fs::path& folder, int depth) {
 }  // namespace
 
 std::optional<std::string> findFirstXml(std::string_view folderText,
-                                        std::span<const std::string_view> fragments) {
+                                        std::span<const std::string_view> fragments,
+                                        std::vector<std::string>* unshowable) {
     std::error_code error;
     fs::directory_iterator entries(toNativePath(folderText), error);
     if (error) {
@@ -61,7 +62,18 @@ std::optional<std::string> findFirstXml(std::string_view folderText,
             break;
         }
         auto name = visibleName(*it);
-        if (!name || !isRequestCandidate(*name, fragments)) {
+        if (!name) {
+            const auto raw = it->path().filename().native();
+            if (unshowable != nullptr && !raw.empty() && raw.front() != '.') {
+                // Shown with a "?" for what Windows-1252 lacks; judged by that form.
+                auto shown = utf8ToCp1252(raw);
+                if (looksLikeRequest(shown, fragments)) {
+                    unshowable->push_back(std::move(shown));
+                }
+            }
+            continue;
+        }
+        if (!isRequestCandidate(*name, fragments)) {
             continue;
         }
         if (first && !precedes(*name, *first)) {

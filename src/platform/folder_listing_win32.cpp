@@ -5,6 +5,7 @@
 #include "platform/file_system.hpp"
 #include "platform/folder_order.hpp"
 #include "platform/native_path.hpp"
+#include "platform/text_encoding.hpp"
 #include "platform/win32_files.hpp"
 
 namespace kelmar::platform {
@@ -32,14 +33,23 @@ void removeStaleTemporariesOnWindows(const std::wstring& folder, int depth) {
 // gives each entry's attributes with its name. Hidden and system entries are recognised
 // by their attributes; links are passed over, since they could lead out of the folder.
 std::optional<std::string> findFirstXml(std::string_view folderText,
-                                        std::span<const std::string_view> fragments) {
+                                        std::span<const std::string_view> fragments,
+                                        std::vector<std::string>* unshowable) {
     std::optional<std::string> first;
     for (const auto& entry : win32::listFolder(toNativePath(folderText).native())) {
         if (entry.isDirectory() || entry.isHiddenOrSystem() || entry.isLink()) {
             continue;
         }
         auto name = win32::narrowName(entry.name);
-        if (!name || !isRequestCandidate(*name, fragments)) {
+        if (!name) {
+            // Shown with a "?" for what Windows-1252 lacks; judged by that form.
+            auto shown = utf16ToCp1252(entry.name);
+            if (unshowable != nullptr && looksLikeRequest(shown, fragments)) {
+                unshowable->push_back(std::move(shown));
+            }
+            continue;
+        }
+        if (!isRequestCandidate(*name, fragments)) {
             continue;
         }
         if (!first || precedes(*name, *first)) {

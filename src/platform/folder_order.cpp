@@ -47,8 +47,11 @@ bool precedes(std::string_view a, std::string_view b) {
 
 bool isRequestCandidate(std::string_view name, std::span<const std::string_view> fragments) {
     // A name Windows refuses could not exist there; it is passed over everywhere.
-    return !isForbiddenFileName(name) && endsWithXmlIgnoringCase(name) &&
-           holdsAnyFragment(name, fragments);
+    return !isForbiddenFileName(name) && looksLikeRequest(name, fragments);
+}
+
+bool looksLikeRequest(std::string_view name, std::span<const std::string_view> fragments) {
+    return endsWithXmlIgnoringCase(name) && holdsAnyFragment(name, fragments);
 }
 
 }  // namespace kelmar::platform

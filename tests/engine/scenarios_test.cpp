@@ -176,6 +176,11 @@ TEST_F(ScenariosTest, DelayedReceiptByTheRecordsTimeAndTheClock) {
                                                       kAuthorised, "2009-01-16T14:50:48.551Z")));
     EXPECT_EQ(lastOutcomes(), Names{kAuthorisedKey + " 0 [selecionado]"});
     EXPECT_EQ(state_.protocol(), "589901");
+
+    // The clock set back an hour: the record now lies in the future, and counts as old.
+    clock_.set({2009, 1, 16, 13, 50, 44, 0});
+    EXPECT_EQ(query(receipt), processed(receipt, item(kAuthorisedKey, "160000000589902", "100",
+                                                      kAuthorised, "2009-01-16T13:50:44.000Z")));
 }
 
 TEST_F(ScenariosTest, DefaultOutcomeOverridesTheSelection) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 
@@ -40,7 +41,6 @@ std::string query(std::string_view receipt) {
 
 class HostileInputTest : public testing::ExchangeFixture, private engine::TickObserver {
   protected:
-    // Everything beside the exchange folder: it must never change.
     // What lies beside the exchange folder, but for the lock the first tick takes on the
     // settings file.
     std::vector<std::string> outside() const {
@@ -60,8 +60,36 @@ class HostileInputTest : public testing::ExchangeFixture, private engine::TickOb
     void requestHandled(const engine::DispatchRecord& record) override {
         warnings_.insert(warnings_.end(), record.warnings.begin(), record.warnings.end());
     }
+    void fileNotHandled(std::string_view message) override { warnings_.emplace_back(message); }
     std::vector<std::string> warnings_;
 };
+
+// A name Windows-1252 cannot hold is passed over, and said once, as well as it can be
+// shown; the requests beside it are answered as usual.
+TEST_F(HostileInputTest, ANameThatCannotBeShownIsToldOnceAndPassedOver) {
+    const std::pair<const char*, const char*> names[] = {
+        {"\xE6\x97\xA5-nfe.xml", "envio/?-nfe.xml"},  // a CJK letter
+#ifndef _WIN32
+        {"a\xFF-nfe.xml", "envio/a?-nfe.xml"},  // not UTF-8 at all
+        {"\xE9-nfe.xml", "envio/?-nfe.xml"},    // a Latin-1 byte
+#endif
+    };
+    for (const auto& [name, shown] : names) {
+        SCOPED_TRACE(shown);
+        const auto path = exchange() / "envio" / testing::utf8Path(name);
+        std::ofstream(path) << nfe(std::string("NFe") + kKey);
+        const std::vector<std::string> told = {
+            std::string(shown) +
+            " n\xE3o \xE9 atendido: o seu nome tem caracteres que o Windows-1252 n\xE3o "
+            "representa"};
+        EXPECT_EQ(tickWarnings(), told);
+        EXPECT_EQ(tickWarnings(), std::vector<std::string>{});
+        EXPECT_TRUE(fs::exists(path));
+        fs::remove(path);
+        EXPECT_EQ(tickWarnings(), std::vector<std::string>{});
+    }
+    EXPECT_TRUE(list("retorno").empty());
+}
 
 struct RefusedRequest {
     const char* title;
