@@ -58,6 +58,8 @@ grep -q ': NF-e (lote 205' "$work/tick.txt" || { cat "$work/tick.txt"; fail "the
 ls "$exchange/nf_e/retorno" | grep -q -- '-num-lot.xml$' || fail "no answer written"
 
 echo "== silent uninstall"
+# As a program ended hard would leave it beside settings kept in its own folder.
+printf '4242\n' > "$installed/.config.ini.lock"
 wine_run_bounded "$installed/Uninstall.exe" /S
 timeout 180 /usr/lib/wine/wineserver -w
 [ ! -e "$installed" ] || fail "left behind: $(find "$installed")"
