@@ -172,11 +172,26 @@ TEST_F(ConcurrentPeerTest, OneSimulatorPerExchangeFolderAndPerSettingsFile) {
     EXPECT_FALSE(fs::exists(path("envio/b-nfe.xml")));
 }
 
+#ifdef _WIN32
+// Windows keeps the folder being served, and its lock file, from being deleted or
+// renamed, so no other folder can take its place.
+TEST_F(ConcurrentPeerTest, AServedFolderCannotBeReplaced) {
+    root_.write("first.ini", configText(exchange()));
+    auto first = simulator("first.ini");
+    ASSERT_EQ(tickOf(first), "");
+    std::error_code error;
+    fs::remove(exchange() / ".kelmar.lock", error);
+    EXPECT_TRUE(error) << "the lock file was deleted";
+    fs::rename(exchange(), root_.path() / "moved", error);
+    EXPECT_TRUE(error) << "the folder was renamed";
+    EXPECT_EQ(tickOf(first), "");
+}
+#else
 // The lock is bound to the folder it was taken in: when that folder or its lock file is
 // deleted and made again under a running simulator, a second one may take the new
 // folder, and the first stops serving it (saying so) instead of serving it alongside.
 TEST_F(ConcurrentPeerTest, ALostFolderLockStopsTheSimulatorThatHeldIt) {
-    const std::pair<const char*, std::function<void()>> losses[] = {
+    const std::pair<const char*, std::function<void()> > losses[] = {
         {"the folder made again",
          [&] {
              fs::remove_all(exchange());
@@ -210,6 +225,7 @@ TEST_F(ConcurrentPeerTest, ALostFolderLockStopsTheSimulatorThatHeldIt) {
         EXPECT_TRUE(fs::exists(path("envio/b-nfe.xml")));
     }
 }
+#endif
 
 // A folder where no lock can be made is not served at all (here its lock file's name is
 // taken by a folder, as a top folder the user cannot write to would refuse it).
