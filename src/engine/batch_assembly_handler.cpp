@@ -14,26 +14,24 @@ using settings::StateField;
 
 void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& record) {
     const auto exchange = context_.layout();
-    const auto batch = context_.advanceAndSave(StateField::Batch, record);
-    const auto batchDocument = exchange.assemblyBatchNumber(context_.state().batch());
-    // Only a stand-in while the batch is assembled: it is gone when the list is answered.
-    buildBatchNumberDocument(batch)->saveDocument(batchDocument);
-
+    // Read and checked before the batch number is taken: a list that cannot be read (one
+    // still being written, say) uses up no number.
     const auto list = exchange.request(RequestFolder::EnvioLote, name);
     std::vector<std::string> stems;
-    try {
+    {
         xml::XmlDocument document;
-        document.loadDocument(list);
+        context_.loadRequest(document, list);
         const xml::XmlNode& root = *document.rootElement();
         for (int i = 0; i < root.childCount(); ++i) {
             stems.push_back(removeAll(root.child(i)->valueText(), fragment::kNfe));
         }
-    } catch (...) {
-        // The list stays for the next tick, which writes its own batch-number document:
-        // a failed tick leaves nothing behind in tmp.
-        platform::deleteFile(batchDocument);
-        throw;
     }
+    context_.requireAnswerable({Subfolder::Retorno, Subfolder::Lotes, Subfolder::Tmp},
+                               std::nullopt);
+    const auto batch = context_.advanceAndSave(StateField::Batch, record);
+    const auto batchDocument = exchange.assemblyBatchNumber(context_.state().batch());
+    // Only a stand-in while the batch is assembled: it is gone when the list is answered.
+    buildBatchNumberDocument(batch)->saveDocument(batchDocument);
 
     bool accepted = false;
     for (const auto& stem : stems) {
@@ -57,8 +55,9 @@ void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& re
     if (accepted) {
         const auto receipt = context_.advanceAndSave(StateField::Receipt, record);
         saveRecorded(*buildReceipt(receipt, context_.clock()), exchange.receipt(batch), record);
-        // The list itself becomes the batch record that receipt queries read.
-        copyRecorded(list, exchange.batchRecord(receiptNumber(receipt)), record);
+        // The list itself becomes the batch record that receipt queries read: without it
+        // the receipt would name a batch no query can find, so its failure fails the list.
+        copyRequired(list, exchange.batchRecord(receiptNumber(receipt)), record);
     } else {
         copyRecorded(context_.sampleErrorFile("erro_layout.err"), exchange.batchFailure(name),
                      record);

@@ -1,6 +1,7 @@
 #include "engine/dispatch_record.hpp"
 
 #include "engine/engine_messages.hpp"
+#include "platform/error.hpp"
 #include "platform/file_system.hpp"
 
 namespace kelmar::engine {
@@ -19,6 +20,13 @@ void copyRecorded(std::string_view source, const std::string& destination, Dispa
     // Not fatal, but a client must be able to learn that it may be reading a stale
     // answer (a read-only destination still holding an older one, say).
     record.warnings.push_back(messages::copyFailed(source, destination));
+}
+
+void copyRequired(std::string_view source, const std::string& destination, DispatchRecord& record) {
+    if (!platform::copyFile(source, destination)) {
+        throw Error(messages::copyFailed(source, destination));
+    }
+    record.filesWritten.push_back(destination);
 }
 
 }  // namespace kelmar::engine

@@ -46,4 +46,7 @@ void saveRecorded(const xml::XmlDocument& document, const std::string& path,
 // files.
 void copyRecorded(std::string_view source, const std::string& destination, DispatchRecord& record);
 
+// Copies a file the answer cannot do without; a failed copy raises, naming both files.
+void copyRequired(std::string_view source, const std::string& destination, DispatchRecord& record);
+
 }  // namespace kelmar::engine

@@ -1,7 +1,9 @@
 #include "engine/engine_context.hpp"
 
+#include "engine/engine_messages.hpp"
 #include "engine/exchange_names.hpp"
 #include "engine/scenario_source.hpp"
+#include "platform/error.hpp"
 #include "platform/file_system.hpp"
 #include "settings/counter.hpp"
 
@@ -16,7 +18,7 @@ EngineContext::EngineContext(settings::SimulatorState& state,
       sampleFolder_(std::move(sampleFolder)) {}
 
 std::string EngineContext::monthFolder() const {
-    return monthText(clock_.now());
+    return requestMonth_.empty() ? monthText(clock_.now()) : requestMonth_;
 }
 
 std::string EngineContext::sampleErrorFile(std::string_view name) const {
@@ -58,7 +60,43 @@ namespace kelmar::engine {
 
 void EngineContext::beginRequest(const std::string& pathText) {
     requestPath_ = pathText;
-    requestIdentity_ = platform::identifyFile(pathText);
+    requestIdentity_.reset();
+    requestMonth_ = monthText(clock_.now());
+}
+
+void EngineContext::loadRequest(xml::XmlDocument& document, const std::string& pathText) {
+    platform::FileIdentity opened;
+    document.loadDocument(pathText, &opened);
+    if (pathText == requestPath_) {
+        requestIdentity_ = opened;
+    }
+}
+
+void EngineContext::requireAnswerable(std::initializer_list<Subfolder> answerFolders,
+                                      std::optional<ArchiveFolders> archives) const {
+    const auto exchange = layout();
+    for (const auto subfolder : answerFolders) {
+        const auto folder = exchange.subfolder(subfolder);
+        if (!platform::folderTakesFiles(folder)) {
+            throw Error(messages::folderTakesNoAnswers(folder));
+        }
+    }
+    if (archives) {
+        ensureArchiveFolders(*archives);
+        const auto month = monthFolder();
+        std::vector<std::string> months = {exchange.archiveMonth(Archive::Authorised, month)};
+        if (*archives == ArchiveFolders::All) {
+            months.push_back(exchange.archiveMonth(Archive::Denied, month));
+        }
+        for (const auto& folder : months) {
+            if (!platform::folderTakesFiles(folder)) {
+                throw Error(messages::folderTakesNoAnswers(folder));
+            }
+        }
+    }
+    if (!requestPath_.empty() && !platform::canRemoveFile(requestPath_)) {
+        throw Error(messages::requestNotRemovable(requestPath_));
+    }
 }
 
 void EngineContext::deleteRequest(const std::string& pathText) const {

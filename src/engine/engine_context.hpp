@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,7 +42,8 @@ class EngineContext {
     // read afresh on every call, so an edit counts at the next path built.
     ExchangeLayout layout() const { return ExchangeLayout(state_.exchangeFolder()); }
 
-    // The current month folder name, read from the clock now.
+    // The month folder name a request is filed under: read from the clock once, when
+    // the request is begun, so its copies never straddle two months.
     std::string monthFolder() const;
 
     // The path of a sample error file ("erro_layout.err", "erro_envio.err").
@@ -54,12 +56,22 @@ class EngineContext {
     // Creates the archive folders one level at a time; failures are ignored.
     void ensureArchiveFolders(ArchiveFolders which) const;
 
-    // Notes which file the request at the path is before its handler reads it.
+    // Starts a request at the path: its month is fixed from now on.
     void beginRequest(const std::string& pathText);
 
+    // Reads the request begun, noting which file was read, as it was when opened.
+    void loadRequest(xml::XmlDocument& document, const std::string& pathText);
+
+    // Before any number moves: raises, naming the folder, unless every subfolder an
+    // answer of this request goes into exists and takes files (the archive's month
+    // folders made first when asked), and raises unless the request can be deleted
+    // once answered. A request that cannot be completed is left as it is.
+    void requireAnswerable(std::initializer_list<Subfolder> answerFolders,
+                           std::optional<ArchiveFolders> archives) const;
+
     // Deletes the request once answered, but only while it is the very file that was
-    // there when it was read: one renamed over it or rewritten during the tick is left
-    // for the next tick instead of being deleted unread.
+    // read: one renamed over it or rewritten since is left for the next tick instead of
+    // being deleted unread.
     void deleteRequest(const std::string& pathText) const;
     // Reads the scenarios from the settings file as it is now; raises when a rule
     // cannot be read. The handlers use what was read last.
@@ -76,6 +88,7 @@ class EngineContext {
     std::string sampleFolder_;
     std::string requestPath_;
     std::optional<platform::FileIdentity> requestIdentity_;
+    std::string requestMonth_;
     Scenarios scenarios_;
 };
 

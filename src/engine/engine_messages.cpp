@@ -52,6 +52,18 @@ std::string folderLockLost(std::string_view folderText, std::string_view lockNam
            " foi apagado ou trocado): nada \xE9 atendido at\xE9 que ela seja reservada de novo";
 }
 
+std::string folderTakesNoAnswers(std::string_view folderText) {
+    return "A pasta " + std::string(folderText) +
+           " n\xE3o existe ou n\xE3o aceita novos arquivos: a requisi\xE7\xE3o fica para o "
+           "pr\xF3ximo ciclo, sem gastar n\xFAmeros";
+}
+
+std::string requestNotRemovable(std::string_view pathText) {
+    return "A requisi\xE7\xE3o " + std::string(pathText) +
+           " n\xE3o poderia ser apagada depois de respondida (arquivo ou pasta somente para "
+           "leitura): ela fica sem resposta at\xE9 que possa ser apagada";
+}
+
 std::string unshowableName(std::string_view shownName) {
     return std::string(shownName) +
            " n\xE3o \xE9 atendido: o seu nome tem caracteres que o Windows-1252 n\xE3o "

@@ -48,6 +48,14 @@ std::string folderLockLost(std::string_view folderText, std::string_view lockNam
 // "%s não é atendido: o seu nome tem caracteres que o Windows-1252 não representa"
 std::string unshowableName(std::string_view shownName);
 
+// "A pasta %s não existe ou não aceita novos arquivos: a requisição fica para o próximo
+// ciclo, sem gastar números"
+std::string folderTakesNoAnswers(std::string_view folderText);
+
+// "A requisição %s não poderia ser apagada depois de respondida (arquivo ou pasta somente
+// para leitura): ela fica sem resposta até que possa ser apagada"
+std::string requestNotRemovable(std::string_view pathText);
+
 // "Pasta base não encontrada"
 inline constexpr std::string_view kFolderMissing = "Pasta base n\xE3o encontrada";
 

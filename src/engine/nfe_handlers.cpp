@@ -35,15 +35,24 @@ void ExchangeHandlers::copySchemaFailure(std::string_view name, std::string_view
 void ExchangeHandlers::submitNfe(const std::string& name, DispatchRecord& record) {
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::Envio, name);
-    const auto nfe = readNfeRequest(request, name);
+    xml::XmlDocument document;
+    context_.loadRequest(document, request);
+    const auto nfe = readNfeRequest(document, name);
     // A rule naming a query-time outcome takes the receipt road, as that outcome does.
     const auto decision = context_.decide(nfe.accessKey);
     record.outcomes.push_back({nfe.accessKey, decision.outcome, decision.reason});
     const auto kind = decision.outcome;
     if (kind == ReturnKind::SchemaFailure) {
+        context_.requireAnswerable({Subfolder::Retorno}, ArchiveFolders::All);
         copySchemaFailure(name, nfe.accessKey, record);
     } else {
+        // Everything checked before the first number moves.
         requireFileNamePart(nfe.accessKey, name);
+        if (kind == ReturnKind::SendFailure) {
+            context_.requireAnswerable({Subfolder::Retorno}, ArchiveFolders::All);
+        } else {
+            context_.requireAnswerable({Subfolder::Retorno, Subfolder::Lotes}, ArchiveFolders::All);
+        }
         const auto batch = context_.advanceAndSave(StateField::Batch, record);
         saveRecorded(*buildBatchNumberDocument(batch), exchange.batchNumber(nfe.accessKey), record);
         if (kind == ReturnKind::SendFailure) {
@@ -63,10 +72,17 @@ void ExchangeHandlers::submitNfe(const std::string& name, DispatchRecord& record
 void ExchangeHandlers::holdNfe(const std::string& name, DispatchRecord& record) {
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::EnvioLote, name);
-    const auto nfe = readNfeRequest(request, name);
+    xml::XmlDocument document;
+    context_.loadRequest(document, request);
+    const auto nfe = readNfeRequest(document, name);
     // Only a schema failure matters for a held NF-e; any other outcome archives it.
     const auto decision = context_.decide(nfe.accessKey);
     record.outcomes.push_back({nfe.accessKey, decision.outcome, decision.reason});
+    if (decision.outcome == ReturnKind::SchemaFailure) {
+        context_.requireAnswerable({Subfolder::Retorno}, std::nullopt);
+    } else {
+        context_.requireAnswerable({}, ArchiveFolders::All);
+    }
     if (decision.outcome == ReturnKind::SchemaFailure) {
         copySchemaFailure(name, nfe.accessKey, record);
     } else {

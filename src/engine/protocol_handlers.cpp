@@ -18,19 +18,20 @@ void ExchangeHandlers::voidNumbers(const std::string& name, DispatchRecord& reco
 
 void ExchangeHandlers::answerWithProtocol(const std::string& name, ProtocolResult result,
                                           DispatchRecord& record) {
-    // The number is taken before the request is read, as the sender does: a request
-    // that cannot be read still uses one up on every try.
-    const auto protocol = context_.advanceAndSave(StateField::Protocol, record);
+    // Read and checked before the number is taken: a request that cannot be read or
+    // answered (one still being written, say) uses up no number.
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::Envio, name);
     std::string key;
     {
         xml::XmlDocument document;
-        document.loadDocument(request);
+        context_.loadRequest(document, request);
         key = removeAll(removeAll(firstChildOfRoot(document, name).attributeText("Id", ""), "NFe"),
                         "ID");
     }
     requireFileNamePart(key, name);
+    context_.requireAnswerable({Subfolder::Retorno}, ArchiveFolders::WithoutDeniedMonth);
+    const auto protocol = context_.advanceAndSave(StateField::Protocol, record);
     if (result == ProtocolResult::Cancellation) {
         saveRecorded(*buildCancellationResult(key, protocol, context_.clock()),
                      exchange.cancellationResult(key), record);

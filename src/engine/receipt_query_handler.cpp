@@ -48,10 +48,11 @@ void ExchangeHandlers::answerReceiptQuery(const std::string& name, DispatchRecor
     std::string receipt;
     {
         xml::XmlDocument query;
-        query.loadDocument(request);
+        context_.loadRequest(query, request);
         receipt = secondChildOfRoot(query, name).valueText();
     }
     requireFileNamePart(receipt, name);
+    context_.requireAnswerable({Subfolder::Retorno}, ArchiveFolders::All);
     const auto resultPath = exchange.queryResult(receipt);
     const auto recordPath = exchange.batchRecord(receipt);
 

@@ -1,7 +1,9 @@
 #include "engine/request_reading.hpp"
 
 #include "engine/engine_messages.hpp"
+#include "engine/exchange_names.hpp"
 #include "platform/error.hpp"
+#include "platform/native_path.hpp"
 
 namespace kelmar::engine {
 
@@ -24,7 +26,9 @@ xml::XmlNode& secondChildOfRoot(const xml::XmlDocument& request, std::string_vie
 }
 
 std::optional<std::string> unsafeFileNamePart(std::string_view value) {
-    if (value.find_first_of(std::string_view("/\\\0", 3)) == value.npos) {
+    // File names hold at most 255 characters; the longest ending is "-montar-lote.xml".
+    constexpr std::size_t kLongestValue = 255 - fragment::kBatchList.size();
+    if (!platform::isForbiddenFileName(value) && value.size() <= kLongestValue) {
         return std::nullopt;
     }
     std::string shown;
@@ -42,9 +46,7 @@ void requireFileNamePart(std::string_view value, std::string_view requestName) {
     throw Error(messages::unsafeFileNamePart(messages::kRequestSubject, requestName, *shown));
 }
 
-NfeRequest readNfeRequest(std::string_view path, std::string_view requestName) {
-    xml::XmlDocument request;
-    request.loadDocument(path);
+NfeRequest readNfeRequest(const xml::XmlDocument& request, std::string_view requestName) {
     const xml::XmlNode& information = firstChildOfRoot(request, requestName);
     NfeRequest nfe;
     nfe.accessKey = removeAll(information.attributeText("Id", ""), "NFe");

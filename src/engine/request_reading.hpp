@@ -22,9 +22,10 @@ xml::XmlNode& firstChildOfRoot(const xml::XmlDocument& request, std::string_view
 // The root element's second child node; raises when the root has fewer than two.
 xml::XmlNode& secondChildOfRoot(const xml::XmlDocument& request, std::string_view requestName);
 
-// A value taken from a request that becomes part of a file name must not hold a path
-// separator or a zero byte: it would lead outside the exchange folder or cut the path
-// short. Raises an error naming the request and the value.
+// A value taken from a request that becomes part of a file name must be one every system
+// takes: no path separator or zero byte (it would lead outside the exchange folder or cut
+// the path short), none of the characters Windows refuses in names, and short enough for
+// the longest ending put after it. Raises an error naming the request and the value.
 void requireFileNamePart(std::string_view value, std::string_view requestName);
 
 // The value as it is shown in messages (a zero byte as "\0") when it must not become
@@ -38,6 +39,6 @@ struct NfeRequest {
     std::string body;
 };
 
-NfeRequest readNfeRequest(std::string_view path, std::string_view requestName);
+NfeRequest readNfeRequest(const xml::XmlDocument& request, std::string_view requestName);
 
 }  // namespace kelmar::engine

@@ -63,6 +63,14 @@ bool isUnwritableDestination(const std::filesystem::path& destination);
 // Moves a written temporary over the destination (making it visible on Windows).
 bool publish(const std::filesystem::path& temporary, const std::filesystem::path& destination);
 
+// True when the folder exists and new files can be made in it. On POSIX also by its
+// mode bits, which root would otherwise ignore: a folder the operator closed stays closed.
+bool folderTakesFiles(const std::filesystem::path& folder);
+
+// True when the file could be deleted now: its folder takes changes, and on Windows the
+// file is not read-only.
+bool canRemove(const std::filesystem::path& file);
+
 // Deletes a file, never a directory; failures are ignored.
 void deleteRegularFile(const std::filesystem::path& path);
 

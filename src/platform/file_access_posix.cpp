@@ -166,6 +166,17 @@ bool isUnwritableDestination(const std::filesystem::path& destination) {
     return status.type() != std::filesystem::file_type::regular || hasNoWriteBit(status);
 }
 
+bool folderTakesFiles(const std::filesystem::path& folder) {
+    std::error_code error;
+    const auto status = std::filesystem::status(folder, error);
+    return !error && status.type() == std::filesystem::file_type::directory &&
+           !hasNoWriteBit(status) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+bool canRemove(const std::filesystem::path& file) {
+    return folderTakesFiles(file.parent_path());
+}
+
 bool publish(const std::filesystem::path& temporary, const std::filesystem::path& destination) {
     std::error_code error;
     std::filesystem::rename(temporary, destination, error);

@@ -105,6 +105,16 @@ bool isUnwritableDestination(const std::filesystem::path& destination) {
     return !win32::isReplaceable(destination.native());
 }
 
+// Windows ignores the read-only attribute of folders when files are made in them.
+bool folderTakesFiles(const std::filesystem::path& folder) {
+    std::error_code error;
+    return std::filesystem::is_directory(folder, error);
+}
+
+bool canRemove(const std::filesystem::path& file) {
+    return !win32::isReadOnly(file.native());
+}
+
 bool publish(const std::filesystem::path& temporary, const std::filesystem::path& destination) {
     return win32::replaceWith(temporary.native(), destination.native());
 }

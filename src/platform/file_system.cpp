@@ -56,6 +56,14 @@ bool copyFile(std::string_view sourceText, std::string_view destinationText) {
     return destination->commit();
 }
 
+bool folderTakesFiles(std::string_view folderText) {
+    return io::folderTakesFiles(toNativePath(folderText));
+}
+
+bool canRemoveFile(std::string_view pathText) {
+    return io::canRemove(toNativePath(pathText));
+}
+
 void deleteFile(std::string_view pathText) {
     if (isForbiddenFileName(fileNamePart(pathText))) {
         return;

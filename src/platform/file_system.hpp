@@ -34,6 +34,12 @@ void createDirectory(std::string_view pathText);
 // all. Failures raise nothing; the result says whether the copy was made.
 bool copyFile(std::string_view sourceText, std::string_view destinationText);
 
+// True when the folder exists and takes new files (see io::folderTakesFiles).
+bool folderTakesFiles(std::string_view folderText);
+
+// True when the file could be deleted now.
+bool canRemoveFile(std::string_view pathText);
+
 // Deletes a file; failures are ignored.
 void deleteFile(std::string_view pathText);
 

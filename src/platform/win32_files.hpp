@@ -70,4 +70,7 @@ bool deleteFile(const std::wstring& path);
 // True when the entry at the path exists and carries the hidden attribute.
 bool isHidden(const std::wstring& path);
 
+// True when the entry at the path exists and carries the read-only attribute.
+bool isReadOnly(const std::wstring& path);
+
 }  // namespace kelmar::platform::win32

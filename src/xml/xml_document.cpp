@@ -136,10 +136,13 @@ void XmlDocument::saveDocument(std::string_view pathText) const {
     }
 }
 
-void XmlDocument::loadDocument(std::string_view pathText) {
+void XmlDocument::loadDocument(std::string_view pathText, platform::FileIdentity* opened) {
     auto file = platform::InputFile::open(pathText);
     if (!file) {
         throw EFOpenError(formatMessage(platform::kCannotOpenFile, pathText));
+    }
+    if (opened != nullptr) {
+        *opened = file->identity();
     }
     FileSource source(*file);
     loadFrom(source);

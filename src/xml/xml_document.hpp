@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "platform/file_identity.hpp"
 #include "xml/arena.hpp"
 #include "xml/byte_sink.hpp"
 #include "xml/byte_source.hpp"
@@ -66,8 +67,8 @@ class XmlDocument {
 
     // Replaces the top-level content by the file's. Raises EFOpenError, EStreamError or
     // EFilerError with the reader's messages; after a failure the document holds what was
-    // read up to the error.
-    void loadDocument(std::string_view pathText);
+    // read up to the error. When asked, says which file was read, as it was when opened.
+    void loadDocument(std::string_view pathText, platform::FileIdentity* opened = nullptr);
 
     // Replaces the top-level content by what the bytes hold, exactly as loadDocument
     // would from a file holding them (without the file's open error).

@@ -487,12 +487,22 @@ TEST_F(HandlersTest, CancellationAndVoidingIgnoreTheOutcome) {
     expectCounters("204", "159092", "589912");
 }
 
-TEST_F(HandlersTest, UnreadableCancellationStillUsesAProtocolNumber) {
-    put("envio/c-ped-can.xml", "<cancNFe>");
-    EXPECT_NE(tick(), "");
-    EXPECT_NE(tick(), "");
-    expectCounters("204", "159092", "589902");
-    EXPECT_EQ(list("envio"), Names{"c-ped-can.xml"});
+// A request that cannot be read takes no number, however often it is tried.
+TEST_F(HandlersTest, UnreadableRequestsUseUpNoNumber) {
+    const std::pair<const char*, const char*> requests[] = {
+        {"envio/c-ped-can.xml", "<cancNFe>"},
+        {"envio/i-ped-inu.xml", "<inutNFe>"},
+        {"envio_lote/x-montar-lote.xml", "<l>"},
+    };
+    for (const auto& [name, content] : requests) {
+        SCOPED_TRACE(name);
+        put(name, content);
+        EXPECT_NE(tick(), "");
+        EXPECT_NE(tick(), "");
+        expectCounters("204", "159092", "589900");
+        EXPECT_EQ(list("tmp"), Names{});  // no batch-number document piles up
+        std::filesystem::remove(path(name));
+    }
 }
 
 TEST_F(HandlersTest, BatchFolderRoad) {
@@ -542,15 +552,6 @@ TEST_F(HandlersTest, HeldNfeWithSchemaFailureIsNotArchived) {
     EXPECT_EQ(list("retorno"), Names{"111-nfe.err"});
     EXPECT_FALSE(std::filesystem::exists(path("backup/Autorizados")));
     EXPECT_EQ(list("envio_lote"), Names{});
-}
-
-TEST_F(HandlersTest, UnreadableListHasAlreadyTakenABatchNumber) {
-    put("envio_lote/x-montar-lote.xml", "<l>");
-    EXPECT_NE(tick(), "");
-    EXPECT_EQ(list("tmp"), Names{});  // its batch-number document does not pile up
-    EXPECT_NE(tick(), "");
-    expectCounters("206", "159092", "589900");
-    EXPECT_EQ(list("envio_lote"), Names{"x-montar-lote.xml"});
 }
 
 }  // namespace

@@ -182,8 +182,9 @@ TEST_F(FormModelTest, EditsCountAtTheirNextUse) {
     EXPECT_NE(saved().find("LOTE=1001" + std::string(settings::IniFile::nativeLineEnding())),
               std::string::npos);
 
-    root_.makeFolder("outra/envio");
-    root_.makeFolder("outra/retorno");
+    for (const auto sub : engine::subfolderNames()) {
+        root_.makeFolder("outra/" + std::string(sub));
+    }
     root_.write("outra/envio/b-nfe.xml", "<NFe><infNFe Id=\"NFe7\"/></NFe>");
     model_.editField(StateField::ExchangeFolder, root_.text() + "\\outra");
     model_.timerTick();

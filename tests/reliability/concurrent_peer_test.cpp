@@ -37,13 +37,14 @@ std::string nfe(std::string_view key) {
            "\" versao=\"1.10\"><ide><cUF>42</cUF></ide></infNFe></NFe>\n";
 }
 
-// A clock that runs a peer's action the first time the engine asks for the time, which
-// every NF-e handler does after reading its request and before deleting it.
+// A clock that runs a peer's action the second time the engine asks for the time: the
+// first is when the request is begun (its month), the second comes after the request was
+// read and before it is deleted, as every NF-e answer is dated.
 class PeerClock final : public platform::Clock {
   public:
     explicit PeerClock(std::function<void()> action) : action_(std::move(action)) {}
     platform::LocalDateTime now() const override {
-        if (action_) {
+        if (action_ && ++calls_ == 2) {
             std::exchange(action_, nullptr)();
         }
         return {2009, 1, 16, 14, 50, 43, 551};
@@ -51,6 +52,7 @@ class PeerClock final : public platform::Clock {
 
   private:
     mutable std::function<void()> action_;
+    mutable int calls_ = 0;
 };
 
 class ConcurrentPeerTest : public testing::ExchangeFixture {

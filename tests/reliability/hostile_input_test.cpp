@@ -177,25 +177,30 @@ struct FolderFailure {
     std::string failingPath;  // relative to the exchange folder
 };
 
-// A missing folder ends the tick with the file it could not create; the request stays.
+// A missing folder ends the tick naming the folder, before any number moves; the request
+// stays for a later tick.
 TEST_F(HostileInputTest, MissingFoldersFailWithThePathAndKeepTheRequest) {
     const std::string key = kKey;
     const FolderFailure cases[] = {
-        {"no retorno", "retorno", "envio", "a-nfe.xml", nfe("NFe" + key),
-         "\\retorno\\" + key + "-num-lot.xml"},
-        {"no lotes", "lotes", "envio", "a-nfe.xml", nfe("NFe" + key), "\\lotes\\"},
-        {"no tmp", "tmp", "envio_lote", "l-montar-lote.xml", "<l><a>x-nfe.xml</a></l>", "\\tmp\\"},
+        {"no retorno", "retorno", "envio", "a-nfe.xml", nfe("NFe" + key), "\\retorno"},
+        {"no lotes", "lotes", "envio", "a-nfe.xml", nfe("NFe" + key), "\\lotes"},
+        {"no tmp", "tmp", "envio_lote", "l-montar-lote.xml", "<l><a>x-nfe.xml</a></l>", "\\tmp"},
         {"no backup", "backup", "envio", "a-nfe.xml", nfe("NFe" + key),
-         "\\backup\\Autorizados\\200901\\a-nfe.xml"},
+         "\\backup\\Autorizados\\200901"},
+        {"no backup for a cancellation", "backup", "envio", "a-ped-can.xml",
+         "<c><infCanc Id=\"ID" + key + "\"/></c>", "\\backup\\Autorizados\\200901"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);
         fs::rename(exchange() / c.removedFolder, root_.path() / "parked");
         const auto request = root_.write(std::string("nf_e/") + c.folder + "/" + c.name, c.content);
         const auto message = tick();
-        EXPECT_TRUE(message.starts_with(kCannotCreate + root_.text() + "\\nf_e" + c.failingPath))
+        EXPECT_TRUE(message.starts_with("A pasta " + root_.text() + "\\nf_e" + c.failingPath +
+                                        " n\xE3o existe ou n\xE3o aceita novos arquivos"))
             << message;
         EXPECT_TRUE(fs::exists(request));
+        EXPECT_EQ(state_.batch(), "204");
+        EXPECT_EQ(state_.protocol(), "589900");
         fs::remove(request);
         fs::rename(root_.path() / "parked", exchange() / c.removedFolder);
     }
@@ -208,10 +213,13 @@ TEST_F(HostileInputTest, ReadOnlyRetornoRefusesTheAnswer) {
     // application holds the old answer open without sharing it.
     const auto answer = root_.write(std::string("nf_e/retorno/") + kKey + "-num-lot.xml", "antiga");
     const auto held = testing::holdWithoutSharing(answer);
-#else
-    fs::permissions(exchange() / "retorno", fs::perms::owner_read | fs::perms::owner_exec);
-#endif
     EXPECT_TRUE(tick().starts_with(kCannotCreate)) << tick();
+#else
+    // Refused before the batch number moves.
+    fs::permissions(exchange() / "retorno", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_NE(tick().find(" n\xE3o existe ou n\xE3o aceita novos arquivos"), std::string::npos);
+    EXPECT_EQ(state_.batch(), "204");
+#endif
     EXPECT_TRUE(fs::exists(request));
 }
 
