@@ -1,6 +1,7 @@
 #include "engine/polling_tick.hpp"
 
 #include <algorithm>
+#include <exception>
 #include <new>
 
 #include "engine/engine_messages.hpp"
@@ -19,8 +20,16 @@ void PollingTick::run(TickObserver* observer) {
         preparation_();
     }
     context_.loadScenarios();
-    pollFolder(RequestFolder::Envio, observer);
+    std::exception_ptr envioFailure;
+    try {
+        pollFolder(RequestFolder::Envio, observer);
+    } catch (const Error&) {
+        envioFailure = std::current_exception();
+    }
     pollFolder(RequestFolder::EnvioLote, observer);
+    if (envioFailure) {
+        std::rethrow_exception(envioFailure);
+    }
 }
 
 void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
@@ -28,7 +37,10 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     // file the application dropped there never holds back the requests behind it.
     const auto folderText = context_.layout().requestFolder(folder);
     std::vector<std::string> unshowable;
-    const auto name = platform::findFirstXml(folderText, requestFragments(folder), &unshowable);
+    auto& resumeAfter = resumeAfter_[static_cast<std::size_t>(folder)];
+    const auto name =
+        platform::findFirstXml(folderText, requestFragments(folder), &unshowable, resumeAfter);
+    resumeAfter.clear();
     tellUnshowable(folder, std::move(unshowable), observer);
     if (!name) {
         return;
@@ -44,10 +56,13 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     try {
         record = dispatch(folder, kind, *name);
     } catch (const RequestError&) {
+        resumeAfter = *name;
         throw;
     } catch (const Error& error) {
+        resumeAfter = *name;
         throw RequestError(shownName, error.what());
     } catch (const std::bad_alloc&) {
+        resumeAfter = *name;
         // A request too large for the memory left: say which, and end the tick like any
         // other error (what was allocated for it is released by now).
         const auto identity = platform::identifyFile(request);

@@ -27,9 +27,11 @@ class TickObserver {
 
 // The engine's entry: reads the scenario rules afresh, looks at most at one request in
 // "envio", then at most at one in "envio_lote", and hands each to the handler of its
-// kind. Any error (a scenario rule that cannot be read included) ends the tick at once
-// and reaches the caller, as a RequestError naming the request when one was being
-// handled; work done before it stays done.
+// kind. An error reaches the caller, as a RequestError naming the request when one was
+// being handled; work done before it stays done. A failing request in "envio" does not
+// keep "envio_lote" from its turn (the error reaches the caller once both had it), and a
+// folder whose request failed starts with the next request waiting behind it on its
+// next turn, so one request that keeps failing never holds back the others.
 class PollingTick {
   public:
     PollingTick(EngineContext& context, RequestHandlers& handlers);
@@ -57,6 +59,8 @@ class PollingTick {
     std::function<void()> preparation_;
     // The names told about, per request folder, until they are gone.
     std::array<std::vector<std::string>, 2> toldUnshowable_;
+    // Per request folder, the request that failed last: the next turn starts after it.
+    std::array<std::string, 2> resumeAfter_;
 };
 
 }  // namespace kelmar::engine

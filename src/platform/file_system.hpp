@@ -16,10 +16,13 @@ namespace kelmar::platform {
 // entries, names that Windows-1252 cannot hold and names that Windows refuses are
 // passed over. Nothing when the folder is missing or holds no such file. When asked,
 // the candidates passed over because Windows-1252 cannot hold their names are listed in
-// `unshowable`, shown as well as they can be (a "?" for each character it lacks).
+// `unshowable`, shown as well as they can be (a "?" for each character it lacks). Given a
+// name to resume after, the first such file after it in that order (the first of all
+// when none comes after it).
 std::optional<std::string> findFirstXml(std::string_view folderText,
                                         std::span<const std::string_view> fragments = {},
-                                        std::vector<std::string>* unshowable = nullptr);
+                                        std::vector<std::string>* unshowable = nullptr,
+                                        std::string_view after = {});
 
 // True when a regular file exists at the path.
 bool fileExists(std::string_view pathText);

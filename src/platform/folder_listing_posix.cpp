@@ -50,13 +50,14 @@ void removeStaleTemporariesIn(const fs::path& folder, int depth) {
 
 std::optional<std::string> findFirstXml(std::string_view folderText,
                                         std::span<const std::string_view> fragments,
-                                        std::vector<std::string>* unshowable) {
+                                        std::vector<std::string>* unshowable,
+                                        std::string_view after) {
     std::error_code error;
     fs::directory_iterator entries(toNativePath(folderText), error);
     if (error) {
         return std::nullopt;
     }
-    std::optional<std::string> first;
+    FirstInOrder first(after);
     for (auto it = fs::begin(entries); it != fs::end(entries); it.increment(error)) {
         if (error) {
             break;
@@ -76,7 +77,7 @@ std::optional<std::string> findFirstXml(std::string_view folderText,
         if (!isRequestCandidate(*name, fragments)) {
             continue;
         }
-        if (first && !precedes(*name, *first)) {
+        if (!first.wouldTake(*name)) {
             continue;
         }
         // A link is passed over like a directory: it could lead out of the folder.
@@ -85,9 +86,9 @@ std::optional<std::string> findFirstXml(std::string_view folderText,
         if (statusError || status.type() != fs::file_type::regular) {
             continue;
         }
-        first = std::move(name);
+        first.take(std::move(*name));
     }
-    return first;
+    return std::move(first).result();
 }
 
 void removeStaleTemporaries(std::string_view folderText, int depth) {

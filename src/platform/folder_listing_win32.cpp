@@ -34,8 +34,9 @@ void removeStaleTemporariesOnWindows(const std::wstring& folder, int depth) {
 // by their attributes; links are passed over, since they could lead out of the folder.
 std::optional<std::string> findFirstXml(std::string_view folderText,
                                         std::span<const std::string_view> fragments,
-                                        std::vector<std::string>* unshowable) {
-    std::optional<std::string> first;
+                                        std::vector<std::string>* unshowable,
+                                        std::string_view after) {
+    FirstInOrder first(after);
     for (const auto& entry : win32::listFolder(toNativePath(folderText).native())) {
         if (entry.isDirectory() || entry.isHiddenOrSystem() || entry.isLink()) {
             continue;
@@ -52,11 +53,9 @@ std::optional<std::string> findFirstXml(std::string_view folderText,
         if (!isRequestCandidate(*name, fragments)) {
             continue;
         }
-        if (!first || precedes(*name, *first)) {
-            first = std::move(name);
-        }
+        first.take(std::move(*name));
     }
-    return first;
+    return std::move(first).result();
 }
 
 void removeStaleTemporaries(std::string_view folderText, int depth) {

@@ -140,13 +140,29 @@ TEST_F(PollingTickTest, StrayFilesNeitherBlockNorGetTouched) {
     EXPECT_TRUE(std::filesystem::exists(folder_.path() / "nf_e/envio/AAA-leia-me.xml"));
 }
 
-TEST_F(PollingTickTest, ErrorEndsTheTickBeforeTheSecondFolder) {
+// A failing request in envio still lets envio_lote have its turn, and is tried again on
+// later ticks with the requests behind it handled in between.
+TEST_F(PollingTickTest, AFailingRequestHoldsBackNoOther) {
     folder_.write("nf_e/envio/1-nfe.xml", "x");
-    folder_.write("nf_e/envio_lote/2-nfe.xml", "x");
+    folder_.write("nf_e/envio/2-nfe.xml", "x");
+    folder_.write("nf_e/envio/3-nfe.xml", "x");
+    folder_.write("nf_e/envio_lote/4-nfe.xml", "x");
     handlers_.failEnvio = true;
     PollingTick tick(context_, handlers_);
+    const auto next = [&] {
+        try {
+            tick.run();
+        } catch (const Error&) {
+        }
+        return std::exchange(handlers_.calls, {});
+    };
     EXPECT_THROW_MSG(tick.run(), Error, "falhou 1-nfe.xml");
-    EXPECT_EQ(handlers_.calls, (std::vector<std::string>{"submit 1-nfe.xml"}));
+    EXPECT_EQ(std::exchange(handlers_.calls, {}),
+              (std::vector<std::string>{"submit 1-nfe.xml", "hold 4-nfe.xml"}));
+    // Nothing is deleted by these handlers: each turn after a failure starts behind it.
+    EXPECT_EQ(next(), (std::vector<std::string>{"submit 2-nfe.xml", "hold 4-nfe.xml"}));
+    EXPECT_EQ(next(), (std::vector<std::string>{"submit 3-nfe.xml", "hold 4-nfe.xml"}));
+    EXPECT_EQ(next(), (std::vector<std::string>{"submit 1-nfe.xml", "hold 4-nfe.xml"}));
 }
 
 TEST_F(PollingTickTest, ExchangeFolderIsReadAfreshOnEveryTick) {
