@@ -1,5 +1,7 @@
 #include "engine/engine_context.hpp"
 
+#include <algorithm>
+
 #include "engine/engine_messages.hpp"
 #include "engine/exchange_names.hpp"
 #include "engine/scenario_source.hpp"
@@ -29,10 +31,28 @@ std::string EngineContext::sampleErrorFile(std::string_view name) const {
 }
 
 std::int32_t EngineContext::advanceAndSave(settings::StateField counter, DispatchRecord& record) {
-    const auto value = settings::advanceCounter(state_, counter);
-    record.handOuts.push_back({counter, value});
-    settingsFile_.save(state_);
-    return value;
+    std::optional<std::int32_t> value;
+    if (replay_) {
+        auto& earlier = replay_->handOuts;
+        const auto again = std::find_if(earlier.begin(), earlier.end(),
+                                        [&](const HandOut& h) { return h.counter == counter; });
+        if (again != earlier.end()) {
+            value = again->value;
+            earlier.erase(again);
+        }
+    }
+    if (!value) {
+        // Saved before anything is published with it, then noted as this request's: a
+        // crash in between leaves the number unused, never used twice.
+        value = settings::advanceCounter(state_, counter);
+        settingsFile_.save(state_);
+    }
+    record.handOuts.push_back({counter, *value});
+    if (!pendingPath_.empty()) {
+        pending_.handOuts.push_back({counter, *value});
+        writePendingRequest(pendingPath_, pending_);
+    }
+    return *value;
 }
 
 void EngineContext::loadScenarios() {
@@ -58,17 +78,43 @@ void EngineContext::ensureArchiveFolders(ArchiveFolders which) const {
 
 namespace kelmar::engine {
 
-void EngineContext::beginRequest(const std::string& pathText) {
-    requestPath_ = pathText;
+void EngineContext::beginRequest(RequestFolder folder, const std::string& name) {
+    const auto exchange = layout();
+    requestPath_ = exchange.request(folder, name);
     requestIdentity_.reset();
-    requestMonth_ = monthText(clock_.now());
+    pendingPath_ = exchange.pendingRecord(folder);
+    replay_ = readPendingRequest(pendingPath_);
+    if (replay_ && replay_->name != name) {
+        replay_.reset();
+    }
+    requestMonth_ = replay_ ? replay_->month : monthText(clock_.now());
+    pending_ = PendingRequest{name, std::nullopt, requestMonth_, {}};
+}
+
+std::optional<std::string> EngineContext::unfinishedRequest(RequestFolder folder) const {
+    if (auto pending = readPendingRequest(layout().pendingRecord(folder))) {
+        return std::move(pending->name);
+    }
+    return std::nullopt;
+}
+
+void EngineContext::forgetUnfinished(RequestFolder folder) const {
+    platform::deleteFile(layout().pendingRecord(folder));
 }
 
 void EngineContext::loadRequest(xml::XmlDocument& document, const std::string& pathText) {
     platform::FileIdentity opened;
     document.loadDocument(pathText, &opened);
-    if (pathText == requestPath_) {
-        requestIdentity_ = opened;
+    if (pathText != requestPath_) {
+        return;
+    }
+    requestIdentity_ = opened;
+    pending_.identity = opened;
+    if (replay_ && replay_->identity && *replay_->identity != opened) {
+        // Rewritten since the unfinished attempt: a new request, with numbers of its own.
+        replay_.reset();
+        requestMonth_ = monthText(clock_.now());
+        pending_.month = requestMonth_;
     }
 }
 
@@ -104,6 +150,11 @@ void EngineContext::deleteRequest(const std::string& pathText) const {
         platform::deleteFileIfUnchanged(pathText, *requestIdentity_);
     } else {
         platform::deleteFile(pathText);
+    }
+    // Finished once the request is gone; one that could not be deleted keeps its record,
+    // so answering it again gives the same numbers.
+    if (pathText == requestPath_ && !pendingPath_.empty() && !platform::fileExists(pathText)) {
+        platform::deleteFile(pendingPath_);
     }
 }
 

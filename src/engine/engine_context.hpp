@@ -10,6 +10,7 @@
 #include "engine/dispatch_record.hpp"
 #include "engine/exchange_layout.hpp"
 #include "engine/outcome_decision.hpp"
+#include "engine/pending_request.hpp"
 #include "engine/scenario_rules.hpp"
 #include "platform/clock.hpp"
 #include "platform/file_identity.hpp"
@@ -50,14 +51,23 @@ class EngineContext {
     std::string sampleErrorFile(std::string_view name) const;
 
     // Advances a counter, saves the settings at once, and notes the number handed out
-    // in the record of the request it is for.
+    // in the record of the request it is for and in the record of the request in
+    // progress. A request tried again after a failure gets back, in the same order, the
+    // numbers it was handed before, and no counter moves for them.
     std::int32_t advanceAndSave(settings::StateField counter, DispatchRecord& record);
 
     // Creates the archive folders one level at a time; failures are ignored.
     void ensureArchiveFolders(ArchiveFolders which) const;
 
-    // Starts a request at the path: its month is fixed from now on.
-    void beginRequest(const std::string& pathText);
+    // Starts a request: its month is fixed from now on (kept from an earlier attempt at
+    // it that did not finish, with the numbers that attempt was handed).
+    void beginRequest(RequestFolder folder, const std::string& name);
+
+    // The request a failed or killed attempt left unfinished in the folder, which must be
+    // completed before any other; nothing when there is none.
+    std::optional<std::string> unfinishedRequest(RequestFolder folder) const;
+    // Forgets it (its file is gone: its numbers stay unused).
+    void forgetUnfinished(RequestFolder folder) const;
 
     // Reads the request begun, noting which file was read, as it was when opened.
     void loadRequest(xml::XmlDocument& document, const std::string& pathText);
@@ -89,6 +99,9 @@ class EngineContext {
     std::string requestPath_;
     std::optional<platform::FileIdentity> requestIdentity_;
     std::string requestMonth_;
+    std::string pendingPath_;
+    PendingRequest pending_;                // what this attempt was handed so far
+    std::optional<PendingRequest> replay_;  // what an unfinished attempt was handed
     Scenarios scenarios_;
 };
 

@@ -76,6 +76,11 @@ std::string ExchangeLayout::assemblyBatchNumber(std::string_view batchText) cons
                 std::string(batchText) + std::string(fragment::kAssemblyBatchNumber));
 }
 
+std::string ExchangeLayout::pendingRecord(RequestFolder folder) const {
+    return joined(folder_, std::string(fragment::kPendingRecord) +
+                               std::string(subfolderName(subfolderOf(folder))) + ".ini");
+}
+
 std::string ExchangeLayout::archive(Archive archive) const {
     return file(Subfolder::Backup, archiveName(archive));
 }

@@ -49,6 +49,9 @@ class ExchangeLayout {
     std::string batchRecord(std::string_view receiptNumber) const;
     // The batch-number document in "tmp" while a batch is being assembled.
     std::string assemblyBatchNumber(std::string_view batchText) const;
+    // The record of the request in progress in a request folder, hidden at the top of
+    // the exchange folder: ".kelmar-pendente-envio.ini".
+    std::string pendingRecord(RequestFolder folder) const;
 
     // backup\Autorizados, backup\Autorizados\<month> and a file in the month folder.
     std::string archive(Archive archive) const;

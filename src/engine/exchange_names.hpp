@@ -44,6 +44,7 @@ inline constexpr std::string_view kCancellationResult = "-can.xml";
 inline constexpr std::string_view kVoidingResult = "-inu.xml";
 inline constexpr std::string_view kBatchRecord = "-lote-rec.xml";
 inline constexpr std::string_view kAssemblyBatchNumber = "-lote.xml";
+inline constexpr std::string_view kPendingRecord = ".kelmar-pendente-";  // + folder + ".ini"
 inline constexpr std::string_view kXml = ".xml";
 inline constexpr std::string_view kError = ".err";
 }  // namespace fragment

@@ -38,10 +38,19 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     const auto folderText = context_.layout().requestFolder(folder);
     std::vector<std::string> unshowable;
     auto& resumeAfter = resumeAfter_[static_cast<std::size_t>(folder)];
-    const auto name =
-        platform::findFirstXml(folderText, requestFragments(folder), &unshowable, resumeAfter);
+    // A request an earlier attempt left unfinished goes first, so its numbers are used
+    // for it and for nothing else.
+    auto name = context_.unfinishedRequest(folder);
+    if (name && !platform::fileExists(context_.layout().request(folder, *name))) {
+        context_.forgetUnfinished(folder);
+        name.reset();
+    }
+    if (!name) {
+        name =
+            platform::findFirstXml(folderText, requestFragments(folder), &unshowable, resumeAfter);
+        tellUnshowable(folder, std::move(unshowable), observer);
+    }
     resumeAfter.clear();
-    tellUnshowable(folder, std::move(unshowable), observer);
     if (!name) {
         return;
     }
@@ -50,7 +59,7 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
         return;
     }
     const auto request = context_.layout().request(folder, *name);
-    context_.beginRequest(request);
+    context_.beginRequest(folder, *name);
     const auto shownName = std::string(folderName(folder)) + "/" + *name;
     DispatchRecord record;
     try {

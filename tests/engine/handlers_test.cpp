@@ -554,5 +554,49 @@ TEST_F(HandlersTest, HeldNfeWithSchemaFailureIsNotArchived) {
     EXPECT_EQ(list("envio_lote"), Names{});
 }
 
+// A request that fails after numbers were handed out for it (here its batch record cannot
+// be written: a folder took its name) is answered with those same numbers when tried
+// again, and no counter moves for it until it is done; nothing is left behind then.
+TEST_F(HandlersTest, ARetriedRequestKeepsItsNumbers) {
+    struct Case {
+        const char* title;
+        std::string request;
+        std::string content;
+    };
+    const Case cases[] = {
+        {"an NF-e", "envio/a-nfe.xml", nfeRequest("111")},
+        {"a batch list", "envio_lote/x-montar-lote.xml",
+         "<MontarLote><ArquivoNFe>111-nfe.xml</ArquivoNFe></MontarLote>"},
+    };
+    put("backup/Autorizados/200901/111-nfe.xml", nfeRequest("111"));  // held for the list
+    int batch = 205;
+    int receipt = 159093;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        const auto blocker = "lotes/420000000" + std::to_string(receipt) + "-lote-rec.xml";
+        std::filesystem::create_directory(path(blocker));
+        put(c.request, c.content);
+        EXPECT_NE(tick(), "");
+        EXPECT_NE(tick(), "");
+        expectCounters(std::to_string(batch).c_str(), std::to_string(receipt).c_str(), "589900");
+        EXPECT_NE(file(".kelmar-pendente-" + c.request.substr(0, c.request.find('/')) + ".ini")
+                      .find("LOTE=" + std::to_string(batch)),
+                  std::string::npos);
+        std::filesystem::remove(path(blocker));
+        ASSERT_EQ(tick(), "");
+        expectCounters(std::to_string(batch).c_str(), std::to_string(receipt).c_str(), "589900");
+        EXPECT_EQ(file("retorno/111-num-lot.xml"),
+                  kDeclaration + "<DadosLoteNfe><NumeroLoteGerado>" + std::to_string(batch) +
+                      "</NumeroLoteGerado></DadosLoteNfe>\n");
+        EXPECT_TRUE(std::filesystem::is_regular_file(path(blocker)));
+        EXPECT_FALSE(std::filesystem::exists(path(c.request)));
+        EXPECT_EQ(list(""), (Names{".kelmar.lock", "backup", "envio", "envio_lote", "lotes",
+                                   "retorno", "tmp"}));
+        EXPECT_EQ(list("tmp"), Names{});
+        ++batch;
+        ++receipt;
+    }
+}
+
 }  // namespace
 }  // namespace kelmar::engine
