@@ -28,7 +28,7 @@ set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 # A program ended hard (killed, the machine switched off) leaves its lock beside the
 # settings; a normal exit removes it. Either way the uninstaller takes it, so the
 # program's folder goes.
-set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "Delete \"$INSTDIR\\.config.ini.lock\"")
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "Delete '$INSTDIR\\\\.config.ini.lock'")
 set(CPACK_NSIS_MODIFY_PATH OFF)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
