@@ -7,6 +7,8 @@ time, and checks that nothing was lost or left half written:
   place because its folder takes no temporary file (--settings-in-place);
 - every XML file in retorno, lotes and backup parses completely;
 - every request was answered or is still waiting in its folder;
+- exactly once: a published answer never changes its numbers, and no batch number,
+  receipt or protocol serves two requests (the NF-e of one list share their batch);
 - no temporary file is left once the runner has stopped cleanly.
 
 Prints the figures and exits non-zero on any violation.
@@ -15,6 +17,7 @@ import argparse
 import configparser
 import os
 import random
+import re
 import signal
 import subprocess
 import sys
@@ -27,11 +30,58 @@ sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "support"))
 from exchange_folder import Exchange  # noqa: E402
 
 
+# The numbers an answer carries, by the ending of its file name.
+NUMBERS = {
+    "-num-lot.xml": re.compile(rb"<NumeroLoteGerado>([^<]*)<"),
+    "-rec.xml": re.compile(rb"<nRec>([^<]*)<"),
+    "-can.xml": re.compile(rb"<nProt>([^<]*)<"),
+    "-inu.xml": re.compile(rb"<nProt>([^<]*)<"),
+    "-pro-rec.xml": re.compile(rb"<nProt>([^<]*)<"),
+}
+
+
 class Checker:
     def __init__(self, exchange: Exchange):
         self.exchange = exchange
         self.counters = None
         self.violations = []
+        self.published = {}  # answer file name -> the numbers it carried when first seen
+
+    def answers(self):
+        for path in (self.exchange.folder / "retorno").glob("*.xml"):
+            for ending, pattern in NUMBERS.items():
+                if path.name.endswith(ending) and not (ending == "-rec.xml" and
+                                                       path.name.endswith("-pro-rec.xml")):
+                    try:
+                        yield path.name, ending, tuple(pattern.findall(path.read_bytes()))
+                    except OSError:
+                        pass  # replaced while read: seen on the next look
+
+    def check_published(self, moment):
+        for name, _, numbers in self.answers():
+            first = self.published.setdefault(name, numbers)
+            if numbers != first:
+                self.violations.append(f"{moment}: {name} changed its numbers {first} -> {numbers}")
+
+    def check_exactly_once(self):
+        batched = {d.split()[-1] for d, _ in self.exchange.expected if d.startswith("batched")}
+        batches, receipts, protocols = {}, {}, {}
+        for name, ending, numbers in self.answers():
+            if ending == "-num-lot.xml":
+                key = name[: -len(ending)]
+                group = "list" if key in batched else key
+                for number in numbers:
+                    batches.setdefault(number, set()).add(group)
+            elif ending == "-rec.xml":
+                for number in numbers:
+                    receipts.setdefault(number, set()).add(name)
+            else:
+                for number in numbers:
+                    protocols.setdefault(number, set()).add(name)
+        for kind, seen in (("batch", batches), ("receipt", receipts), ("protocol", protocols)):
+            for number, users in seen.items():
+                if len(users) > 1:
+                    self.violations.append(f"{kind} {number!r} serves {sorted(users)[:4]}")
 
     def check_config(self, moment):
         parser = configparser.ConfigParser()
@@ -101,6 +151,7 @@ def run(program, exchange, checker, kills_wanted, rng, runner_prefix, startup):
                 runner.wait()
             kills += 1
             checker.check_config(f"after kill {kills}")
+            checker.check_published(f"after kill {kills}")
             exchange.queue_queries()
     # Let the runner finish the queue undisturbed, then stop it the polite way.
     deadline = time.time() + 120
@@ -156,6 +207,8 @@ def main():
         finally:
             os.chmod(root, 0o755)
         files = checker.check_xml_files()
+        checker.check_published("at the end")
+        checker.check_exactly_once()
         checker.check_answers()
         checker.check_no_temporaries()
         left = len(exchange.waiting())

@@ -4,6 +4,8 @@ is never killed, hung or made to hand out numbers twice:
 
 - its standard output closed after one line (`kelmar-sim --headless | head -1`);
 - a peer opening a waiting request for writing in a loop while ticks run;
+- kill -9 in the middle of a 3,000-entry batch list, then a restart (the same batch
+  number for every entry, one receipt, nothing left in tmp);
 - SIGTERM, SIGINT or SIGHUP during a long tick, running on or with --ticks, once
   (finish the tick, start no other, exit 0) and SIGTERM twice (exit 130 at once);
 - a request that fails after a counter advanced, under --interval 0 (no runaway), with
@@ -297,13 +299,55 @@ def named_lines(program):
     case.close()
 
 
+def killed_batch_list(program):
+    # kill -9 in the middle of a 3,000-entry batch assembly, then a restart: the entries
+    # published before the kill keep their batch number, the rest get the same one, one
+    # receipt is given, and nothing is left in tmp or of the record of the request.
+    case = Case(program, "kill -9 during a 3,000-entry batch list")
+    month = time.strftime("%Y%m")
+    archive = case.exchange.folder / "backup" / "Autorizados" / month
+    archive.mkdir(parents=True)
+    keys = [access_key(n) for n in range(1, 3001)]
+    for key in keys:
+        (archive / f"{key}-nfe.xml").write_text(nfe_document(key))
+    entries = "".join(f"<ArquivoNFe>{key}-nfe.xml</ArquivoNFe>" for key in keys)
+    case.exchange.put("envio_lote", "lista-montar-lote.xml",
+                      f'<?xml version="1.0"?><MontarLote>{entries}</MontarLote>')
+    retorno = case.exchange.folder / "retorno"
+    runner = case.start("--interval", "0")
+    partial = wait_until(lambda: len(list(retorno.glob("*-num-lot.xml"))) >= 300, 60)
+    runner.send_signal(signal.SIGKILL)
+    runner.wait(timeout=20)
+    before = {p.name: p.read_bytes() for p in retorno.glob("*-num-lot.xml")}
+    done = case.run("--ticks", "3")
+    numbers = {p.read_bytes() for p in retorno.glob("*-num-lot.xml")}
+    receipts = list(retorno.glob("*-rec.xml"))
+    left = list((case.exchange.folder / "tmp").iterdir()) + list(
+        case.exchange.folder.glob(".kelmar-pendente-*"))
+    changed = [n for n, b in before.items() if (retorno / n).read_bytes() != b]
+    check(partial and len(before) < len(keys), case.name,
+          f"the kill came too late or too early ({len(before)} entries published)")
+    check(done.returncode == 0, case.name, f"restart exit {done.returncode}: {done.stderr[:200]!r}")
+    check(len(list(retorno.glob("*-num-lot.xml"))) == len(keys), case.name, "entries unanswered")
+    check(len(numbers) == 1 and not changed, case.name,
+          f"{len(numbers)} batch numbers, {len(changed)} published answers changed")
+    check([r.name for r in receipts] == ["000000000000205-rec.xml"], case.name,
+          f"receipts: {[r.name for r in receipts]}")
+    check(not left, case.name, f"left behind: {[p.name for p in left]}")
+    check(counters(case.exchange)[:2] == (205, 159093), case.name,
+          f"counters {counters(case.exchange)}")
+    print(f"{case.name}: {len(before)} published before the kill, all {len(keys)} with one "
+          f"batch number after the restart, one receipt, tmp empty")
+    case.close()
+
+
 def main():
     arguments = argparse.ArgumentParser(description=__doc__)
     arguments.add_argument("program")
     options = arguments.parse_args()
     program = os.path.abspath(options.program)
     for case in (closed_output, writer_peer, stopping, runaway, second_runner, held_settings,
-                 byte_order_mark, escape_in_key, named_lines):
+                 byte_order_mark, escape_in_key, named_lines, killed_batch_list):
         case(program)
     for failure in failures:
         print("FAILED " + failure)
