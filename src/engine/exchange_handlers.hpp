@@ -5,6 +5,7 @@
 
 #include "engine/engine_context.hpp"
 #include "engine/request_handlers.hpp"
+#include "engine/request_reading.hpp"
 
 namespace kelmar::engine {
 
@@ -27,7 +28,7 @@ class ExchangeHandlers final : public RequestHandlers {
 
     void answerWithProtocol(const std::string& name, ProtocolResult result, DispatchRecord& record);
     // Writes the authorised archive copy and its twin in Denegados.
-    void archiveNfe(std::string_view name, std::string_view body, DispatchRecord& record);
+    void archiveNfe(std::string_view name, const NfeRequest& nfe, DispatchRecord& record);
     // The schema-failure copy named after an NF-e's key, or a warning when the key cannot
     // be part of a file name.
     void copySchemaFailure(std::string_view name, std::string_view key,

@@ -11,11 +11,11 @@ namespace kelmar::engine {
 using settings::ReturnKind;
 using settings::StateField;
 
-void ExchangeHandlers::archiveNfe(std::string_view name, std::string_view body,
+void ExchangeHandlers::archiveNfe(std::string_view name, const NfeRequest& nfe,
                                   DispatchRecord& record) {
     context_.ensureArchiveFolders(ArchiveFolders::All);
     const auto authorised = archivePath(Archive::Authorised, name);
-    saveRecorded(*buildArchiveCopy(body), authorised, record);
+    saveRecorded(*buildArchiveCopy(nfe.body, nfe.prefixDeclarations), authorised, record);
     copyRecorded(authorised, archivePath(Archive::Denied, name), record);
 }
 
@@ -65,7 +65,7 @@ void ExchangeHandlers::submitNfe(const std::string& name, DispatchRecord& record
                          record);
         }
     }
-    archiveNfe(name, nfe.body, record);
+    archiveNfe(name, nfe, record);
     context_.deleteRequest(request);
 }
 
@@ -86,7 +86,7 @@ void ExchangeHandlers::holdNfe(const std::string& name, DispatchRecord& record) 
     if (decision.outcome == ReturnKind::SchemaFailure) {
         copySchemaFailure(name, nfe.accessKey, record);
     } else {
-        archiveNfe(name, nfe.body, record);
+        archiveNfe(name, nfe, record);
     }
     context_.deleteRequest(request);
 }

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/text_helpers.hpp"
 #include "xml/xml_document.hpp"
@@ -36,7 +38,12 @@ std::optional<std::string> unsafeFileNamePart(std::string_view value);
 // element written back as markup on one line.
 struct NfeRequest {
     std::string accessKey;
+    // In UTF-8, the form the archive copy declares: a request read from UTF-16 or from an
+    // 8-bit file declaring another encoding is converted.
     std::string body;
+    // The root's namespace declarations with a prefix the body uses (xmlns:nfe="..."), as
+    // name and value, so the archive copy declares them too.
+    std::vector<std::pair<std::string, std::string>> prefixDeclarations;
 };
 
 NfeRequest readNfeRequest(const xml::XmlDocument& request, std::string_view requestName);

@@ -183,10 +183,15 @@ std::unique_ptr<XmlDocument> buildVoidingResult(std::int32_t protocolCounter,
     return document;
 }
 
-std::unique_ptr<XmlDocument> buildArchiveCopy(std::string_view body) {
+std::unique_ptr<XmlDocument> buildArchiveCopy(
+    std::string_view body,
+    const std::vector<std::pair<std::string, std::string>>& prefixDeclarations) {
     auto document = newResponse("NFe");
     XmlNode& root = *document->rootElement();
     root.addAttribute("xmlns", kNfeNamespace);
+    for (const auto& [name, value] : prefixDeclarations) {
+        root.addAttribute(name, value);
+    }
     std::string content;
     content.reserve(body.size() + signatureBlock().size());
     content += body;

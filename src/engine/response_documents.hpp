@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/clock.hpp"
 #include "xml/xml_document.hpp"
@@ -58,7 +60,10 @@ std::unique_ptr<xml::XmlDocument> buildCancellationResult(std::string_view key,
 std::unique_ptr<xml::XmlDocument> buildVoidingResult(std::int32_t protocolCounter,
                                                      const platform::Clock& clock);
 
-// NFe holding the request's information element verbatim, followed by the signature.
-std::unique_ptr<xml::XmlDocument> buildArchiveCopy(std::string_view body);
+// NFe holding the request's information element verbatim, followed by the signature;
+// the declarations of the prefixes the element uses are added to NFe.
+std::unique_ptr<xml::XmlDocument> buildArchiveCopy(
+    std::string_view body,
+    const std::vector<std::pair<std::string, std::string>>& prefixDeclarations = {});
 
 }  // namespace kelmar::engine

@@ -19,7 +19,7 @@ const std::string kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 const std::string kWhen = "2009-01-16T14:50:43.551Z";
 const std::string kBody =
     std::string("<infNFe Id=\"NFe") + kKey +
-    "\" versao=\"1.10\"><ide><cUF>42</cUF><natOp>Venda &amp; servi\xE7o</natOp></ide></infNFe>";
+    "\" versao=\"1.10\"><ide><cUF>42</cUF><natOp>Venda &amp; servi\xC3\xA7o</natOp></ide></infNFe>";
 
 // The signature every archive copy ends with, byte for byte: one line, 2528 characters.
 const std::string kSignature =
@@ -67,6 +67,7 @@ const std::string kSignature =
     "</KeyInfo>"
     "</Signature>";
 
+// Declared windows-1252: its archive copy, declared UTF-8, holds the body in UTF-8.
 std::string nfeRequest(std::string_view key = kKey) {
     return "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<NFe xmlns=\"" + kNs +
            "\">\r\n  <infNFe Id=\"NFe" + std::string(key) +

@@ -284,6 +284,21 @@ TEST_F(HostileInputTest, NamesWindowsRefusesAreLeftAlone) {
 }
 #endif
 
+// An NF-e written with a namespace prefix: the copy declares the prefix its body uses.
+TEST_F(HostileInputTest, APrefixedNfeIsArchivedWithItsPrefixDeclared) {
+    root_.write("nf_e/envio/p-nfe.xml",
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?><nfe:NFe "
+                "xmlns:nfe=\"http://www.portalfiscal.inf.br/nfe\" xmlns:x=\"urn:unused\">"
+                "<nfe:infNFe Id=\"NFe" +
+                    std::string(kKey) + "\" versao=\"1.10\"><nfe:ide/></nfe:infNFe></nfe:NFe>");
+    EXPECT_EQ(tick(), "");
+    EXPECT_TRUE(
+        readFile(exchange() / "backup/Autorizados/200901/p-nfe.xml")
+            .starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<NFe "
+                         "xmlns=\"http://www.portalfiscal.inf.br/nfe\" "
+                         "xmlns:nfe=\"http://www.portalfiscal.inf.br/nfe\"><nfe:infNFe Id="));
+}
+
 TEST_F(HostileInputTest, Utf16WithWideCharactersIsAnsweredWithQuestionMarks) {
     // No encoding in the declaration: a UTF-16 file that claimed UTF-8 would switch the
     // reader to single bytes half-way.
@@ -309,7 +324,8 @@ TEST_F(HostileInputTest, Utf16WithWideCharactersIsAnsweredWithQuestionMarks) {
     root_.write("nf_e/envio/w-nfe.xml", utf16);
     EXPECT_EQ(tick(), "");
     const auto archive = readFile(exchange() / "backup/Autorizados/200901/w-nfe.xml");
-    EXPECT_NE(archive.find("<xProd>Caf\xE9 ?"
+    // In UTF-8, as the copy declares.
+    EXPECT_NE(archive.find("<xProd>Caf\xC3\xA9 ?"
                            "?</xProd>"),
               std::string::npos);
 }
