@@ -79,6 +79,11 @@ class EngineContext {
     void requireAnswerable(std::initializer_list<Subfolder> answerFolders,
                            std::optional<ArchiveFolders> archives) const;
 
+    // Which file the request begun was when it was read; nothing before it was read.
+    const std::optional<platform::FileIdentity>& requestIdentity() const {
+        return requestIdentity_;
+    }
+
     // Deletes the request once answered, but only while it is the very file that was
     // read: one renamed over it or rewritten since is left for the next tick instead of
     // being deleted unread.

@@ -64,6 +64,12 @@ std::string requestNotRemovable(std::string_view pathText) {
            "leitura): ela fica sem resposta at\xE9 que possa ser apagada";
 }
 
+std::string answeredNotRemoved(std::string_view shownName) {
+    return std::string(shownName) +
+           " foi respondida, mas n\xE3o pode ser apagada: n\xE3o ser\xE1 respondida de novo "
+           "enquanto estiver como est\xE1";
+}
+
 std::string unshowableName(std::string_view shownName) {
     return std::string(shownName) +
            " n\xE3o \xE9 atendido: o seu nome tem caracteres que o Windows-1252 n\xE3o "

@@ -56,6 +56,10 @@ std::string folderTakesNoAnswers(std::string_view folderText);
 // para leitura): ela fica sem resposta até que possa ser apagada"
 std::string requestNotRemovable(std::string_view pathText);
 
+// "%s foi respondida, mas não pode ser apagada: não será respondida de novo enquanto
+// estiver como está"
+std::string answeredNotRemoved(std::string_view shownName);
+
 // "Pasta base não encontrada"
 inline constexpr std::string_view kFolderMissing = "Pasta base n\xE3o encontrada";
 

@@ -33,23 +33,8 @@ void PollingTick::run(TickObserver* observer) {
 }
 
 void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
-    // Only names that carry one of the folder's fragments are candidates, so a stray
-    // file the application dropped there never holds back the requests behind it.
-    const auto folderText = context_.layout().requestFolder(folder);
-    std::vector<std::string> unshowable;
     auto& resumeAfter = resumeAfter_[static_cast<std::size_t>(folder)];
-    // A request an earlier attempt left unfinished goes first, so its numbers are used
-    // for it and for nothing else.
-    auto name = context_.unfinishedRequest(folder);
-    if (name && !platform::fileExists(context_.layout().request(folder, *name))) {
-        context_.forgetUnfinished(folder);
-        name.reset();
-    }
-    if (!name) {
-        name =
-            platform::findFirstXml(folderText, requestFragments(folder), &unshowable, resumeAfter);
-        tellUnshowable(folder, std::move(unshowable), observer);
-    }
+    const auto name = nextRequest(folder, observer);
     resumeAfter.clear();
     if (!name) {
         return;
@@ -78,9 +63,49 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
         throw RequestError(shownName,
                            messages::outOfMemory(shownName, identity ? identity->size : 0));
     }
+    // Answered but still there, the very file that was read: deleting it failed. It is
+    // not answered again while it stays as it is.
+    const auto& answered = context_.requestIdentity();
+    if (answered && platform::identifyFile(request) == answered) {
+        answeredNotRemoved_[static_cast<std::size_t>(folder)].emplace(*name, *answered);
+        record.warnings.push_back(messages::answeredNotRemoved(shownName));
+    }
     if (observer != nullptr) {
         observer->requestHandled(record);
     }
+}
+
+std::optional<std::string> PollingTick::nextRequest(RequestFolder folder, TickObserver* observer) {
+    const auto exchange = context_.layout();
+    auto& passOver = answeredNotRemoved_[static_cast<std::size_t>(folder)];
+    std::erase_if(passOver, [&](const auto& entry) {
+        return platform::identifyFile(exchange.request(folder, entry.first)) != entry.second;
+    });
+    // A request an earlier attempt left unfinished goes first, so its numbers are used
+    // for it and for nothing else.
+    if (auto unfinished = context_.unfinishedRequest(folder)) {
+        if (!platform::fileExists(exchange.request(folder, *unfinished))) {
+            context_.forgetUnfinished(folder);
+        } else if (!passOver.contains(*unfinished)) {
+            return unfinished;
+        }
+    }
+    // Only names that carry one of the folder's fragments are candidates, so a stray
+    // file the application dropped there never holds back the requests behind it.
+    const auto folderText = exchange.requestFolder(folder);
+    std::vector<std::string> unshowable;
+    auto name = platform::findFirstXml(folderText, requestFragments(folder), &unshowable,
+                                       resumeAfter_[static_cast<std::size_t>(folder)]);
+    tellUnshowable(folder, std::move(unshowable), observer);
+    // Past those answered already; each look goes further, so this ends.
+    for (std::size_t tries = 0; name && passOver.contains(*name) && tries < passOver.size();
+         ++tries) {
+        name = platform::findFirstXml(folderText, requestFragments(folder), nullptr, *name);
+    }
+    if (name && passOver.contains(*name)) {
+        return std::nullopt;
+    }
+    return name;
 }
 
 void PollingTick::tellUnshowable(RequestFolder folder, std::vector<std::string> names,

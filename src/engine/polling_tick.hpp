@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "engine/engine_context.hpp"
 #include "engine/request_handlers.hpp"
 #include "engine/request_kind.hpp"
+#include "platform/file_identity.hpp"
 
 namespace kelmar::engine {
 
@@ -61,6 +63,12 @@ class PollingTick {
     std::array<std::vector<std::string>, 2> toldUnshowable_;
     // Per request folder, the request that failed last: the next turn starts after it.
     std::array<std::string, 2> resumeAfter_;
+    // Per request folder, requests answered that could not be deleted, as they were when
+    // answered: passed over, never answered again, until they change or go.
+    std::array<std::map<std::string, platform::FileIdentity>, 2> answeredNotRemoved_;
+
+    // The next request of the folder to look at, passing over those already answered.
+    std::optional<std::string> nextRequest(RequestFolder folder, TickObserver* observer);
 };
 
 }  // namespace kelmar::engine

@@ -18,6 +18,9 @@ class RecordingHandlers final : public RequestHandlers {
   public:
     std::vector<std::string> calls;
     bool failEnvio = false;
+    // When set, each request is read through the context, as a real handler reads it,
+    // and then left where it is, as when deleting it fails.
+    EngineContext* readThrough = nullptr;
 
     void submitNfe(const std::string& name, DispatchRecord& r) override {
         record("submit", name, r);
@@ -40,6 +43,14 @@ class RecordingHandlers final : public RequestHandlers {
     // Every call writes one file into its record, named after the handler.
     void record(const std::string& what, const std::string& name, DispatchRecord& r) {
         calls.push_back(what + " " + name);
+        if (readThrough != nullptr) {
+            xml::XmlDocument document;
+            readThrough->loadRequest(
+                document, readThrough->layout().request(what == "hold" || what == "assemble"
+                                                            ? RequestFolder::EnvioLote
+                                                            : RequestFolder::Envio,
+                                                        name));
+        }
         r.filesWritten.push_back(what);
         if (failEnvio && what != "hold" && what != "assemble") {
             throw Error("falhou " + name);
@@ -163,6 +174,29 @@ TEST_F(PollingTickTest, AFailingRequestHoldsBackNoOther) {
     EXPECT_EQ(next(), (std::vector<std::string>{"submit 2-nfe.xml", "hold 4-nfe.xml"}));
     EXPECT_EQ(next(), (std::vector<std::string>{"submit 3-nfe.xml", "hold 4-nfe.xml"}));
     EXPECT_EQ(next(), (std::vector<std::string>{"submit 1-nfe.xml", "hold 4-nfe.xml"}));
+}
+
+// A request answered that could not be deleted is not answered again while it stays as
+// it is: said once, then passed over; once rewritten, it is a new request.
+TEST_F(PollingTickTest, AnAnsweredRequestThatStaysIsNotAnsweredAgain) {
+    folder_.write("nf_e/envio/1-nfe.xml", "<NFe/>");
+    folder_.write("nf_e/envio/2-nfe.xml", "<NFe/>");
+    handlers_.readThrough = &context_;
+    PollingTick tick(context_, handlers_);
+    RecordingObserver observer;
+    tick.run(&observer);
+    ASSERT_EQ(observer.records.size(), 1u);
+    EXPECT_EQ(observer.records[0].warnings,
+              std::vector<std::string>{"envio/1-nfe.xml foi respondida, mas n\xE3o pode ser "
+                                       "apagada: n\xE3o ser\xE1 respondida de novo enquanto "
+                                       "estiver como est\xE1"});
+    tick.run(&observer);
+    tick.run(&observer);
+    EXPECT_EQ(std::exchange(handlers_.calls, {}),
+              (std::vector<std::string>{"submit 1-nfe.xml", "submit 2-nfe.xml"}));
+    folder_.write("nf_e/envio/1-nfe.xml", "<NFe><novo/></NFe>");
+    tick.run(&observer);
+    EXPECT_EQ(handlers_.calls, (std::vector<std::string>{"submit 1-nfe.xml"}));
 }
 
 TEST_F(PollingTickTest, ExchangeFolderIsReadAfreshOnEveryTick) {
