@@ -15,6 +15,10 @@
 #include <malloc.h>
 #endif
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace kelmar {
 namespace {
 
@@ -204,6 +208,55 @@ TEST_F(HostileInputTest, MissingFoldersFailWithThePathAndKeepTheRequest) {
         fs::remove(request);
         fs::rename(root_.path() / "parked", exchange() / c.removedFolder);
     }
+}
+
+// Requests that cannot be taken now: one the operator cannot delete (a read-only file on
+// Windows, a closed folder elsewhere), and lists and cancellations still open for writing
+// by the application. Each tick says why; no counter moves until it can be taken.
+TEST_F(HostileInputTest, ARequestThatCannotBeTakenMovesNoCounter) {
+    const std::string key = kKey;
+    struct Held {
+        const char* request;
+        std::string content;
+    };
+    const Held held[] = {
+        {"envio_lote/l-montar-lote.xml", "<l><a>x-nfe.xml</a></l>"},
+        {"envio/c-ped-can.xml", "<c><infCanc Id=\"ID" + key + "\"/></c>"},
+    };
+    for (const auto& h : held) {
+        SCOPED_TRACE(h.request);
+        const auto path = root_.write(std::string("nf_e/") + h.request, h.content);
+        const auto batch = state_.batch();
+        const auto protocol = state_.protocol();
+        {
+            std::ofstream writer(path, std::ios::app);
+            EXPECT_NE(tick(), "");
+            EXPECT_NE(tick(), "");
+            EXPECT_EQ(state_.batch(), batch);
+            EXPECT_EQ(state_.protocol(), protocol);
+        }
+        EXPECT_EQ(tick(), "");
+        EXPECT_FALSE(fs::exists(path));
+    }
+    const auto request = root_.write("nf_e/envio/a-nfe.xml", nfe("NFe" + key));
+#ifdef _WIN32
+    ::SetFileAttributesW(request.c_str(), FILE_ATTRIBUTE_READONLY);
+#else
+    fs::permissions(exchange() / "envio", fs::perms::owner_read | fs::perms::owner_exec);
+#endif
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NE(tick().find(" n\xE3o poderia ser apagada depois de respondida"),
+                  std::string::npos);
+    }
+    EXPECT_EQ(state_.batch(), "205");  // the list's, above
+    EXPECT_TRUE(fs::exists(request));
+#ifdef _WIN32
+    ::SetFileAttributesW(request.c_str(), FILE_ATTRIBUTE_NORMAL);
+#else
+    fs::permissions(exchange() / "envio", fs::perms::owner_all);
+#endif
+    EXPECT_EQ(tick(), "");
+    EXPECT_EQ(state_.batch(), "206");
 }
 
 TEST_F(HostileInputTest, ReadOnlyRetornoRefusesTheAnswer) {
