@@ -138,6 +138,14 @@ TEST_F(HostileInputTest, UnreadableRequestsAreRefusedAndKept) {
         {"receipt climbing out", "envio", "q-ped-rec.xml", query("../../fora"), "../../fora", true},
         {"cancellation key climbing out", "envio", "c-ped-can.xml",
          "<cancNFe><infCanc Id=\"ID../../fora\"/></cancNFe>", "../../fora", true},
+        // Names no system takes: refused before any number moves.
+        {"key with a colon", "envio", "a-nfe.xml", nfe("NFe4209:1"), "'4209:1'", true},
+        {"key with a question mark", "envio", "a-nfe.xml", nfe("NFe4209?1"), "'4209?1'", true},
+        {"key with a tab", "envio", "a-nfe.xml", nfe("NFe4209&#9;1"), "a-nfe.xml traz", true},
+        {"a 250-digit key", "envio", "a-nfe.xml", nfe("NFe" + std::string(250, '4')),
+         "que n\xE3o pode fazer parte de um nome de arquivo", true},
+        {"voiding key with a bar", "envio", "i-ped-inu.xml",
+         "<inutNFe><infInut Id=\"ID4209|1\"/></inutNFe>", "'4209|1'", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.title);
@@ -152,6 +160,8 @@ TEST_F(HostileInputTest, UnreadableRequestsAreRefusedAndKept) {
         EXPECT_EQ(readFile(request), c.content);
         EXPECT_EQ(outside(), before);
         EXPECT_EQ(listFolder(exchange() / "retorno"), std::vector<std::string>{});
+        EXPECT_EQ(state_.batch(), "204");
+        EXPECT_EQ(state_.protocol(), "589900");
         fs::remove(request);
     }
 }
