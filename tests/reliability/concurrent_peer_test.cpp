@@ -118,6 +118,31 @@ TEST_F(ConcurrentPeerTest, ARequestReplacedMidTickIsKeptForTheNextTick) {
     }
 }
 
+// New Year during a tick: the NF-e and its second copy are filed under one month, the
+// one the request was begun in, however late in the tick the copies are made.
+TEST_F(ConcurrentPeerTest, ARequestIsFiledUnderOneMonthAcrossNewYear) {
+    class NewYearClock final : public platform::Clock {
+      public:
+        platform::LocalDateTime now() const override {
+            return calls_++ == 0 ? platform::LocalDateTime{2009, 12, 31, 23, 59, 59, 999}
+                                 : platform::LocalDateTime{2010, 1, 1, 0, 0, 0, 0};
+        }
+
+      private:
+        mutable int calls_ = 0;
+    };
+    put("envio/a-nfe.xml", nfe(kKeyA));
+    NewYearClock clock;
+    engine::EngineContext context(state_, settingsFile_, clock, root_.text());
+    auto handlers = engine::makeRequestHandlers(context);
+    engine::PollingTick tick(context, *handlers);
+    tick.run();
+    EXPECT_EQ(list("backup/Autorizados"), std::vector<std::string>{"200912"});
+    EXPECT_EQ(list("backup/Denegados"), std::vector<std::string>{"200912"});
+    EXPECT_EQ(list("backup/Denegados/200912"), std::vector<std::string>{"a-nfe.xml"});
+    EXPECT_FALSE(fs::exists(path("envio/a-nfe.xml")));
+}
+
 // Settings held open by an editor or a script: nothing is answered while they are
 // held, then the file's own folder and counters are used.
 TEST_F(ConcurrentPeerTest, SettingsHeldOpenAtStartAnswerNothingUntilReleased) {
