@@ -30,14 +30,6 @@ std::string temporaryName() {
     return name;
 }
 
-// No write bit for anyone: the operator made it read-only (on Windows, the read-only
-// attribute).
-bool hasNoWriteBit(const std::filesystem::file_status& status) {
-    using std::filesystem::perms;
-    return (status.permissions() &
-            (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
-}
-
 }  // namespace
 
 std::optional<AtomicFileWriter> AtomicFileWriter::create(std::string_view destinationText) {
@@ -136,7 +128,7 @@ bool replaceFileContent(const std::filesystem::path& destination, std::string_vi
     }
     std::error_code error;
     const auto status = std::filesystem::symlink_status(destination, error);
-    if (error || status.type() != std::filesystem::file_type::regular || hasNoWriteBit(status)) {
+    if (error || status.type() != std::filesystem::file_type::regular || io::hasNoWriteBit(status)) {
         return false;
     }
     // Written over the old content and only then cut to the new length, so a crash never

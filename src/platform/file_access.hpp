@@ -71,6 +71,14 @@ bool folderTakesFiles(const std::filesystem::path& folder);
 // file is not read-only.
 bool canRemove(const std::filesystem::path& file);
 
+// No write bit for anyone: the operator made it read-only (on Windows, the read-only
+// attribute).
+inline bool hasNoWriteBit(const std::filesystem::file_status& status) {
+    using std::filesystem::perms;
+    return (status.permissions() &
+            (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
+}
+
 // Deletes a file, never a directory; failures are ignored.
 void deleteRegularFile(const std::filesystem::path& path);
 

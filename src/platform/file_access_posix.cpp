@@ -42,13 +42,6 @@ FileIdentity identityOf(const struct stat& status) {
     return identity;
 }
 
-// No write bit for anyone: the operator made it read-only.
-bool hasNoWriteBit(const std::filesystem::file_status& status) {
-    using std::filesystem::perms;
-    return (status.permissions() &
-            (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
-}
-
 }  // namespace
 
 int openForReading(const std::filesystem::path& path, Links links, std::error_code& reason) {
