@@ -31,28 +31,27 @@ std::string EngineContext::sampleErrorFile(std::string_view name) const {
 }
 
 std::int32_t EngineContext::advanceAndSave(settings::StateField counter, DispatchRecord& record) {
-    std::optional<std::int32_t> value;
-    if (replay_) {
-        auto& earlier = replay_->handOuts;
-        const auto again = std::find_if(earlier.begin(), earlier.end(),
-                                        [&](const HandOut& h) { return h.counter == counter; });
-        if (again != earlier.end()) {
-            value = again->value;
-            earlier.erase(again);
+    // The next of this counter's numbers the request already holds, if any.
+    auto& used = used_[static_cast<std::size_t>(counter)];
+    std::size_t seen = 0;
+    for (const auto& held : pending_.handOuts) {
+        if (held.counter == counter && seen++ == used) {
+            ++used;
+            record.handOuts.push_back(held);
+            return held.value;
         }
     }
-    if (!value) {
-        // Saved before anything is published with it, then noted as this request's: a
-        // crash in between leaves the number unused, never used twice.
-        value = settings::advanceCounter(state_, counter);
-        settingsFile_.save(state_);
-    }
-    record.handOuts.push_back({counter, *value});
+    // Saved before anything is published with it, then noted as this request's: a crash
+    // in between leaves the number unused, never used twice.
+    const auto value = settings::advanceCounter(state_, counter);
+    settingsFile_.save(state_);
+    ++used;
+    record.handOuts.push_back({counter, value});
     if (!pendingPath_.empty()) {
-        pending_.handOuts.push_back({counter, *value});
+        pending_.handOuts.push_back({counter, value});
         writePendingRequest(pendingPath_, pending_);
     }
-    return *value;
+    return value;
 }
 
 void EngineContext::loadScenarios() {
@@ -83,12 +82,14 @@ void EngineContext::beginRequest(RequestFolder folder, const std::string& name) 
     requestPath_ = exchange.request(folder, name);
     requestIdentity_.reset();
     pendingPath_ = exchange.pendingRecord(folder);
-    replay_ = readPendingRequest(pendingPath_);
-    if (replay_ && replay_->name != name) {
-        replay_.reset();
+    used_ = {};
+    auto unfinished = readPendingRequest(pendingPath_);
+    if (unfinished && unfinished->name == name) {
+        pending_ = std::move(*unfinished);  // its numbers are used again, in order
+    } else {
+        pending_ = PendingRequest{name, std::nullopt, monthText(clock_.now()), {}};
     }
-    requestMonth_ = replay_ ? replay_->month : monthText(clock_.now());
-    pending_ = PendingRequest{name, std::nullopt, requestMonth_, {}};
+    requestMonth_ = pending_.month;
 }
 
 std::optional<std::string> EngineContext::unfinishedRequest(RequestFolder folder) const {
@@ -109,13 +110,13 @@ void EngineContext::loadRequest(xml::XmlDocument& document, const std::string& p
         return;
     }
     requestIdentity_ = opened;
-    pending_.identity = opened;
-    if (replay_ && replay_->identity && *replay_->identity != opened) {
+    if (pending_.identity && *pending_.identity != opened) {
         // Rewritten since the unfinished attempt: a new request, with numbers of its own.
-        replay_.reset();
         requestMonth_ = monthText(clock_.now());
-        pending_.month = requestMonth_;
+        pending_ = PendingRequest{pending_.name, std::nullopt, requestMonth_, {}};
+        used_ = {};
     }
+    pending_.identity = opened;
 }
 
 void EngineContext::requireAnswerable(std::initializer_list<Subfolder> answerFolders,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -105,8 +106,12 @@ class EngineContext {
     std::optional<platform::FileIdentity> requestIdentity_;
     std::string requestMonth_;
     std::string pendingPath_;
-    PendingRequest pending_;                // what this attempt was handed so far
-    std::optional<PendingRequest> replay_;  // what an unfinished attempt was handed
+    // Every number the request holds: those an unfinished attempt was handed, then those
+    // this attempt takes. Written whole each time it grows, so a second failure keeps
+    // them all.
+    PendingRequest pending_;
+    // How many of each counter's numbers this attempt has used, in StateField order.
+    std::array<std::size_t, settings::kStateFieldCount> used_{};
     Scenarios scenarios_;
 };
 

@@ -599,5 +599,22 @@ TEST_F(HandlersTest, ARetriedRequestKeepsItsNumbers) {
     }
 }
 
+// A retry that fails again before it has used every number the request holds (here at
+// the batch number's answer, before the receipt) keeps them all for the next attempt.
+TEST_F(HandlersTest, ARetryThatFailsAgainKeepsEveryNumber) {
+    put("envio/a-nfe.xml", nfeRequest("111"));
+    std::filesystem::create_directory(path("lotes/420000000159093-lote-rec.xml"));
+    EXPECT_NE(tick(), "");  // batch 205 and receipt 159093 handed out, then the record fails
+    std::filesystem::remove(path("retorno/111-num-lot.xml"));
+    std::filesystem::create_directory(path("retorno/111-num-lot.xml"));
+    EXPECT_NE(tick(), "");  // fails again at the batch number's answer
+    std::filesystem::remove(path("retorno/111-num-lot.xml"));
+    std::filesystem::remove(path("lotes/420000000159093-lote-rec.xml"));
+    ASSERT_EQ(tick(), "");
+    expectCounters("205", "159093", "589900");
+    EXPECT_NE(file("retorno/000000000000205-rec.xml").find("<nRec>420000000159093</nRec>"),
+              std::string::npos);
+}
+
 }  // namespace
 }  // namespace kelmar::engine
