@@ -128,7 +128,8 @@ bool replaceFileContent(const std::filesystem::path& destination, std::string_vi
     }
     std::error_code error;
     const auto status = std::filesystem::symlink_status(destination, error);
-    if (error || status.type() != std::filesystem::file_type::regular || io::hasNoWriteBit(status)) {
+    if (error || status.type() != std::filesystem::file_type::regular ||
+        io::hasNoWriteBit(status)) {
         return false;
     }
     // Written over the old content and only then cut to the new length, so a crash never
