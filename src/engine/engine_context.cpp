@@ -55,7 +55,12 @@ std::int32_t EngineContext::advanceAndSave(settings::StateField counter, Dispatc
 }
 
 void EngineContext::loadScenarios() {
-    scenarios_ = engine::loadScenarios(settingsFile_);
+    const auto source = settingsFile_.read();
+    const auto reading = settingsFile_.readings();
+    if (scenarioReading_ != reading) {
+        scenarios_ = readScenarios(*source);
+        scenarioReading_ = reading;  // only once they could be read
+    }
 }
 
 OutcomeDecision EngineContext::decide(std::string_view accessKey) const {

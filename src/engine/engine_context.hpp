@@ -113,6 +113,9 @@ class EngineContext {
     // How many of each counter's numbers this attempt has used, in StateField order.
     std::array<std::size_t, settings::kStateFieldCount> used_{};
     Scenarios scenarios_;
+    // Which reading of the settings the scenarios were worked out from; they are not
+    // parsed again while the file is not read again.
+    std::optional<std::uint64_t> scenarioReading_;
 };
 
 }  // namespace kelmar::engine

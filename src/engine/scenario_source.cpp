@@ -3,16 +3,11 @@
 namespace kelmar::engine {
 
 Scenarios readScenarios(const settings::IniFile& ini) {
-    std::vector<std::pair<std::string, std::string>> entries;
-    for (auto& key : ini.keys(kScenarioSection)) {
-        auto value = ini.read(kScenarioSection, key, "");
-        entries.emplace_back(std::move(key), std::move(value));
-    }
-    return parseScenarios(entries);
+    return parseScenarios(ini.entries(kScenarioSection));
 }
 
 Scenarios loadScenarios(const settings::SettingsFile& settingsFile) {
-    return readScenarios(settingsFile.read());
+    return readScenarios(*settingsFile.read());
 }
 
 }  // namespace kelmar::engine

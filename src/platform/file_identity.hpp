@@ -21,6 +21,15 @@ struct FileIdentity {
 // there is none.
 std::optional<FileIdentity> identifyFile(std::string_view pathText);
 
+// The identity of the file a path finally names, symbolic links followed; nothing when
+// that is no regular file.
+std::optional<FileIdentity> identifyFileFollowingLinks(std::string_view pathText);
+
+// True while a file changed so lately that another change of the same size could still
+// leave its identity as it is (file systems keep modification times in coarse steps):
+// what was read of such a version is checked again rather than trusted.
+bool changedTooLately(const FileIdentity& identity);
+
 // Deletes the file only while it is still the very version given; a file that was
 // replaced or rewritten since is left alone. Failures are ignored, as for deleteFile.
 void deleteFileIfUnchanged(std::string_view pathText, const FileIdentity& expected);

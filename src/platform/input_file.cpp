@@ -2,9 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <system_error>
 #include <utility>
 
+#include "platform/atomic_file_writer.hpp"
 #include "platform/file_access.hpp"
 #include "platform/native_path.hpp"
 
@@ -85,6 +87,22 @@ std::optional<FileIdentity> identifyFile(std::string_view pathText) {
         return std::nullopt;
     }
     return io::identifyPath(toNativePath(pathText));
+}
+
+std::optional<FileIdentity> identifyFileFollowingLinks(std::string_view pathText) {
+    if (isForbiddenFileName(fileNamePart(pathText))) {
+        return std::nullopt;
+    }
+    return io::identifyPath(followLinks(toNativePath(pathText)));
+}
+
+bool changedTooLately(const FileIdentity& identity) {
+    // Two seconds cover the coarsest common step (FAT's) and the scheduler's clock tick.
+    constexpr std::int64_t kSettledNs = 2'000'000'000;
+    const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                         std::chrono::system_clock::now().time_since_epoch())
+                         .count();
+    return now - identity.modifiedNs < kSettledNs;
 }
 
 void deleteFileIfUnchanged(std::string_view pathText, const FileIdentity& expected) {

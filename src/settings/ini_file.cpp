@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 
 #include "platform/native_path.hpp"
 #include "platform/text_helpers.hpp"
@@ -32,6 +33,17 @@ std::optional<std::string_view> keyName(std::string_view line) {
         return std::nullopt;
     }
     return trimText(line.substr(0, equals));
+}
+
+// The key as sameTextIgnoringCase compares it: ASCII letters in one case.
+std::string foldedCase(std::string_view key) {
+    std::string folded(key);
+    for (auto& c : folded) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return folded;
 }
 
 std::string_view unquote(std::string_view value) {
@@ -97,6 +109,17 @@ std::string IniFile::read(std::string_view section, std::string_view key, std::s
 
 std::vector<std::string> IniFile::keys(std::string_view section) const {
     std::vector<std::string> found;
+    for (auto& entry : entries(section)) {
+        found.push_back(std::move(entry.first));
+    }
+    return found;
+}
+
+std::vector<std::pair<std::string, std::string>> IniFile::entries(std::string_view section,
+                                                                  std::size_t maxLength) const {
+    std::vector<std::pair<std::string, std::string>> found;
+    // Keys seen so far, upper-cased: the first line of a key is the one read gives.
+    std::unordered_set<std::string> seen;
     bool inSection = false;
     for (const auto& line : lines_) {
         if (const auto name = sectionName(line)) {
@@ -107,12 +130,11 @@ std::vector<std::string> IniFile::keys(std::string_view section) const {
         if (!inSection || !key || key->empty() || key->front() == ';' || key->front() == '#') {
             continue;
         }
-        const bool seen = std::any_of(found.begin(), found.end(), [&](const std::string& other) {
-            return sameTextIgnoringCase(other, *key);
-        });
-        if (!seen) {
-            found.emplace_back(*key);
+        if (!seen.insert(foldedCase(*key)).second) {
+            continue;
         }
+        const auto value = unquote(trimText(std::string_view(line).substr(line.find('=') + 1)));
+        found.emplace_back(std::string(*key), std::string(value.substr(0, maxLength)));
     }
     return found;
 }

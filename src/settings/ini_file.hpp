@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kelmar::settings {
@@ -25,6 +26,11 @@ class IniFile {
     // The keys of a section in file order, each once (the first spelling wins, as read
     // takes the first line of a key). Lines starting with ';' or '#' are comments.
     std::vector<std::string> keys(std::string_view section) const;
+
+    // Every key of a section with its value as read gives it, in the order of keys(),
+    // found in one pass over the file.
+    std::vector<std::pair<std::string, std::string>> entries(std::string_view section,
+                                                             std::size_t maxLength = 2047) const;
 
     // Sets a key, creating the section (at the end) and the key (after the section's
     // last key) when missing.

@@ -54,10 +54,6 @@ std::optional<std::string> readFileIfThere(const std::string& pathText) {
     return content;
 }
 
-std::string readWholeFile(const std::string& pathText) {
-    return readFileIfThere(pathText).value_or(std::string());
-}
-
 }  // namespace
 
 SettingsFile::SettingsFile(std::string pathText, std::string defaultExchangeFolder)
@@ -81,21 +77,52 @@ void SettingsFile::load(SimulatorState& state) const {
 }
 
 void SettingsFile::save(const SimulatorState& state) const {
-    IniFile ini(readWholeFile(path_));
+    IniFile ini(*read());
     for (const auto& binding : kKeys) {
         ini.write(kSection, binding.key, state.text(binding.field));
     }
+    const auto content = ini.content();
     // A linked settings file is saved through to its target, beside the target, so the
     // link stays a link.
     if (platform::isForbiddenFileName(platform::fileNamePart(path_)) ||
         !platform::replaceFileContent(platform::followLinks(platform::toNativePath(path_)),
-                                      ini.content())) {
+                                      content)) {
+        snapshot_.reset();
         throw Error(formatMessage(messages::kCannotWrite, path_));
     }
+    remember(std::make_shared<const IniFile>(std::move(ini)), content.size());
 }
 
-IniFile SettingsFile::read() const {
-    return IniFile(readWholeFile(path_));
+std::shared_ptr<const IniFile> SettingsFile::read() const {
+    // The version is looked at before the bytes are read: should the file change in
+    // between, the newer bytes are kept under the older version, and the next read
+    // reads them again.
+    const auto identity = platform::identifyFileFollowingLinks(path_);
+    if (snapshot_ && identity == snapshot_->identity) {
+        return snapshot_->ini;
+    }
+    snapshot_.reset();
+    ++readings_;
+    const auto content = readFileIfThere(path_);
+    if (!content) {
+        return std::make_shared<const IniFile>();
+    }
+    auto ini = std::make_shared<const IniFile>(*content);
+    if (identity && identity->size == content->size() && !platform::changedTooLately(*identity)) {
+        snapshot_ = Snapshot{*identity, ini};
+    }
+    return ini;
+}
+
+void SettingsFile::remember(std::shared_ptr<const IniFile> ini, std::size_t size) const {
+    // What was just written, under the version now there; should another program have
+    // written in between (the size tells), nothing is kept and the next read reads.
+    const auto identity = platform::identifyFileFollowingLinks(path_);
+    if (identity && identity->size == size) {
+        snapshot_ = Snapshot{*identity, std::move(ini)};
+    } else {
+        snapshot_.reset();
+    }
 }
 
 }  // namespace kelmar::settings

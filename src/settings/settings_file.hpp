@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/file_identity.hpp"
 #include "settings/ini_file.hpp"
 #include "settings/simulator_state.hpp"
 
@@ -31,8 +35,15 @@ class SettingsFile {
     // True once a load has succeeded (the defaults of a missing file count).
     bool loaded() const { return loaded_; }
     // The whole file as it is now, for sections other than "NFE"; empty when there is
-    // no readable file.
-    IniFile read() const;
+    // no readable file. The file is read again only when it is another version than the
+    // one read last (identity, size, modification time): an unchanged file costs one
+    // look at its entry, and gives the very same object, so what was worked out from it
+    // can be kept too.
+    std::shared_ptr<const IniFile> read() const;
+    // Changes whenever read() took the file's bytes from the disk. A save leaves it as
+    // it is: it changes only the counters' section, so what was worked out from the
+    // other sections stays true.
+    std::uint64_t readings() const { return readings_; }
 
     const std::string& path() const { return path_; }
     const std::string& defaultExchangeFolder() const { return defaultExchangeFolder_; }
@@ -43,6 +54,15 @@ class SettingsFile {
     // Whether the state holds what the file says; loading is a read of the file, so the
     // flag may change through a const object.
     mutable bool loaded_ = false;
+
+    // The file as last read or written, and which version of it that was.
+    struct Snapshot {
+        platform::FileIdentity identity;
+        std::shared_ptr<const IniFile> ini;
+    };
+    mutable std::optional<Snapshot> snapshot_;
+    mutable std::uint64_t readings_ = 0;
+    void remember(std::shared_ptr<const IniFile> ini, std::size_t size) const;
 };
 
 }  // namespace kelmar::settings

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 
 #include "platform/error.hpp"
@@ -69,6 +70,34 @@ TEST_F(SettingsFileTest, SaveAndLoadRoundTripAllFourTexts) {
     EXPECT_NE(content.find("PASTA=D:\\S\xE3o Paulo\\nf_e\\"), std::string::npos);
     EXPECT_LT(content.find("LOTE="), content.find("RECIBO="));
     EXPECT_LT(content.find("PROTOCOLO="), content.find("PASTA="));
+}
+
+// The file is read again only when it is another version; a version changed so lately
+// that a same-size edit could keep its time (coarse file-system clocks) is never trusted.
+TEST_F(SettingsFileTest, ReadsAgainOnlyWhatChanged) {
+    const auto settings = file();
+    const auto path = folder_.path() / "config.ini";
+    folder_.write("config.ini", "[CENARIOS]\nPADRAO=autorizado\n");
+    const auto hourAgo = fs::last_write_time(path) - std::chrono::hours(1);
+    fs::last_write_time(path, hourAgo);
+    const auto first = settings.read();
+    EXPECT_EQ(settings.read(), first) << "an unchanged file is not read again";
+
+    // The same size, in place, the same time: only a fresh version can look like this.
+    folder_.write("config.ini", "[CENARIOS]\nPADRAO=denegado!!\n");
+    const auto fresh = settings.read();
+    EXPECT_EQ(fresh->read("CENARIOS", "PADRAO", ""), "denegado!!");
+    const auto stamp = fs::last_write_time(path);
+    std::ofstream(path, std::ios::binary | std::ios::in) << "[CENARIOS]\nPADRAO=rejeitado!";
+    fs::last_write_time(path, stamp);
+    EXPECT_EQ(settings.read()->read("CENARIOS", "PADRAO", ""), "rejeitado!");
+
+    // A save keeps its own version: the other sections are not read again for it.
+    SimulatorState state;
+    settings.save(state);
+    const auto readings = settings.readings();
+    EXPECT_EQ(settings.read()->read("CENARIOS", "PADRAO", ""), "rejeitado!");
+    EXPECT_EQ(settings.readings(), readings);
 }
 
 TEST_F(SettingsFileTest, FileWrittenOnWindowsLoadsUnchangedAndKeepsItsOtherLines) {
