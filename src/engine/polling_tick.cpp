@@ -13,7 +13,10 @@
 namespace kelmar::engine {
 
 PollingTick::PollingTick(EngineContext& context, RequestHandlers& handlers)
-    : context_(context), handlers_(handlers) {}
+    : context_(context),
+      handlers_(handlers),
+      candidates_{platform::FolderCandidates(requestFragments(RequestFolder::Envio)),
+                  platform::FolderCandidates(requestFragments(RequestFolder::EnvioLote))} {}
 
 void PollingTick::run(TickObserver* observer) {
     if (preparation_) {
@@ -92,20 +95,11 @@ std::optional<std::string> PollingTick::nextRequest(RequestFolder folder, TickOb
     }
     // Only names that carry one of the folder's fragments are candidates, so a stray
     // file the application dropped there never holds back the requests behind it.
-    const auto folderText = exchange.requestFolder(folder);
-    std::vector<std::string> unshowable;
-    auto name = platform::findFirstXml(folderText, requestFragments(folder), &unshowable,
-                                       resumeAfter_[static_cast<std::size_t>(folder)]);
-    tellUnshowable(folder, std::move(unshowable), observer);
-    // Past those answered already; each look goes further, so this ends.
-    for (std::size_t tries = 0; name && passOver.contains(*name) && tries < passOver.size();
-         ++tries) {
-        name = platform::findFirstXml(folderText, requestFragments(folder), nullptr, *name);
-    }
-    if (name && passOver.contains(*name)) {
-        return std::nullopt;
-    }
-    return name;
+    auto& candidates = candidates_[static_cast<std::size_t>(folder)];
+    candidates.refresh(exchange.requestFolder(folder));
+    tellUnshowable(folder, candidates.unshowable(), observer);
+    return candidates.first(resumeAfter_[static_cast<std::size_t>(folder)],
+                            [&](const std::string& name) { return passOver.contains(name); });
 }
 
 void PollingTick::tellUnshowable(RequestFolder folder, std::vector<std::string> names,

@@ -14,6 +14,7 @@
 #include "engine/request_handlers.hpp"
 #include "engine/request_kind.hpp"
 #include "platform/file_identity.hpp"
+#include "platform/folder_candidates.hpp"
 
 namespace kelmar::engine {
 
@@ -66,6 +67,8 @@ class PollingTick {
     // Per request folder, requests answered that could not be deleted, as they were when
     // answered: passed over, never answered again, until they change or go.
     std::array<std::map<std::string, platform::FileIdentity>, 2> answeredNotRemoved_;
+    // Per request folder, its candidate names, kept between ticks.
+    std::array<platform::FolderCandidates, 2> candidates_;
 
     // The next request of the folder to look at, passing over those already answered.
     std::optional<std::string> nextRequest(RequestFolder folder, TickObserver* observer);

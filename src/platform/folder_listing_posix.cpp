@@ -1,98 +1,204 @@
-// Folder listings on POSIX, through the C++ library's directory iterator.
-#include <filesystem>
-#include <system_error>
+// Folder listings on POSIX, straight from the directory stream: each entry's name is
+// judged on its bytes, and only a name that passes is converted or looked at further.
+#include <dirent.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+#include <string>
 
 #include "platform/atomic_file_writer.hpp"
-#include "platform/file_system.hpp"
-#include "platform/folder_order.hpp"
+#include "platform/folder_candidates.hpp"
 #include "platform/native_path.hpp"
 #include "platform/text_encoding.hpp"
 
 namespace kelmar::platform {
 namespace {
 
-namespace fs = std::filesystem;
-
-// The entry's name in Windows-1252, or nothing when it is hidden or cannot be held.
-std::optional<std::string> visibleName(const fs::directory_entry& entry) {
-    const auto utf8 = entry.path().filename().native();
-    if (utf8.empty() || utf8.front() == '.') {
-        return std::nullopt;
+// The open directory stream, closed whatever happens.
+class DirectoryStream {
+  public:
+    explicit DirectoryStream(const std::string& folder) : stream_(::opendir(folder.c_str())) {}
+    DirectoryStream(const DirectoryStream&) = delete;
+    DirectoryStream& operator=(const DirectoryStream&) = delete;
+    ~DirectoryStream() {
+        if (stream_ != nullptr) {
+            ::closedir(stream_);
+        }
     }
-    return utf8ToCp1252Exact(utf8);
+    bool isOpen() const { return stream_ != nullptr; }
+    const dirent* next() { return ::readdir(stream_); }
+
+  private:
+    DIR* stream_;
+};
+
+std::string withEntry(const std::string& folder, std::string_view name) {
+    std::string path = folder;
+    if (!path.empty() && path.back() != '/') {
+        path += '/';
+    }
+    path += name;
+    return path;
 }
 
 // Walks native paths only: a directory's name is never turned back into a path text,
 // where a backslash in it (a Linux folder named x\..\..\outside) would become a separator.
-void removeStaleTemporariesIn(const fs::path& folder, int depth) {
-    std::error_code error;
-    fs::directory_iterator entries(folder, error);
-    if (error) {
+void removeStaleTemporariesIn(const std::string& folder, int depth) {
+    DirectoryStream entries(folder);
+    if (!entries.isOpen()) {
         return;
     }
-    for (auto it = fs::begin(entries); it != fs::end(entries); it.increment(error)) {
-        if (error) {
-            break;
+    while (const auto* entry = entries.next()) {
+        const std::string_view name(entry->d_name);
+        const bool temporary = isTemporaryName(name);
+        const bool maybeFolder = depth > 0 && !name.empty() && name.front() != '.' &&
+                                 (entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN);
+        if (!temporary && !maybeFolder) {
+            continue;  // most of an archive: decided on the name alone, never looked at
         }
-        const auto name = it->path().filename().string();
-        std::error_code ignored;
-        const auto status = it->symlink_status(ignored);
-        if (status.type() == fs::file_type::regular && isStaleTemporary(name)) {
-            fs::remove(it->path(), ignored);
-        } else if (depth > 0 && status.type() == fs::file_type::directory && visibleName(*it) &&
+        const auto path = withEntry(folder, name);
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0) {
+            continue;
+        }
+        if (temporary && S_ISREG(status.st_mode)) {
+            if (isStaleTemporary(name)) {
+                ::unlink(path.c_str());
+            }
+        } else if (maybeFolder && S_ISDIR(status.st_mode) && utf8ToCp1252Exact(name) &&
                    !isForbiddenFileName(name)) {
-            removeStaleTemporariesIn(it->path(), depth - 1);
+            removeStaleTemporariesIn(path, depth - 1);
+        }
+    }
+}
+
+// The name's judgement as a request candidate, on its bytes first.
+std::optional<ListedName> judgeNativeName(std::string_view raw,
+                                          std::span<const std::string_view> fragments) {
+    if (raw.empty() || raw.front() == '.' || !mayBeRequest(raw, fragments)) {
+        return std::nullopt;
+    }
+    if (auto exact = utf8ToCp1252Exact(raw)) {
+        // A name Windows refuses could not exist there; it is passed over everywhere.
+        if (!isRequestCandidate(*exact, fragments)) {
+            return std::nullopt;
+        }
+        return ListedName{std::move(*exact), true};
+    }
+    return ListedName{utf8ToCp1252(raw), false};
+}
+
+// The folder's changes through inotify. Read without waiting at each look; the kernel
+// queues every change as it is made, so a file made before the look is in the queue.
+class InotifyChanges final : public FolderChanges {
+  public:
+    InotifyChanges(int descriptor, std::string path, struct stat folder)
+        : fd_(descriptor), path_(std::move(path)), folder_(folder) {}
+    InotifyChanges(const InotifyChanges&) = delete;
+    InotifyChanges& operator=(const InotifyChanges&) = delete;
+    ~InotifyChanges() override { ::close(fd_); }
+
+    bool collect(std::span<const std::string_view> fragments,
+                 const std::function<void(ListedName, bool)>& change) override;
+
+    bool watches(const struct stat& folder) const {
+        return folder.st_dev == folder_.st_dev && folder.st_ino == folder_.st_ino;
+    }
+
+  private:
+    int fd_;
+    std::string path_;
+    struct stat folder_;
+};
+
+bool InotifyChanges::collect(std::span<const std::string_view> fragments,
+                             const std::function<void(ListedName, bool)>& change) {
+    // The path may now name another folder (this one, or one above it, renamed).
+    struct stat now {};
+    if (::stat(path_.c_str(), &now) != 0 || !watches(now)) {
+        return false;
+    }
+    alignas(inotify_event) char buffer[64 * 1024];
+    for (;;) {
+        const auto got = ::read(fd_, buffer, sizeof buffer);
+        if (got < 0) {
+            return errno == EAGAIN || errno == EWOULDBLOCK;
+        }
+        if (got == 0) {
+            return false;
+        }
+        for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            at += sizeof(inotify_event) + event->len;
+            if ((event->mask & (IN_Q_OVERFLOW | IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) != 0) {
+                return false;
+            }
+            if (event->len == 0) {
+                continue;
+            }
+            const bool added = (event->mask & (IN_CREATE | IN_MOVED_TO)) != 0;
+            if (added && (event->mask & IN_ISDIR) != 0) {
+                continue;
+            }
+            if (auto name = judgeNativeName(event->name, fragments)) {
+                change(std::move(*name), added);
+            }
         }
     }
 }
 
 }  // namespace
 
-std::optional<std::string> findFirstXml(std::string_view folderText,
-                                        std::span<const std::string_view> fragments,
-                                        std::vector<std::string>* unshowable,
-                                        std::string_view after) {
-    std::error_code error;
-    fs::directory_iterator entries(toNativePath(folderText), error);
-    if (error) {
-        return std::nullopt;
+std::unique_ptr<FolderChanges> watchFolder(std::string_view folderText) {
+    const auto path = toNativePath(folderText).native();
+    const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0) {
+        return nullptr;
     }
-    FirstInOrder first(after);
-    for (auto it = fs::begin(entries); it != fs::end(entries); it.increment(error)) {
-        if (error) {
-            break;
-        }
-        auto name = visibleName(*it);
-        if (!name) {
-            const auto raw = it->path().filename().native();
-            if (unshowable != nullptr && !raw.empty() && raw.front() != '.') {
-                // Shown with a "?" for what Windows-1252 lacks; judged by that form.
-                auto shown = utf8ToCp1252(raw);
-                if (looksLikeRequest(shown, fragments)) {
-                    unshowable->push_back(std::move(shown));
-                }
-            }
-            continue;
-        }
-        if (!isRequestCandidate(*name, fragments)) {
-            continue;
-        }
-        if (!first.wouldTake(*name)) {
-            continue;
-        }
-        // A link is passed over like a directory: it could lead out of the folder.
-        std::error_code statusError;
-        const auto status = it->symlink_status(statusError);
-        if (statusError || status.type() != fs::file_type::regular) {
-            continue;
-        }
-        first.take(std::move(*name));
+    struct stat folder {};
+    constexpr std::uint32_t kChanges =
+        IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
+    if (::inotify_add_watch(fd, path.c_str(), kChanges | IN_ONLYDIR) < 0 ||
+        ::stat(path.c_str(), &folder) != 0) {
+        ::close(fd);
+        return nullptr;
     }
-    return std::move(first).result();
+    return std::make_unique<InotifyChanges>(fd, path, folder);
+}
+
+bool listCandidates(std::string_view folderText, std::span<const std::string_view> fragments,
+                    const std::function<void(ListedName)>& found) {
+    DirectoryStream entries(toNativePath(folderText).native());
+    if (!entries.isOpen()) {
+        return false;
+    }
+    while (const auto* entry = entries.next()) {
+        if (entry->d_type == DT_DIR) {
+            continue;
+        }
+        if (auto name = judgeNativeName(entry->d_name, fragments)) {
+            found(std::move(*name));
+        }
+    }
+    return true;
+}
+
+EntryState lookAtEntry(std::string_view folderText, std::string_view name) {
+    // A link is passed over like a directory: it could lead out of the folder.
+    const auto path = withEntry(toNativePath(folderText).native(), cp1252ToUtf8(name));
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0) {
+        return EntryState::Missing;
+    }
+    return S_ISREG(status.st_mode) ? EntryState::RequestFile : EntryState::NotARequestFile;
 }
 
 void removeStaleTemporaries(std::string_view folderText, int depth) {
-    removeStaleTemporariesIn(toNativePath(folderText.empty() ? "." : folderText), depth);
+    removeStaleTemporariesIn(toNativePath(folderText.empty() ? "." : folderText).native(), depth);
 }
 
 }  // namespace kelmar::platform
