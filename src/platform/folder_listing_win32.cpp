@@ -1,10 +1,6 @@
-// Folder listings on Windows, through the system calls themselves, and the folder's
-// changes through ReadDirectoryChangesW.
+// Folder listings on Windows, through the system calls themselves.
 #include <windows.h>
 
-#include <array>
-#include <cstddef>
-#include <cstring>
 
 #include "platform/atomic_file_writer.hpp"
 #include "platform/file_system.hpp"
@@ -48,111 +44,13 @@ std::optional<ListedName> judgeWideName(std::wstring_view raw,
     return ListedName{utf16ToCp1252(raw), false};
 }
 
-constexpr DWORD kWatched =
-    FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES;
-
-// One overlapped read of the folder's changes kept outstanding; each look takes what it
-// gathered, without waiting, and starts the next.
-class DirectoryChanges final : public FolderChanges {
-  public:
-    DirectoryChanges(HANDLE folder, HANDLE event) : folder_(folder), event_(event) {
-        overlapped_.hEvent = event_;
-        pending_ = start();
-    }
-    DirectoryChanges(const DirectoryChanges&) = delete;
-    DirectoryChanges& operator=(const DirectoryChanges&) = delete;
-    ~DirectoryChanges() override {
-        if (pending_) {
-            ::CancelIoEx(folder_, &overlapped_);
-            DWORD ignored = 0;
-            ::GetOverlappedResult(folder_, &overlapped_, &ignored, TRUE);
-        }
-        ::CloseHandle(event_);
-        ::CloseHandle(folder_);
-    }
-
-    bool started() const { return pending_; }
-
-    bool collect(std::span<const std::string_view> fragments,
-                 const std::function<void(ListedName, bool)>& change) override {
-        if (!pending_) {
-            return false;
-        }
-        DWORD got = 0;
-        if (!::GetOverlappedResult(folder_, &overlapped_, &got, FALSE)) {
-            if (::GetLastError() == ERROR_IO_INCOMPLETE) {
-                return true;  // nothing changed since the last look
-            }
-            pending_ = false;
-            return false;
-        }
-        pending_ = false;
-        if (got == 0) {
-            return false;  // more changes than the buffer held
-        }
-        tell(fragments, change);
-        pending_ = start();
-        return pending_;
-    }
-
-  private:
-    bool start() {
-        ::ResetEvent(event_);
-        return ::ReadDirectoryChangesW(folder_, buffer_.data(), static_cast<DWORD>(buffer_.size()),
-                                       FALSE, kWatched, nullptr, &overlapped_, nullptr) != 0;
-    }
-
-    void tell(std::span<const std::string_view> fragments,
-              const std::function<void(ListedName, bool)>& change) const {
-        std::size_t at = 0;
-        for (;;) {
-            FILE_NOTIFY_INFORMATION information{};
-            std::memcpy(&information, buffer_.data() + at,
-                        offsetof(FILE_NOTIFY_INFORMATION, FileName));
-            const auto* units = reinterpret_cast<const wchar_t*>(
-                buffer_.data() + at + offsetof(FILE_NOTIFY_INFORMATION, FileName));
-            const std::wstring_view name(units, information.FileNameLength / sizeof(wchar_t));
-            // A change of attributes counts as the name coming again: whether it is a
-            // request file is looked at when it is handed out.
-            const bool added = information.Action != FILE_ACTION_REMOVED &&
-                               information.Action != FILE_ACTION_RENAMED_OLD_NAME;
-            if (auto judged = judgeWideName(name, fragments)) {
-                change(std::move(*judged), added);
-            }
-            if (information.NextEntryOffset == 0) {
-                break;
-            }
-            at += information.NextEntryOffset;
-        }
-    }
-
-    HANDLE folder_;
-    HANDLE event_;
-    OVERLAPPED overlapped_{};
-    bool pending_ = false;
-    alignas(DWORD) std::array<char, 64 * 1024> buffer_{};
-};
-
 }  // namespace
 
-std::unique_ptr<FolderChanges> watchFolder(std::string_view folderText) {
-    const HANDLE folder =
-        ::CreateFileW(toNativePath(folderText).c_str(), FILE_LIST_DIRECTORY,
-                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
-    if (folder == INVALID_HANDLE_VALUE) {
-        return nullptr;
-    }
-    const HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (event == nullptr) {
-        ::CloseHandle(folder);
-        return nullptr;
-    }
-    auto changes = std::make_unique<DirectoryChanges>(folder, event);
-    if (!changes->started()) {
-        return nullptr;  // a share that gives no notifications: listed every time
-    }
-    return changes;
+// Wine delivers the folder's change notifications after the change, not with it, so a
+// request dropped just before a tick could be missed by it: the folder is listed at every
+// tick, as before, until notifications can be had that keep up with the folder.
+std::unique_ptr<FolderChanges> watchFolder(std::string_view) {
+    return nullptr;
 }
 
 // The folder is listed by the system call itself, which takes extended-length paths and

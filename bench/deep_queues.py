@@ -1,0 +1,171 @@
+#!/usr/bin/env python3
+"""Deep queues and big folders: what a request, an idle tick and a start costs as the
+folders grow. Builds the release preset, then prints, each figure the best of --runs:
+
+- drain: N NF-e waiting in envio answered by `--headless --interval 0 --ticks N`, and the
+  floor program (bench/floor.c: only the same reads, writes, renames and deletes) on the
+  same queue;
+- idle tick: the cost of one more tick (two runs, 1 and T ticks) on an empty folder, with
+  20,000 unrelated files in envio, and with 1,000 scenario rules;
+- start-up: a run of one tick with an empty archive and with 100,000 archived files.
+
+Run from the checkout: python3 bench/deep_queues.py [--work DIR] [--runs 3]
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+SAMPLE = os.path.join(ROOT, "samples", "requests",
+                      "42090112345678000190550010000000011000000010-nfe.xml")
+
+
+def build():
+    subprocess.run(["bash", os.path.join(ROOT, "scripts", "install-deps.sh"), "bench"],
+                   check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--preset", "release"], cwd=ROOT, check=True,
+                   stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", "--preset", "release", "--target", "kelmar-sim"],
+                   cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
+    floor = os.path.join(ROOT, "build", "release", "bench", "kelmar_floor")
+    os.makedirs(os.path.dirname(floor), exist_ok=True)
+    subprocess.run(["cc", "-O2", "-o", floor, os.path.join(HERE, "floor.c")], check=True)
+    return os.path.join(ROOT, "build", "release", "kelmar-sim"), floor
+
+
+def fresh_exchange(work, rules=0):
+    if os.path.exists(work):
+        shutil.rmtree(work)
+    with open(os.path.join(ROOT, "scripts", "exchange-subfolders")) as names:
+        for sub in names.read().split():
+            os.makedirs(os.path.join(work, "nf_e", sub))
+    for sub in ("Autorizados", "Denegados"):
+        os.makedirs(os.path.join(work, "nf_e", "backup", sub), exist_ok=True)
+    with open(os.path.join(work, "erro_layout.err"), "w") as out:
+        out.write("Erro de esquema\n")
+    with open(os.path.join(work, "config.ini"), "w") as out:
+        out.write("[NFE]\nPASTA=%s\n" % os.path.join(work, "nf_e"))
+        if rules:
+            out.write("[CENARIOS]\n")
+            for number in range(1, rules + 1):
+                out.write("REGRA%d=nNF %d -> rejeitado\n" % (number, 900000 + number))
+
+
+def queue_nfe(work, count):
+    with open(SAMPLE) as sample:
+        text = sample.read()
+    names = []
+    envio = os.path.join(work, "nf_e", "envio")
+    for i in range(count):
+        name = "nota-%06d-nfe.xml" % i
+        key = "42090112345678000190550010%09d10000000%02d" % (i, i % 97)
+        with open(os.path.join(envio, name), "w") as out:
+            out.write(re.sub(r'Id="NFe[0-9]*"', 'Id="NFe%s"' % key[:44], text))
+        names.append(name)
+    return names
+
+
+def timed(command, work, stdin=None):
+    start = time.perf_counter()
+    subprocess.run(command, cwd=work, check=True, stdout=subprocess.DEVNULL, input=stdin)
+    return time.perf_counter() - start
+
+
+def run_sim(program, work, ticks):
+    return timed([program, "--headless", "--config", "config.ini", "--interval", "0",
+                  "--ticks", str(ticks)], work)
+
+
+def drain(program, floor, work, count, runs):
+    best_sim = best_floor = None
+    for _ in range(runs):
+        fresh_exchange(work)
+        queue_nfe(work, count)
+        seconds = run_sim(program, work, count)
+        left = len(os.listdir(os.path.join(work, "nf_e", "envio")))
+        if left:
+            sys.exit("drain of %d left %d requests unanswered" % (count, left))
+        best_sim = seconds if best_sim is None else min(best_sim, seconds)
+        fresh_exchange(work)
+        names = queue_nfe(work, count)
+        seconds = timed([floor, os.path.join(work, "nf_e")], work,
+                        stdin=("\n".join(names) + "\n").encode())
+        best_floor = seconds if best_floor is None else min(best_floor, seconds)
+    return best_sim / count, best_floor / count
+
+
+def idle_tick(program, work, runs, ticks, prepare):
+    best = None
+    for _ in range(runs):
+        prepare()
+        one = run_sim(program, work, 1)
+        many = run_sim(program, work, ticks)
+        cost = (many - one) / (ticks - 1)
+        best = cost if best is None else min(best, cost)
+    return best
+
+
+def start_up(program, work, runs, archived):
+    best = None
+    for _ in range(runs):
+        fresh_exchange(work)
+        month = os.path.join(work, "nf_e", "backup", "Autorizados", "202612")
+        os.makedirs(month, exist_ok=True)
+        for i in range(archived):
+            open(os.path.join(month, "nota-%06d-nfe.xml" % i), "w").close()
+        seconds = run_sim(program, work, 1)
+        best = seconds if best is None else min(best, seconds)
+    return best
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--work", help="folder to work in (default: beside the build)")
+    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--counts", default="100,2000,20000")
+    args = parser.parse_args()
+    program, floor = build()
+    base = args.work or os.path.join(ROOT, "build", "release")
+    work = tempfile.mkdtemp(prefix="deep-queues-", dir=base)
+    try:
+        counts = [int(c) for c in args.counts.split(",")]
+        print("drain (best of %d runs)" % args.runs)
+        print("| waiting NF-e | kelmar-sim per request | floor per request | floor / kelmar-sim |")
+        print("|---|---|---|---|")
+        per_request = {}
+        for count in counts:
+            sim, flo = drain(program, floor, work, count, args.runs)
+            per_request[count] = sim
+            print("| %d | %.3f ms | %.3f ms | %.0f %% |" % (count, sim * 1e3, flo * 1e3,
+                                                           100 * flo / sim))
+        print("deepest / shallowest per request: %.2f" %
+              (per_request[counts[-1]] / per_request[counts[0]]))
+
+        def unrelated():
+            fresh_exchange(work)
+            envio = os.path.join(work, "nf_e", "envio")
+            for i in range(20000):
+                open(os.path.join(envio, "leia-me-%05d.txt" % i), "w").close()
+
+        empty = idle_tick(program, work, args.runs, 2001, lambda: fresh_exchange(work))
+        crowded = idle_tick(program, work, args.runs, 2001, unrelated)
+        ruled = idle_tick(program, work, args.runs, 2001, lambda: fresh_exchange(work, 1000))
+        print("idle tick: empty %.1f us, 20,000 unrelated files %.1f us (x%.2f), "
+              "1,000 rules %.1f us (x%.2f)" % (empty * 1e6, crowded * 1e6, crowded / empty,
+                                                ruled * 1e6, ruled / empty))
+        none = start_up(program, work, args.runs, 0)
+        full = start_up(program, work, args.runs, 100000)
+        print("start-up: empty archive %.1f ms, 100,000 archived files %.1f ms (x%.2f)" %
+              (none * 1e3, full * 1e3, full / none))
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
