@@ -1,7 +1,6 @@
 // Folder listings on Windows, through the system calls themselves.
 #include <windows.h>
 
-
 #include "platform/atomic_file_writer.hpp"
 #include "platform/file_system.hpp"
 #include "platform/folder_candidates.hpp"
