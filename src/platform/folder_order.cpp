@@ -45,28 +45,6 @@ bool precedes(std::string_view a, std::string_view b) {
     return a < b;
 }
 
-bool FirstInOrder::wouldTake(std::string_view name) const {
-    if (!after_.empty() && precedes(after_, name) &&
-        (!firstAfter_ || precedes(name, *firstAfter_))) {
-        return true;
-    }
-    return !first_ || precedes(name, *first_);
-}
-
-void FirstInOrder::take(std::string name) {
-    if (!after_.empty() && precedes(after_, name) &&
-        (!firstAfter_ || precedes(name, *firstAfter_))) {
-        firstAfter_ = name;
-    }
-    if (!first_ || precedes(name, *first_)) {
-        first_ = std::move(name);
-    }
-}
-
-std::optional<std::string> FirstInOrder::result() && {
-    return firstAfter_ ? std::move(firstAfter_) : std::move(first_);
-}
-
 bool isRequestCandidate(std::string_view name, std::span<const std::string_view> fragments) {
     // A name Windows refuses could not exist there; it is passed over everywhere.
     return !isForbiddenFileName(name) && looksLikeRequest(name, fragments);
