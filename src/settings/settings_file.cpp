@@ -90,7 +90,7 @@ void SettingsFile::save(const SimulatorState& state) const {
         snapshot_.reset();
         throw Error(formatMessage(messages::kCannotWrite, path_));
     }
-    remember(std::make_shared<const IniFile>(std::move(ini)), content.size());
+    remember(std::make_shared<const IniFile>(std::move(ini)), content);
 }
 
 std::shared_ptr<const IniFile> SettingsFile::read() const {
@@ -98,31 +98,38 @@ std::shared_ptr<const IniFile> SettingsFile::read() const {
     // between, the newer bytes are kept under the older version, and the next read
     // reads them again.
     const auto identity = platform::identifyFileFollowingLinks(path_);
-    if (snapshot_ && identity == snapshot_->identity) {
+    if (snapshot_ && snapshot_->trusted && identity == snapshot_->identity) {
         return snapshot_->ini;
     }
-    snapshot_.reset();
-    ++readings_;
-    const auto content = readFileIfThere(path_);
+    auto content = readFileIfThere(path_);
     if (!content) {
+        snapshot_.reset();
+        ++readings_;
         return std::make_shared<const IniFile>();
     }
-    auto ini = std::make_shared<const IniFile>(*content);
-    if (identity && identity->size == content->size() && !platform::changedTooLately(*identity)) {
-        snapshot_ = Snapshot{*identity, ini};
+    // A version too fresh to be trusted is read at every use; while its bytes stay the
+    // same, what was worked out from them stays too.
+    if (!snapshot_ || snapshot_->content != *content) {
+        ++readings_;
+        auto ini = std::make_shared<const IniFile>(*content);
+        snapshot_ = Snapshot{{}, false, std::move(*content), std::move(ini)};
     }
-    return ini;
+    snapshot_->trusted = identity && identity->size == snapshot_->content.size() &&
+                         !platform::changedTooLately(*identity);
+    if (identity) {
+        snapshot_->identity = *identity;
+    }
+    return snapshot_->ini;
 }
 
-void SettingsFile::remember(std::shared_ptr<const IniFile> ini, std::size_t size) const {
+void SettingsFile::remember(std::shared_ptr<const IniFile> ini, std::string content) const {
     // What was just written, under the version now there; should another program have
-    // written in between (the size tells), nothing is kept and the next read reads.
+    // written in between (the size tells), the next read compares the bytes.
     const auto identity = platform::identifyFileFollowingLinks(path_);
-    if (identity && identity->size == size) {
-        snapshot_ = Snapshot{*identity, std::move(ini)};
-    } else {
-        snapshot_.reset();
-    }
+    const bool same = identity && identity->size == content.size();
+    snapshot_ = Snapshot{same ? *identity : platform::FileIdentity{},
+                         same && !platform::changedTooLately(*identity), std::move(content),
+                         std::move(ini)};
 }
 
 }  // namespace kelmar::settings

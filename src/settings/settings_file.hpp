@@ -40,7 +40,7 @@ class SettingsFile {
     // look at its entry, and gives the very same object, so what was worked out from it
     // can be kept too.
     std::shared_ptr<const IniFile> read() const;
-    // Changes whenever read() took the file's bytes from the disk. A save leaves it as
+    // Changes whenever read() found other bytes than it had. A save leaves it as
     // it is: it changes only the counters' section, so what was worked out from the
     // other sections stays true.
     std::uint64_t readings() const { return readings_; }
@@ -55,14 +55,17 @@ class SettingsFile {
     // flag may change through a const object.
     mutable bool loaded_ = false;
 
-    // The file as last read or written, and which version of it that was.
+    // The file as last read or written, and which version of it that was; a version
+    // changed too lately to tell from a later one of the same size is not trusted.
     struct Snapshot {
         platform::FileIdentity identity;
+        bool trusted = false;
+        std::string content;
         std::shared_ptr<const IniFile> ini;
     };
     mutable std::optional<Snapshot> snapshot_;
     mutable std::uint64_t readings_ = 0;
-    void remember(std::shared_ptr<const IniFile> ini, std::size_t size) const;
+    void remember(std::shared_ptr<const IniFile> ini, std::string content) const;
 };
 
 }  // namespace kelmar::settings
