@@ -4,8 +4,12 @@
 
 #include <array>
 #include <fstream>
+#include <functional>
+#include <optional>
+#include <vector>
 
 #include "platform/atomic_file_writer.hpp"
+#include "platform/folder_candidates.hpp"
 #include "platform/input_file.hpp"
 #include "support/temporary_folder.hpp"
 
@@ -81,6 +85,57 @@ TEST_F(FileSystemTest, FindFirstHonoursFragments) {
     EXPECT_EQ(findFirstXml(at("/d"), fragments), "b-ped-rec.xml");
     EXPECT_EQ(findFirstXml(at("/d")), "a-leia-me.xml");
     EXPECT_FALSE(findFirstXml(at("/missing")).has_value());
+}
+
+TEST_F(FileSystemTest, KeptCandidatesFollowTheFolderBetweenRefreshes) {
+    const std::array<std::string_view, 1> fragments = {"-nfe.xml"};
+    FolderCandidates candidates(fragments);
+    folder_.makeFolder("d");
+    folder_.makeFolder("elsewhere");
+    const auto in = [&](std::string_view name) { return folder_.path() / "d" / name; };
+    struct Step {
+        const char* change;
+        std::function<void()> make;
+        std::optional<std::string> first;
+    };
+    const std::vector<Step> steps = {
+        {"a new file", [&] { folder_.write("d/b-nfe.xml", ""); }, "b-nfe.xml"},
+        {"an earlier one", [&] { folder_.write("d/a-nfe.xml", ""); }, "a-nfe.xml"},
+        {"the first removed", [&] { fs::remove(in("a-nfe.xml")); }, "b-nfe.xml"},
+        {"one moved in",
+         [&] { fs::rename(folder_.write("elsewhere/0-nfe.xml", ""), in("0-nfe.xml")); },
+         "0-nfe.xml"},
+        {"renamed to no request", [&] { fs::rename(in("0-nfe.xml"), in("0-nfe.tmp")); },
+         "b-nfe.xml"},
+        {"replaced by a folder",
+         [&] {
+             fs::remove(in("b-nfe.xml"));
+             folder_.makeFolder("d/b-nfe.xml");
+         },
+         std::nullopt},
+        {"the folder replaced",
+         [&] {
+             fs::rename(folder_.path() / "d", folder_.path() / "old");
+             folder_.write("d/e-nfe.xml", "");
+         },
+         "e-nfe.xml"},
+    };
+    candidates.refresh(at("/d"));
+    EXPECT_FALSE(candidates.first({}).has_value());
+    for (const auto& step : steps) {
+        step.make();
+        candidates.refresh(at("/d"));
+        EXPECT_EQ(candidates.first({}), step.first) << step.change;
+    }
+#ifndef _WIN32
+    // More changes than the system queues for a watch: the folder is listed again.
+    for (int i = 0; i < 17000; ++i) {
+        folder_.write("d/z" + std::to_string(i) + "-nfe.xml", "");
+    }
+    folder_.write("d/a-late-nfe.xml", "");
+    candidates.refresh(at("/d"));
+    EXPECT_EQ(candidates.first({}), "a-late-nfe.xml");
+#endif
 }
 
 TEST_F(FileSystemTest, DoubledSeparatorStillWorks) {
