@@ -1,6 +1,10 @@
 #include "engine/simulator.hpp"
 
+#include <set>
+
 #include "engine/exchange_handlers.hpp"
+#include "engine/exchange_names.hpp"
+#include "engine/pending_request.hpp"
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
 #include "platform/native_path.hpp"
@@ -40,7 +44,22 @@ void Simulator::prepare() {
 
 void Simulator::removeLeftovers() const {
     platform::removeStaleTemporaries(std::string(platform::folderPart(settingsFile_.path())), 0);
-    platform::removeStaleTemporaries(state_.exchangeFolder(), 3);
+    // The archive's month folders grow without end, and a file is written into one only
+    // while a request is answered: only the months a request may have been cut short in
+    // are looked at, this one and those of the requests still in progress.
+    platform::removeStaleTemporaries(state_.exchangeFolder(), 2);
+    const auto exchange = context_.layout();
+    std::set<std::string> months = {monthText(context_.clock().now())};
+    for (const auto folder : {RequestFolder::Envio, RequestFolder::EnvioLote}) {
+        if (const auto pending = readPendingRequest(exchange.pendingRecord(folder))) {
+            months.insert(pending->month);
+        }
+    }
+    for (const auto& month : months) {
+        for (const auto archive : {Archive::Authorised, Archive::Denied}) {
+            platform::removeStaleTemporaries(exchange.archiveMonth(archive, month), 0);
+        }
+    }
 }
 
 }  // namespace kelmar::engine

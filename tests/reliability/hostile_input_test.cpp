@@ -166,6 +166,26 @@ TEST_F(HostileInputTest, UnreadableRequestsAreRefusedAndKept) {
     }
 }
 
+TEST_F(HostileInputTest, LeftoversAreSweptWhereARequestCutShortWrote) {
+    // The clock says January 2009; a request begun in December was cut short.
+    put(".kelmar-pendente-envio.ini", "[PENDENTE]\nARQUIVO=a-nfe.xml\nMES=200812\n");
+    const char* swept[] = {"backup/Autorizados/200901/.kelmar-999999999-1f.part",
+                           "backup/Denegados/200812/.kelmar-999999998-1f.part",
+                           "lotes/.kelmar-999999997-1f.part"};
+    // Months no request was in progress in are not looked at: the archive grows without
+    // end, and nothing is written there outside a request.
+    const char* kept = "backup/Autorizados/200811/.kelmar-999999996-1f.part";
+    for (const auto* name : swept) {
+        put(name, "crash");
+    }
+    put(kept, "crash");
+    simulator_.removeLeftovers();
+    for (const auto* name : swept) {
+        EXPECT_FALSE(std::filesystem::exists(path(name))) << name;
+    }
+    EXPECT_TRUE(std::filesystem::exists(path(kept)));
+}
+
 TEST_F(HostileInputTest, RandomBytesNeverCrashAndNeverEscape) {
     std::mt19937 random(20091);
     for (int round = 0; round < 200; ++round) {
