@@ -7,6 +7,7 @@
 #include "headless/json_events.hpp"
 #include "platform/clock.hpp"
 #include "platform/error.hpp"
+#include "platform/file_access.hpp"
 #include "settings/settings_location.hpp"
 
 #ifndef KELMAR_VERSION
@@ -27,6 +28,7 @@ int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, st
         line.events == EventFormat::Json ? static_cast<MessagePresenter&>(json) : console;
     HeadlessOptions options;
     options.ticks = line.ticks;
+    options.drain = line.drain;
     options.interval = std::chrono::milliseconds(line.intervalMs);
     FolderWatch folders;
     options.beforeEachTick = [&] {
@@ -34,6 +36,10 @@ int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, st
             console.showWarning(*warning);
         }
     };
+    if (line.events == EventFormat::Json) {
+        json.showReady({KELMAR_VERSION, platform::io::processId(), simulator.settingsFile().path(),
+                        simulator.state().exchangeFolder()});
+    }
     SignalStopRequest stop;
     return runHeadless(simulator.tick(), observer, presenter, options, stop);
 }

@@ -41,7 +41,7 @@ struct Option {
     std::optional<std::string> (*apply)(CommandLine& line, std::string_view value);
 };
 
-constexpr std::array<Option, 8> kOptions = {{
+constexpr std::array<Option, 9> kOptions = {{
     {"--headless", "", false,
      [](CommandLine& line, std::string_view) -> std::optional<std::string> {
          line.headless = true;
@@ -80,6 +80,11 @@ constexpr std::array<Option, 8> kOptions = {{
          if (!line.ticks) {
              return "--ticks takes a whole number";
          }
+         return std::nullopt;
+     }},
+    {"--drain", "", false,
+     [](CommandLine& line, std::string_view) -> std::optional<std::string> {
+         line.drain = true;
          return std::nullopt;
      }},
     {"--interval", "", true,
@@ -144,6 +149,9 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> arguments) 
             return *std::move(problem);
         }
     }
+    if (line.drain && line.ticks) {
+        return "--drain and --ticks cannot be used together";
+    }
     return line;
 }
 
@@ -167,9 +175,8 @@ std::string outcomeOptionText() {
 
 std::string usageText() {
     return "Usage: kelmar-sim [--config FILE]\n"
-           "       kelmar-sim --headless [--config FILE] [--outcome K] [--ticks N] [--interval "
-           "MS]\n"
-           "                  [--events json]\n"
+           "       kelmar-sim --headless [--config FILE] [--outcome K] [--ticks N | --drain]\n"
+           "                  [--interval MS] [--events json]\n"
            "\n"
            "Answers the requests an invoicing application drops into the exchange folder,\n"
            "as the NF-e sender and the tax authority would.\n"
@@ -178,6 +185,9 @@ std::string usageText() {
            "  --config FILE   settings file to use instead of config.ini beside the program\n" +
            outcomeOptionText() +
            "  --ticks N       run N ticks back to back, then exit (status 1 if any failed)\n"
+           "  --drain         run ticks back to back until no request is left (or only\n"
+           "                  requests that keep failing), then exit (status 1 if any\n"
+           "                  tick failed)\n"
            "  --interval MS   pause between ticks when running on (default 1000, 0 = none)\n"
            "  --events F      report as text (default) or json: one JSON object per\n"
            "                  line for each request handled, warning and error\n"

@@ -21,6 +21,7 @@ struct CommandLine {
     std::optional<std::string> configFile;  // as typed (UTF-8)
     settings::ReturnKind outcome = settings::ReturnKind::Authorised;
     std::optional<long long> ticks;  // run exactly this many ticks, then exit
+    bool drain = false;              // run ticks until no request is left, then exit
     long long intervalMs = 1000;     // pause between ticks when running on
     EventFormat events = EventFormat::Text;
 };

@@ -5,11 +5,44 @@
 #include "platform/file_system.hpp"
 
 namespace kelmar::engine {
+namespace {
+
+// The first cStat in document order: the document's own status, which comes before
+// those of the items it holds.
+const xml::XmlNode* firstStatus(const xml::XmlNode& node) {
+    for (int i = 0; i < node.childCount(); ++i) {
+        const auto* child = node.child(i);
+        if (child->elementKind() != xml::ElementKind::Element) {
+            continue;
+        }
+        if (child->name() == "cStat") {
+            return child;
+        }
+        if (const auto* found = firstStatus(*child)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::optional<std::string> DispatchRecord::statusOf(std::string_view path) const {
+    for (const auto& [written, status] : statuses) {
+        if (written == path) {
+            return status;
+        }
+    }
+    return std::nullopt;
+}
 
 void saveRecorded(const xml::XmlDocument& document, const std::string& path,
                   DispatchRecord& record) {
     document.saveDocument(path);
     record.filesWritten.push_back(path);
+    if (const auto* status = firstStatus(document.topLevel())) {
+        record.statuses.emplace_back(path, status->valueText());
+    }
 }
 
 void copyRecorded(std::string_view source, const std::string& destination, DispatchRecord& record) {

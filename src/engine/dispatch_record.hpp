@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/outcome_decision.hpp"
@@ -34,6 +36,11 @@ struct DispatchRecord {
     std::vector<std::string> warnings;
     // Outcomes applied to the NF-e of the request (or to its whole batch), and why.
     std::vector<AppliedOutcome> outcomes;
+    // The status code (cStat) of each document saved that carries one, by path text.
+    std::vector<std::pair<std::string, std::string>> statuses;
+
+    // The status code of a file written, or nothing when it carries none.
+    std::optional<std::string> statusOf(std::string_view path) const;
 };
 
 // Saves a document and notes the file in the record; a failure raises, as every save

@@ -11,6 +11,12 @@ class MessagePresenter {
   public:
     virtual ~MessagePresenter() = default;
     virtual void showError(std::string_view message) = 0;
+    // An error raised while one request ("envio/x-nfe.xml") was handled; the message
+    // names the request already. Shown as any other error unless told apart.
+    virtual void showRequestError(std::string_view request, std::string_view message) {
+        static_cast<void>(request);
+        showError(message);
+    }
 };
 
 // The message as shown: a full stop is added when its last character comes after the

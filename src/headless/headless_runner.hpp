@@ -34,6 +34,8 @@ inline constexpr std::chrono::milliseconds kPauseAfterFailure{1000};
 
 struct HeadlessOptions {
     std::optional<long long> ticks;  // exactly this many ticks, back to back
+    // Ticks back to back until no request is left, or only requests that keep failing.
+    bool drain = false;
     std::chrono::milliseconds interval{1000};
     std::function<void()> beforeEachTick;  // e.g. to warn about missing folders
 };
@@ -41,8 +43,9 @@ struct HeadlessOptions {
 // Runs ticks until told to stop, or the given number of them back to back (stopping
 // early, between two ticks, when told to). Every error is shown and the next tick starts
 // fresh; when running on, a failed tick holds the next one back for at least
-// kPauseAfterFailure. Returns the exit status: with a tick count, 1 when any tick that ran
-// failed; otherwise 0.
+// kPauseAfterFailure. Draining stops at the first tick that answers nothing new and
+// fails only as an earlier tick of the drain did. Returns the exit status: with a tick
+// count or draining, 1 when any tick that ran failed; otherwise 0.
 int runHeadless(engine::PollingTick& tick, engine::TickObserver& observer,
                 MessagePresenter& presenter, const HeadlessOptions& options, StopRequest& stop);
 

@@ -9,6 +9,21 @@
 #include "settings/outcome_names.hpp"
 
 namespace kelmar::ui {
+namespace {
+
+// Whether a path text the engine wrote names a file in the answer folder.
+bool isAnswerFile(std::string_view path) {
+    const auto end = path.find_last_of("\\/");
+    if (end == path.npos || end == 0) {
+        return false;
+    }
+    const auto start = path.find_last_of("\\/", end - 1);
+    const auto folder =
+        path.substr(start == path.npos ? 0 : start + 1, end - (start == path.npos ? 0 : start + 1));
+    return folder == engine::subfolderName(engine::Subfolder::Retorno);
+}
+
+}  // namespace
 
 std::string jsonString(std::string_view text) {
     std::string out = "\"";
@@ -145,8 +160,14 @@ std::string requestEvent(const engine::DispatchRecord& request,
         }
     }
     std::vector<std::string> written;
+    std::vector<JsonObject> answers;
     for (const auto& path : request.filesWritten) {
         written.push_back(platform::displayPath(path));
+        if (isAnswerFile(path)) {
+            JsonObject answer;
+            answer.text("file", written.back()).optionalText("cStat", request.statusOf(path));
+            answers.push_back(std::move(answer));
+        }
     }
     JsonObject event;
     event.text("event", "request")
@@ -160,6 +181,7 @@ std::string requestEvent(const engine::DispatchRecord& request,
         .optionalText("receipt", receipt)
         .texts("protocols", protocols)
         .texts("written", written)
+        .objects("answers", answers)
         .texts("warnings", request.warnings)
         .optionalText("error", std::nullopt);
     return event.str();
@@ -172,12 +194,48 @@ std::string messageEvent(std::string_view event, std::string_view message,
     return object.str();
 }
 
+std::string errorEvent(std::string_view request, std::string_view message,
+                       const platform::LocalDateTime& time) {
+    std::optional<std::string> folder;
+    std::optional<std::string> file;
+    if (const auto slash = request.find('/'); slash != request.npos) {
+        folder = std::string(request.substr(0, slash));
+        file = std::string(request.substr(slash + 1));
+    }
+    JsonObject object;
+    object.text("event", "error")
+        .text("time", eventTime(time))
+        .optionalText("folder", folder)
+        .optionalText("file", file)
+        .text("message", message);
+    return object.str();
+}
+
+std::string readyEvent(const ReadyFacts& facts, const platform::LocalDateTime& time) {
+    JsonObject object;
+    object.text("event", "ready")
+        .text("time", eventTime(time))
+        .text("version", facts.version)
+        .number("pid", facts.processId)
+        .text("settings", platform::displayPath(facts.settingsFile))
+        .text("folder", platform::displayPath(facts.exchangeFolder));
+    return object.str();
+}
+
 void JsonEventReporter::requestHandled(const engine::DispatchRecord& request) {
     out_ << requestEvent(request, clock_.now()) << '\n' << std::flush;
 }
 
 void JsonEventReporter::showError(std::string_view message) {
-    out_ << messageEvent("error", withClosingFullStop(message), clock_.now()) << '\n' << std::flush;
+    showRequestError({}, message);
+}
+
+void JsonEventReporter::showRequestError(std::string_view request, std::string_view message) {
+    out_ << errorEvent(request, withClosingFullStop(message), clock_.now()) << '\n' << std::flush;
+}
+
+void JsonEventReporter::showReady(const ReadyFacts& facts) {
+    out_ << readyEvent(facts, clock_.now()) << '\n' << std::flush;
 }
 
 void JsonEventReporter::showWarning(std::string_view message) {

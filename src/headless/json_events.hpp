@@ -44,14 +44,33 @@ std::string eventTime(const platform::LocalDateTime& time);
 
 // {"event":"request","time":...,"folder":"envio","file":...,"kind":"NF-e","keys":[...],
 //  "outcomes":[{"key":...,"outcome":...,"reason":...}],"batch":205,
-//  "receipt":"420000000159093","protocols":[...],"written":[...],"warnings":[...],
-//  "error":null}. Paths written are shown as the system names them ("/" on POSIX).
+//  "receipt":"420000000159093","protocols":[...],"written":[...],
+//  "answers":[{"file":...,"cStat":"103"}],"warnings":[...],"error":null}. Paths written
+//  are shown as the system names them ("/" on POSIX); the answers are the files written
+//  in "retorno", with the status code each carries (null for one that carries none).
 std::string requestEvent(const engine::DispatchRecord& request,
                          const platform::LocalDateTime& time);
 
-// {"event":"error" or "warning","time":...,"message":...}
+// {"event":"warning","time":...,"message":...}
 std::string messageEvent(std::string_view event, std::string_view message,
                          const platform::LocalDateTime& time);
+
+// {"event":"error","time":...,"folder":"envio","file":"x-nfe.xml","message":...}, folder
+// and file null for an error that came from no request.
+std::string errorEvent(std::string_view request, std::string_view message,
+                       const platform::LocalDateTime& time);
+
+// What the runner serves, told once before its first tick.
+struct ReadyFacts {
+    std::string version;
+    long processId = 0;
+    std::string settingsFile;    // path text, as the engine names it
+    std::string exchangeFolder;  // path text, as the engine names it
+};
+
+// {"event":"ready","time":...,"version":"1.2.0","pid":4242,"settings":...,"folder":...},
+// paths shown as the system names them.
+std::string readyEvent(const ReadyFacts& facts, const platform::LocalDateTime& time);
 
 // Writes the events to a stream, one line each, flushed at once so that a harness
 // reading a pipe sees each answer as soon as it is written.
@@ -61,6 +80,8 @@ class JsonEventReporter final : public engine::TickObserver, public MessagePrese
 
     void requestHandled(const engine::DispatchRecord& request) override;
     void showError(std::string_view message) override;
+    void showRequestError(std::string_view request, std::string_view message) override;
+    void showReady(const ReadyFacts& facts);
     void showWarning(std::string_view message);
     void fileNotHandled(std::string_view message) override { showWarning(message); }
 

@@ -37,6 +37,7 @@ TEST(CommandLineTest, EachProblemIsNamed) {
          "--interval takes at most 86400000 milliseconds (a day)"},
         {{"--headless=1"}, "unknown argument: --headless=1"},
         {{"-x"}, "unknown argument: -x"},
+        {{"--drain", "--ticks", "2"}, "--drain and --ticks cannot be used together"},
     };
     for (const auto& [arguments, problem] : cases) {
         const auto parsed = parseCommandLine(arguments);

@@ -18,7 +18,10 @@ PROGRAM = [OPTIONS.wine, str(Path(OPTIONS.program).resolve())] if OPTIONS.wine e
     [str(Path(OPTIONS.program).resolve())]
 NS = "http://www.portalfiscal.inf.br/nfe"
 FIELDS = ["event", "time", "folder", "file", "kind", "keys", "outcomes", "batch", "receipt",
-          "protocols", "written", "warnings", "error"]
+          "protocols", "written", "answers", "warnings", "error"]
+OTHER_FIELDS = {"error": ["event", "time", "folder", "file", "message"],
+                "warning": ["event", "time", "message"],
+                "ready": ["event", "time", "version", "pid", "settings", "folder"]}
 # nNF 11 and nNF 13 of one issuer.
 KEY_11 = "42090112345678000190550010000000111000000010"
 KEY_13 = "42090112345678000190550010000000131000000010"
@@ -44,16 +47,19 @@ def from_program_name(text):
 
 
 def run(root, ticks, *extra):
+    """Runs the given number of ticks (or drains, with None); the events after `ready`."""
+    count = ["--drain"] if ticks is None else ["--ticks", str(ticks)]
     done = subprocess.run(
-        [*PROGRAM, "--headless", "--config", "config.ini", "--events", "json", "--ticks",
-         str(ticks), *extra], cwd=root, capture_output=True, timeout=120)
+        [*PROGRAM, "--headless", "--config", "config.ini", "--events", "json", *count, *extra],
+        cwd=root, capture_output=True, timeout=120)
     assert done.stderr == b"", done.stderr
     events = [json.loads(line) for line in done.stdout.decode("utf-8").splitlines()]
     for event in events:
-        if event["event"] == "request":
-            assert list(event) == FIELDS, event
-        else:
-            assert list(event) == ["event", "time", "message"], event
+        assert list(event) == OTHER_FIELDS.get(event["event"], FIELDS), event
+    ready = events.pop(0)
+    assert ready["event"] == "ready" and ready["pid"] > 0, ready
+    assert from_program_name(ready["folder"]) == root / "nf_e", ready
+    assert from_program_name(ready["settings"]).name == "config.ini", ready
     return done.returncode, events
 
 
@@ -94,6 +100,8 @@ def main():
                               exchange / "backup" / "Autorizados" / written[3].parent.name /
                               f"{KEY_11}-nfe.xml"], written)
         check(all(path.exists() for path in written), written)
+        check([(from_program_name(a["file"]), a["cStat"]) for a in first["answers"]] ==
+              [(written[0], None), (written[1], "103")], first)
         check(len(first["time"]) == 23 and first["time"][10] == "T", first)
 
         (exchange / "envio" / f"{KEY_13}-nfe.xml").write_text(nfe(KEY_13))
@@ -132,9 +140,25 @@ def main():
         status, events = run(root, 2)
         check(status == 1, events)
         check([e["event"] for e in events] == ["error", "error"], events)
+        check(events[0]["folder"] is None and events[0]["file"] is None, events)
         check(events[0]["message"].startswith("[CENARIOS] REGRA2: o resultado 'recusado' é "
                                               "desconhecido"), events)
         check((exchange / "envio" / f"{KEY_13}-nfe.xml").exists(), "request kept")
+
+        # Draining answers everything waiting, passes a request that keeps failing, and
+        # names it in its error.
+        config.write_text(base)
+        (exchange / "envio" / "0-ped-rec.xml").write_text("<consReciNFe><nRec>")
+        (exchange / "envio" / "d-ped-rec.xml").write_text(query("420000000159093"))
+        status, events = run(root, None)
+        check(status == 1, events)
+        requests = [e["file"] for e in events if e["event"] == "request"]
+        check(requests == [f"{KEY_13}-nfe.xml", "d-ped-rec.xml"], events)
+        errors = [(e["folder"], e["file"]) for e in events if e["event"] == "error"]
+        check(errors and set(errors) == {("envio", "0-ped-rec.xml")}, events)
+        (exchange / "envio" / "0-ped-rec.xml").unlink()
+        status, events = run(root, None)
+        check(status == 0 and events == [], events)
     print("events_json: ok")
 
 

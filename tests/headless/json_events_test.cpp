@@ -44,6 +44,7 @@ TEST(JsonEvents, RequestEventHoldsEveryFieldInItsOrder) {
     record.kind = engine::RequestKind::ReceiptQuery;
     record.handOuts = {{StateField::Protocol, 589901}, {StateField::Protocol, 123456789}};
     record.filesWritten = {"C:\\nf_e\\retorno\\420000000159093-pro-rec.xml"};
+    record.statuses = {{record.filesWritten[0], "104"}};
     record.outcomes = {{"K1", ReturnKind::Authorised, {engine::OutcomeSource::Selected, {}}},
                        {"K2", ReturnKind::Denied, {engine::OutcomeSource::Rule, "REGRA3"}},
                        {"K3", ReturnKind::Rejected, {engine::OutcomeSource::Fallback, {}}}};
@@ -57,9 +58,8 @@ TEST(JsonEvents, RequestEventHoldsEveryFieldInItsOrder) {
         "\"batch\":null,\"receipt\":null,"
         "\"protocols\":[\"160000000589901\",\"1600000123456789\"],"
         "\"written\":[\"" +
-            std::string(kShownPath) +
-            "\"],\"warnings\":[],"
-            "\"error\":null}");
+            std::string(kShownPath) + "\"],\"answers\":[{\"file\":\"" + std::string(kShownPath) +
+            "\",\"cStat\":\"104\"}],\"warnings\":[],\"error\":null}");
 
     record = {};
     record.folder = engine::RequestFolder::EnvioLote;
@@ -73,7 +73,8 @@ TEST(JsonEvents, RequestEventHoldsEveryFieldInItsOrder) {
               "\"envio_lote\",\"file\":\"x\\\"y-montar-lote.xml\",\"kind\":\"Lote NF-e\","
               "\"keys\":[],\"outcomes\":[{\"key\":null,\"outcome\":\"nao-processado\","
               "\"reason\":\"ESPERA\"}],\"batch\":205,\"receipt\":\"420000000159093\","
-              "\"protocols\":[],\"written\":[],\"warnings\":[\"c\xC3\xB3pia n\xC3\xA3o feita\"],"
+              "\"protocols\":[],\"written\":[],\"answers\":[],\"warnings\":[\"c\xC3\xB3pia "
+              "n\xC3\xA3o feita\"],"
               "\"error\":null}");
 }
 
@@ -83,12 +84,18 @@ TEST(JsonEvents, ErrorsAndWarningsGoToTheSameStreamOneLineEach) {
     JsonEventReporter reporter(out, clock);
     reporter.showError("N\xE3o \xE9 poss\xEDvel abrir o arquivo C:\\nf_e\\lotes\\1.xml\nsegunda");
     reporter.showWarning("pasta sem retorno");
+    reporter.showRequestError("envio_lote/a b-montar-lote.xml",
+                              "envio_lote/a b-montar-lote.xml: x");
     EXPECT_EQ(
         out.str(),
-        "{\"event\":\"error\",\"time\":\"2009-01-16T14:50:43.551\",\"message\":\"N\xC3\xA3o "
+        "{\"event\":\"error\",\"time\":\"2009-01-16T14:50:43.551\",\"folder\":null,"
+        "\"file\":null,\"message\":\"N\xC3\xA3o "
         "\xC3\xA9 poss\xC3\xADvel abrir o arquivo C:\\\\nf_e\\\\lotes\\\\1.xml\\nsegunda.\"}\n"
         "{\"event\":\"warning\",\"time\":\"2009-01-16T14:50:43.551\",\"message\":\"pasta "
-        "sem retorno\"}\n");
+        "sem retorno\"}\n"
+        "{\"event\":\"error\",\"time\":\"2009-01-16T14:50:43.551\",\"folder\":"
+        "\"envio_lote\",\"file\":\"a b-montar-lote.xml\",\"message\":"
+        "\"envio_lote/a b-montar-lote.xml: x.\"}\n");
 }
 
 }  // namespace
