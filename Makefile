@@ -6,7 +6,7 @@ PROGRAM := $(BUILD_DIR)/kelmar-sim
 DEMO := demo
 DEPS := bash scripts/install-deps.sh
 
-.PHONY: all deps configure build test test-asan check-style run demo bench fuzz screenshot clean windows \
+.PHONY: all deps configure build program test test-asan check-style run demo bench fuzz screenshot clean windows \
 	test-windows windows-package screenshot-windows
 
 all: build
@@ -21,6 +21,10 @@ configure: deps
 build: configure
 	@cmake --build --preset $(PRESET)
 
+# Only the program and what it links, for `make run`: the tests are built by `make test`.
+program: configure
+	@cmake --build --preset $(PRESET) --target kelmar-sim
+
 test: build
 	@ctest --preset $(PRESET)
 
@@ -34,7 +38,7 @@ check-style: configure
 
 # A demo exchange folder beside the sources, with the sample error files in the folder
 # the program is started from.
-demo: build
+demo: program
 	@bash scripts/prepare-demo.sh "$(DEMO)" "$(PROGRAM)"
 
 run: demo
