@@ -1,5 +1,8 @@
 #include "engine/instance_claim.hpp"
 
+#include <filesystem>
+#include <system_error>
+
 #include "engine/engine_messages.hpp"
 #include "platform/atomic_file_writer.hpp"
 #include "platform/file_system.hpp"
@@ -43,8 +46,11 @@ void InstanceClaim::hold(const std::string& settingsPathText,
     if (!platform::directoryExists(exchangeFolderText)) {
         return;
     }
-    auto outcome = platform::InstanceLock::acquire(platform::toNativePath(exchangeFolderText) /
-                                                   kFolderLockName);
+    const auto lockPath = platform::toNativePath(exchangeFolderText) / kFolderLockName;
+    // A simulator that ends normally removes its lock file; one that was killed leaves it.
+    std::error_code reason;
+    const bool leftBehind = std::filesystem::exists(lockPath, reason) || reason;
+    auto outcome = platform::InstanceLock::acquire(lockPath);
     if (outcome.heldByAnother()) {
         throw AlreadyServedError(messages::folderServed(exchangeFolderText, outcome.holder));
     }
@@ -54,6 +60,7 @@ void InstanceClaim::hold(const std::string& settingsPathText,
     }
     folderLock_ = std::move(outcome.lock);
     claimedFolder_ = exchangeFolderText;
+    lockFileLeftBehind_ = leftBehind;
 }
 
 }  // namespace kelmar::engine

@@ -37,10 +37,16 @@ class InstanceClaim {
     // is a settings folder where no lock file can be made.
     void hold(const std::string& settingsPathText, const std::string& exchangeFolderText);
 
+    // Whether the folder was claimed from a simulator that did not end normally (its
+    // lock file was still there): only then can it have left a file half written. True
+    // too while the folder is not claimed, when nothing can be told.
+    bool folderMayHoldLeftovers() const { return !folderLock_ || lockFileLeftBehind_; }
+
   private:
     std::optional<platform::InstanceLock> settingsLock_;
     std::optional<platform::InstanceLock> folderLock_;
     std::string claimedFolder_;
+    bool lockFileLeftBehind_ = false;
 };
 
 }  // namespace kelmar::engine

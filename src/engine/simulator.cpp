@@ -45,9 +45,13 @@ void Simulator::prepare() {
 void Simulator::removeLeftovers() const {
     platform::removeStaleTemporaries(std::string(platform::folderPart(settingsFile_.path())), 0);
     // The archive's month folders grow without end, and a file is written into one only
-    // while a request is answered: only the months a request may have been cut short in
-    // are looked at, this one and those of the requests still in progress.
+    // while a request is answered: they are looked at only after a run that did not end
+    // normally, and then only the months a request may have been cut short in, this one
+    // and those of the requests still in progress.
     platform::removeStaleTemporaries(state_.exchangeFolder(), 2);
+    if (!claim_.folderMayHoldLeftovers()) {
+        return;
+    }
     const auto exchange = context_.layout();
     std::set<std::string> months = {monthText(context_.clock().now())};
     for (const auto folder : {RequestFolder::Envio, RequestFolder::EnvioLote}) {

@@ -43,8 +43,9 @@ class Simulator {
     void prepare();
 
     // Removes temporary files that a run killed mid-write left in the exchange folder
-    // (in the archive, in the months a request may have been cut short in) and beside
-    // the settings file. Needs the settings loaded, to know the folder.
+    // (in the archive only after a run that did not end normally, in the months a request
+    // may have been cut short in) and beside the settings file. Call it after prepare(). Needs the
+    // settings loaded, to know the folder.
     void removeLeftovers() const;
 
   private:

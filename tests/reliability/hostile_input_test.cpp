@@ -170,8 +170,7 @@ TEST_F(HostileInputTest, LeftoversAreSweptWhereARequestCutShortWrote) {
     // The clock says January 2009; a request begun in December was cut short.
     put(".kelmar-pendente-envio.ini", "[PENDENTE]\nARQUIVO=a-nfe.xml\nMES=200812\n");
     const char* swept[] = {"backup/Autorizados/200901/.kelmar-999999999-1f.part",
-                           "backup/Denegados/200812/.kelmar-999999998-1f.part",
-                           "lotes/.kelmar-999999997-1f.part"};
+                           "backup/Denegados/200812/.kelmar-999999998-1f.part"};
     // Months no request was in progress in are not looked at: the archive grows without
     // end, and nothing is written there outside a request.
     const char* kept = "backup/Autorizados/200811/.kelmar-999999996-1f.part";
@@ -179,6 +178,19 @@ TEST_F(HostileInputTest, LeftoversAreSweptWhereARequestCutShortWrote) {
         put(name, "crash");
     }
     put(kept, "crash");
+    put("lotes/.kelmar-999999997-1f.part", "crash");
+    {
+        // After a run that ended normally (it took its lock file away) the archive is
+        // not looked at; the other folders are.
+        engine::Simulator clean(settings::SettingsFile(settingsFile_.path(), "x"), clock_);
+        clean.loadSettings();
+        clean.prepare();
+        clean.removeLeftovers();
+        EXPECT_FALSE(std::filesystem::exists(path("lotes/.kelmar-999999997-1f.part")));
+        EXPECT_TRUE(std::filesystem::exists(path(swept[0])));
+    }
+    put(".kelmar.lock", "");  // left by a simulator that was killed
+    simulator_.prepare();
     simulator_.removeLeftovers();
     for (const auto* name : swept) {
         EXPECT_FALSE(std::filesystem::exists(path(name))) << name;
