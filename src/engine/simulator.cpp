@@ -42,12 +42,17 @@ void Simulator::prepare() {
     claim_.hold(settingsFile_.path(), state_.exchangeFolder());
 }
 
-void Simulator::removeLeftovers() const {
+void Simulator::removeLeftovers() {
     platform::removeStaleTemporaries(std::string(platform::folderPart(settingsFile_.path())), 0);
     // The archive's month folders grow without end, and a file is written into one only
     // while a request is answered: they are looked at only after a run that did not end
     // normally, and then only the months a request may have been cut short in, this one
     // and those of the requests still in progress.
+    try {
+        prepare();  // the folder is swept only once it is ours
+    } catch (const Error&) {
+        return;  // the first tick says why
+    }
     platform::removeStaleTemporaries(state_.exchangeFolder(), 2);
     if (!claim_.folderMayHoldLeftovers()) {
         return;

@@ -42,11 +42,12 @@ class Simulator {
     // the settings file, no lock can be taken in it, or its lock was lost).
     void prepare();
 
-    // Removes temporary files that a run killed mid-write left in the exchange folder
-    // (in the archive only after a run that did not end normally, in the months a request
-    // may have been cut short in) and beside the settings file. Call it after prepare(). Needs the
-    // settings loaded, to know the folder.
-    void removeLeftovers() const;
+    // Removes temporary files that a run killed mid-write left beside the settings file
+    // and in the exchange folder (in the archive only after a run that did not end
+    // normally, and there only in the months a request may have been cut short in). The
+    // folder is claimed first, as prepare() does, and left alone when it cannot be.
+    // Needs the settings loaded, to know the folder.
+    void removeLeftovers();
 
   private:
     settings::SettingsFile settingsFile_;
