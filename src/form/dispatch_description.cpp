@@ -1,5 +1,7 @@
 #include "form/dispatch_description.hpp"
 
+#include <algorithm>
+
 #include "engine/exchange_names.hpp"
 #include "settings/outcome_names.hpp"
 
@@ -40,6 +42,24 @@ std::string describeOutcomes(const engine::DispatchRecord& record) {
         }
         text += settings::outcomeName(applied.outcome);
         text += " [" + applied.reason.text() + ']';
+    }
+    return text;
+}
+
+std::string describeOutcomeCounts(const engine::DispatchRecord& record) {
+    if (record.outcomes.size() == 1) {
+        return std::string(settings::outcomeName(record.outcomes.front().outcome));
+    }
+    std::string text;
+    for (int kind = 0; kind < settings::kReturnKindCount; ++kind) {
+        const auto outcome = static_cast<settings::ReturnKind>(kind);
+        const auto count =
+            std::count_if(record.outcomes.begin(), record.outcomes.end(),
+                          [outcome](const auto& applied) { return applied.outcome == outcome; });
+        if (count > 0) {
+            text += text.empty() ? "" : ", ";
+            text += std::to_string(count) + ' ' + std::string(settings::outcomeName(outcome));
+        }
     }
     return text;
 }

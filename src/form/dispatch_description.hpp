@@ -16,6 +16,9 @@ std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts);
 // "K1 autorizado [regra REGRA2], K2 rejeitado [PADRAO]".
 std::string describeOutcomes(const engine::DispatchRecord& record);
 
+// "autorizado" for one outcome, "2 autorizado, 1 rejeitado" for a batch's; empty for none.
+std::string describeOutcomeCounts(const engine::DispatchRecord& record);
+
 // "envio/123-nfe.xml: NF-e (lote 205, recibo 420000000159093) -> autorizado [selecionado]".
 std::string describeHandledRequest(const engine::DispatchRecord& record);
 

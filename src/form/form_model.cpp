@@ -8,6 +8,7 @@
 #include "engine/request_error.hpp"
 #include "engine/scenario_source.hpp"
 #include "form/dispatch_description.hpp"
+#include "form/form_texts.hpp"
 #include "form/scenario_summary.hpp"
 
 namespace kelmar::ui {
@@ -26,6 +27,9 @@ std::string timeOfDay(const platform::LocalDateTime& time) {
 
 std::string LastRequest::text() const {
     std::string line = time + "  " + kind + "  " + name;
+    if (!outcome.empty()) {
+        line += "  " + outcome;
+    }
     if (!numbers.empty()) {
         line += "  " + numbers;
     }
@@ -124,30 +128,41 @@ void FormModel::timerTick() {
     try {
         tick_.run(this);
         servedElsewhere_.clear();
+        if (problemIsFailure_) {
+            auto status = status_;
+            status.problem.clear();
+            problemIsFailure_ = false;
+            setStatus(std::move(status));
+        }
     } catch (const engine::ServeRefusedError& error) {
         if (servedElsewhere_ != error.what()) {
             servedElsewhere_ = error.what();
-            report(error);
+            failed({}, error);
         }
     } catch (const engine::RequestError& error) {
-        auto status = status_;
-        status.problem = engine::withRequestName(error);
-        setStatus(std::move(status));
-        HistoryEntry failed;
-        failed.time = timeOfDay(clock_.now());
-        failed.error = error.what();
-        addToHistory(std::move(failed));
-        report(error);
+        failed(error.request(), error);
     } catch (const std::exception& error) {
-        HistoryEntry failed;
-        failed.time = timeOfDay(clock_.now());
-        failed.error = error.what();
-        addToHistory(std::move(failed));
-        report(error);
+        failed({}, error);
     }
     checkExchangeFolder();
     checkScenarios();
     ticking_ = false;
+}
+
+void FormModel::failed(std::string request, const std::exception& error) {
+    // While it fails, the status line names the request and says it is tried again;
+    // the history keeps both, and the box the error's own text.
+    auto status = status_;
+    status.problem = (request.empty() ? std::string() : request + ": ") +
+                     withClosingFullStop(error.what()) + " " + std::string(kTriedAgain);
+    problemIsFailure_ = true;
+    setStatus(std::move(status));
+    HistoryEntry entry;
+    entry.time = timeOfDay(clock_.now());
+    entry.request = std::move(request);
+    entry.error = error.what();
+    addToHistory(std::move(entry));
+    report(error);
 }
 
 void FormModel::requestHandled(const engine::DispatchRecord& record) {
@@ -156,10 +171,12 @@ void FormModel::requestHandled(const engine::DispatchRecord& record) {
         timeOfDay(clock_.now()),
         std::string(engine::kindLabel(record.kind)),
         record.name,
+        describeOutcomeCounts(record),
         describeHandOuts(record.handOuts),
         describeHandledRequest(record),
     };
     status.problem.clear();
+    problemIsFailure_ = false;
     for (const auto& warning : record.warnings) {
         status.problem += status.problem.empty() ? "" : " ";
         status.problem +=

@@ -22,15 +22,16 @@ struct LastRequest {
     std::string time;     // "14:50:43"
     std::string kind;     // "NF-e", "Consulta NF-e", ...
     std::string name;     // the request's file name
+    std::string outcome;  // "autorizado", "2 autorizado, 1 rejeitado", or empty
     std::string numbers;  // "lote 205, recibo 420000000159093", or empty
     std::string detail;   // "envio/a-nfe.xml: NF-e (lote 205, ...)", for a tooltip
 
-    // "14:50:43  NF-e  a-nfe.xml  lote 205, recibo 420000000159093".
+    // "14:50:43  NF-e  a-nfe.xml  autorizado  lote 205, recibo 420000000159093".
     std::string text() const;
 
     // The text as it fits where a window shows it, `fits` telling whether a line fits:
-    // time, kind and numbers always show, and a long file name gives way in its middle
-    // ("14:50:43  NF-e  4209\x85-nfe.xml  lote 205, ...").
+    // time, kind, outcome and numbers always show, and a long file name gives way in
+    // its middle ("14:50:43  NF-e  4209\x85-nfe.xml  autorizado  lote 205, ...").
     std::string textFitting(const std::function<bool(std::string_view)>& fits) const;
 
     friend bool operator==(const LastRequest&, const LastRequest&) = default;
@@ -42,8 +43,8 @@ struct FormStatus {
     // "Pasta base não encontrada" or "Faltam: retorno, lotes"; empty when all is there.
     std::string folderWarning;
     // The last error or warning, naming the request it came from ("envio/a-nfe.xml:
-    // ..."); empty once a request is answered cleanly. The message box keeps the
-    // error's own text.
+    // ... Nova tentativa a cada segundo."); an error stays while ticks fail, a warning
+    // until the next request is answered. The message box keeps the error's own text.
     std::string problem;
     // "Cenários: 3 regras, PADRAO denegado", "Cenários com erro", or empty without any.
     std::string scenarios;
@@ -122,6 +123,7 @@ class FormModel final : private engine::TickObserver {
     void addToHistory(HistoryEntry entry);
     void setStatus(FormStatus status);
     void report(const std::exception& error);
+    void failed(std::string request, const std::exception& error);
 
     settings::SimulatorState& state_;
     const settings::SettingsFile& settingsFile_;
@@ -132,7 +134,8 @@ class FormModel final : private engine::TickObserver {
     FormStatus status_;
     bool ticking_ = false;
     bool showingMessage_ = false;
-    std::string servedElsewhere_;  // the lock message while another simulator serves
+    std::string servedElsewhere_;    // the lock message while another simulator serves
+    bool problemIsFailure_ = false;  // the status's problem is a tick's error
     RequestHistory history_;
     bool historyShown_ = false;
     DesktopOpener* opener_ = nullptr;

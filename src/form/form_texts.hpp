@@ -34,6 +34,9 @@ inline constexpr std::string_view kHistoryCaption = "Hist\xF3rico";
 inline constexpr std::string_view kOpenAnswerCaption = "Abrir resposta";
 inline constexpr std::string_view kOpenFolderCaption = "Abrir pasta";
 
+// Said in the status line while a request (or the tick) keeps failing.
+inline constexpr std::string_view kTriedAgain = "Nova tentativa a cada segundo.";
+
 // The timer's period in milliseconds: one polling tick a second.
 inline constexpr int kTimerInterval = 1000;
 

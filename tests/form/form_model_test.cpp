@@ -129,7 +129,8 @@ TEST_F(FormModelTest, TickShowsEveryAdvanceAndTheLastRequest) {
     ASSERT_FALSE(window_.statuses.empty());
     const auto& last = window_.statuses.back().lastRequest;
     ASSERT_TRUE(last.has_value());
-    EXPECT_EQ(last->text(), "14:50:43  NF-e  a-nfe.xml  lote 205, recibo 420000000159093");
+    EXPECT_EQ(last->text(),
+              "14:50:43  NF-e  a-nfe.xml  autorizado  lote 205, recibo 420000000159093");
     EXPECT_EQ(
         last->detail,
         "envio/a-nfe.xml: NF-e (lote 205, recibo 420000000159093) -> autorizado [selecionado]");
@@ -139,26 +140,27 @@ TEST_F(FormModelTest, TickShowsEveryAdvanceAndTheLastRequest) {
     root_.write("nf_e/envio_lote/b-nfe.xml", "<NFe><infNFe Id=\"NFe43\"/></NFe>");
     clock_.set({2009, 1, 16, 9, 5, 7, 0});
     model_.timerTick();
-    EXPECT_EQ(model_.status().lastRequest->text(), "09:05:07  NF-e  b-nfe.xml");
+    EXPECT_EQ(model_.status().lastRequest->text(), "09:05:07  NF-e  b-nfe.xml  autorizado");
 }
 
 // The status line in a narrow window: only the name gives way, in its middle.
 TEST(LastRequestTest, TextFittingShortensOnlyTheName) {
-    const LastRequest last{"14:50:43", "NF-e", "abcdefgh-nfe.xml", "lote 205", "detail"};
-    const LastRequest bare{"09:05:07", "Consulta NF-e", "x.xml", "", "detail"};
+    const LastRequest last{"14:50:43",   "NF-e",     "abcdefgh-nfe.xml",
+                           "autorizado", "lote 205", "detail"};
+    const LastRequest bare{"09:05:07", "Consulta NF-e", "x.xml", "", "", "detail"};
     struct Case {
         const LastRequest* request;
         std::size_t room;  // the longest line that fits, in characters
         std::string shown;
     };
     const Case cases[] = {
-        {&last, 100, "14:50:43  NF-e  abcdefgh-nfe.xml  lote 205"},
-        {&last, 42, "14:50:43  NF-e  abcdefgh-nfe.xml  lote 205"},
-        {&last, 41, "14:50:43  NF-e  abcdefg\x85nfe.xml  lote 205"},
-        {&last, 33, "14:50:43  NF-e  abc\x85xml  lote 205"},
-        {&last, 28, "14:50:43  NF-e  a\x85  lote 205"},
-        {&last, 27, "14:50:43  NF-e  \x85  lote 205"},
-        {&last, 5, "14:50:43  NF-e  \x85  lote 205"},  // nothing fits: the shortest form
+        {&last, 100, "14:50:43  NF-e  abcdefgh-nfe.xml  autorizado  lote 205"},
+        {&last, 54, "14:50:43  NF-e  abcdefgh-nfe.xml  autorizado  lote 205"},
+        {&last, 53, "14:50:43  NF-e  abcdefg\x85nfe.xml  autorizado  lote 205"},
+        {&last, 45, "14:50:43  NF-e  abc\x85xml  autorizado  lote 205"},
+        {&last, 40, "14:50:43  NF-e  a\x85  autorizado  lote 205"},
+        {&last, 39, "14:50:43  NF-e  \x85  autorizado  lote 205"},
+        {&last, 5, "14:50:43  NF-e  \x85  autorizado  lote 205"},  // nothing fits: the shortest
         {&bare, 30, "09:05:07  Consulta NF-e  x.xml"},
         {&bare, 26, "09:05:07  Consulta NF-e  \x85"},
     };
@@ -292,7 +294,7 @@ TEST_F(FormModelTest, HistoryKeepsEveryRequestAndFailureWithItsAnswer) {
     model_.timerTick();
     ASSERT_EQ(model_.history().size(), 2u);
     EXPECT_EQ(model_.history().entries().front().text(),
-              "14:50:44  erro: Missing close tag in element NFe");
+              "14:50:44  envio/b-nfe.xml  erro: Missing close tag in element NFe");
     EXPECT_EQ(model_.history().entries().front().answerFile, "");
 
     RecordingOpener opener;
@@ -339,9 +341,16 @@ TEST_F(FormModelTest, TheStatusLineNamesTheFailingRequest) {
     model_.timerTick();
     ASSERT_EQ(presenter_.messages.size(), 1u);
     EXPECT_EQ(presenter_.messages[0], "Missing close tag in element NFe.");
-    EXPECT_EQ(model_.status().problem, "envio/a-nfe.xml: Missing close tag in element NFe");
+    const std::string failing =
+        "envio/a-nfe.xml: Missing close tag in element NFe. Nova tentativa a cada segundo.";
+    EXPECT_EQ(model_.status().problem, failing);
+    ASSERT_EQ(model_.history().size(), 1u);
+    EXPECT_EQ(model_.history().entries()[0].request, "envio/a-nfe.xml");
+    EXPECT_EQ(model_.history().entries()[0].error, "Missing close tag in element NFe");
+    // It stays while the request fails, and goes with the first tick that does not.
+    model_.timerTick();
+    EXPECT_EQ(model_.status().problem, failing);
     std::filesystem::remove(root_.path() / "nf_e/envio/a-nfe.xml");
-    queueNfe("b-nfe.xml");
     model_.timerTick();
     EXPECT_EQ(model_.status().problem, "");
 }

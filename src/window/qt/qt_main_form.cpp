@@ -302,10 +302,22 @@ void QtMainForm::fieldChanged(StateField field, const std::string& text) {
 }
 
 void QtMainForm::statusChanged(const FormStatus& status) {
+    // The notes take the right at their full width; the last request gets what is left.
+    folderWarning_->setText(fromEngineText(status.folderWarning));
+    folderWarning_->setVisible(!status.folderWarning.empty());
+    scenarios_->setText(fromEngineText(status.scenarios));
+    scenarios_->setVisible(!status.scenarios.empty());
     if (status.lastRequest) {
-        // Time, kind and numbers always show; a long file name gives way in its middle.
+        // Time, kind, outcome and numbers always show; a long file name gives way in its
+        // middle.
         const QFontMetrics metrics(lastRequest_->font());
-        const int room = std::max(24, statusBar()->width() - 40);
+        int room = statusBar()->width() - 40;
+        for (const auto* note : {folderWarning_, scenarios_}) {
+            if (!note->isHidden()) {
+                room -= note->sizeHint().width() + statusBar()->layout()->spacing();
+            }
+        }
+        room = std::max(24, room);
         lastRequest_->setText(
             fromEngineText(status.lastRequest->textFitting([&](std::string_view line) {
                 return metrics.horizontalAdvance(fromEngineText(line)) <= room;
@@ -317,10 +329,6 @@ void QtMainForm::statusChanged(const FormStatus& status) {
         lastRequest_->setText(fromEngineText(status.problem));
         lastRequest_->setToolTip(fromEngineText(status.problem));
     }
-    folderWarning_->setText(fromEngineText(status.folderWarning));
-    folderWarning_->setVisible(!status.folderWarning.empty());
-    scenarios_->setText(fromEngineText(status.scenarios));
-    scenarios_->setVisible(!status.scenarios.empty());
 }
 
 }  // namespace kelmar::ui
