@@ -20,6 +20,9 @@ struct HistoryEntry {
     // "14:50:43  envio/a-nfe.xml  NF-e  autorizado [selecionado]  lote 205, recibo ...",
     // or "14:50:43  erro: <message>".
     std::string text() const;
+    // The same in two lines, for a narrow list: "14:50:43  envio/a-nfe.xml  NF-e", then
+    // "autorizado [selecionado]  lote 205, ..." or "erro: <message>".
+    std::string twoLines() const;
 
     friend bool operator==(const HistoryEntry&, const HistoryEntry&) = default;
 };

@@ -287,6 +287,9 @@ TEST_F(FormModelTest, HistoryKeepsEveryRequestAndFailureWithItsAnswer) {
     EXPECT_EQ(entry.text(),
               "14:50:43  envio/a-nfe.xml  NF-e  rejeitado [regra REGRA1]  lote 205, recibo "
               "420000000159093");
+    EXPECT_EQ(entry.twoLines(),
+              "14:50:43  envio/a-nfe.xml  NF-e\nrejeitado [regra REGRA1]  lote 205, recibo "
+              "420000000159093");
     EXPECT_EQ(entry.answerFile, root_.text() + "\\nf_e\\retorno\\43-num-lot.xml");
 
     root_.write("nf_e/envio/b-nfe.xml", "<NFe>");
@@ -295,6 +298,8 @@ TEST_F(FormModelTest, HistoryKeepsEveryRequestAndFailureWithItsAnswer) {
     ASSERT_EQ(model_.history().size(), 2u);
     EXPECT_EQ(model_.history().entries().front().text(),
               "14:50:44  envio/b-nfe.xml  erro: Missing close tag in element NFe");
+    EXPECT_EQ(model_.history().entries().front().twoLines(),
+              "14:50:44  envio/b-nfe.xml\nerro: Missing close tag in element NFe");
     EXPECT_EQ(model_.history().entries().front().answerFile, "");
 
     RecordingOpener opener;

@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -178,6 +179,10 @@ void QtMainForm::buildHistory(QGridLayout* grid) {
     historyList_->setObjectName("historyList");
     historyList_->setMinimumHeight(160);
     historyList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Two lines per entry, wrapped at the window's width: nothing hides to the right.
+    historyList_->setWordWrap(true);
+    historyList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    historyList_->setTextElideMode(Qt::ElideMiddle);
     panel->addWidget(historyList_);
     auto* actions = new QHBoxLayout();
     BtAbrirResposta = new QPushButton(fromEngineText(kOpenAnswerCaption), historyPanel_);
@@ -203,6 +208,21 @@ void QtMainForm::showHistory(bool shown) {
     centralWidget()->layout()->activate();
     layout()->activate();
     setFixedSize(sizeHint());
+    keepOnScreen();
+}
+
+// A window that grew past the bottom of its screen moves up, so that its buttons and
+// status bar stay in reach.
+void QtMainForm::keepOnScreen() {
+    const auto* shownOn = screen();
+    if (shownOn == nullptr) {
+        return;
+    }
+    const QRect room = shownOn->availableGeometry();
+    const int overflow = frameGeometry().bottom() - room.bottom();
+    if (overflow > 0) {
+        move(x(), std::max(room.top(), y() - overflow));
+    }
 }
 
 void QtMainForm::selectionChanged() {
@@ -220,7 +240,8 @@ void QtMainForm::historyChanged(const RequestHistory& history) {
         return;
     }
     const auto& entry = history.entries().front();
-    auto* item = new QListWidgetItem(fromEngineText(entry.text()));
+    auto* item = new QListWidgetItem(fromEngineText(entry.twoLines()));
+    item->setToolTip(fromEngineText(entry.text()));
     if (!entry.error.empty()) {
         item->setForeground(QColor(0xb0, 0x00, 0x20));
     }

@@ -42,6 +42,7 @@ class QtMainForm final : public QMainWindow, private FormObserver {
     void buildHistory(QGridLayout* grid);
     void buildStatusBar();
     void showHistory(bool shown);
+    void keepOnScreen();
     void selectionChanged();
     void bindModel();
     QLineEdit* edit(settings::StateField field) const;

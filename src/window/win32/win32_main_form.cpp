@@ -155,9 +155,9 @@ void Win32MainForm::buildHistory(HINSTANCE instance) {
     historyToggle_ = addControl(L"BUTTON", kHistoryCaption,
                                 BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_GROUP | WS_TABSTOP, kBtHistorico,
                                 kHistoryTogglePlace, instance);
-    historyList_ =
-        addControl(L"LISTBOX", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
-                   kHistoryList, kHistoryListPlace, instance, WS_EX_CLIENTEDGE);
+    historyList_ = addControl(
+        L"LISTBOX", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
+        kHistoryList, kHistoryListPlace, instance, WS_EX_CLIENTEDGE);
     openAnswer_ = addControl(L"BUTTON", kOpenAnswerCaption, BS_PUSHBUTTON | WS_TABSTOP,
                              kBtAbrirResposta, kOpenAnswerPlace, instance);
     openFolder_ = addControl(L"BUTTON", kOpenFolderCaption, BS_PUSHBUTTON | WS_TABSTOP,
@@ -194,6 +194,19 @@ void Win32MainForm::fitWindow() {
     ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
     ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A window that grew past the bottom of its screen moves up, so that its buttons and
+    // status bar stay in reach.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    RECT placed;
+    if (::GetWindowRect(window_, &placed) &&
+        ::GetMonitorInfoW(::MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor) &&
+        placed.bottom > monitor.rcWork.bottom) {
+        const int top =
+            std::max(monitor.rcWork.top, placed.top - (placed.bottom - monitor.rcWork.bottom));
+        ::SetWindowPos(window_, nullptr, placed.left, top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     layOutStatusBar();
 }
 
@@ -343,6 +356,17 @@ void Win32MainForm::historyChanged(const RequestHistory& history) {
     }
     const auto text = platform::cp1252ToUtf16(history.entries().front().text());
     ::SendMessageW(historyList_, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    // The list scrolls sideways as far as its widest entry, so no field is out of reach.
+    HDC context = ::GetDC(historyList_);
+    HGDIOBJ previousFont = ::SelectObject(context, font_.get());
+    SIZE size{};
+    ::GetTextExtentPoint32W(context, text.data(), static_cast<int>(text.size()), &size);
+    ::SelectObject(context, previousFont);
+    ::ReleaseDC(historyList_, context);
+    const auto extent = ::SendMessageW(historyList_, LB_GETHORIZONTALEXTENT, 0, 0);
+    if (size.cx + 8 > extent) {
+        ::SendMessageW(historyList_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(size.cx + 8), 0);
+    }
     while (static_cast<std::size_t>(::SendMessageW(historyList_, LB_GETCOUNT, 0, 0)) >
            history.size()) {
         ::SendMessageW(historyList_, LB_DELETESTRING,
