@@ -40,8 +40,11 @@ HOME="$home" XDG_RUNTIME_DIR="$runtime" xvfb-run --auto-servernum --server-args=
     "$2" --config config.ini &
     window=$!
     sleep 4
-    xwd -silent -name "Simulador de Resposta do Kelmar" | convert xwd:- -strip "png:$3"
+    status=0
+    set -o pipefail
+    xwd -silent -name "Simulador de Resposta do Kelmar" | convert xwd:- -strip "png:$3" || status=$?
     kill "$window"
     wait "$window" 2>/dev/null || true
+    exit "$status"
 ' take-screenshot "$demo" "$program" "$output"
 echo "Window picture: $output"
