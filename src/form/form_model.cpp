@@ -1,5 +1,6 @@
 #include "form/form_model.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/engine_messages.hpp"
@@ -10,6 +11,11 @@
 #include "form/dispatch_description.hpp"
 #include "form/form_texts.hpp"
 #include "form/scenario_summary.hpp"
+#include "platform/error.hpp"
+#include "platform/input_file.hpp"
+#include "platform/native_path.hpp"
+#include "platform/platform_messages.hpp"
+#include "platform/text_encoding.hpp"
 
 namespace kelmar::ui {
 namespace {
@@ -190,6 +196,7 @@ void FormModel::requestHandled(const engine::DispatchRecord& record) {
     entry.kind = engine::kindLabel(record.kind);
     entry.outcome = describeOutcomes(record);
     entry.numbers = describeHandOuts(record.handOuts);
+    entry.written = record.filesWritten;
     // The answer is the first file written into retorno.
     const auto answers =
         engine::ExchangeLayout(state_.exchangeFolder()).subfolder(engine::Subfolder::Retorno) +
@@ -218,15 +225,49 @@ void FormModel::addToHistory(HistoryEntry entry) {
 }
 
 bool FormModel::openAnswer(std::size_t entry) {
-    if (opener_ == nullptr || entry >= history_.size() ||
-        history_.entries()[entry].answerFile.empty()) {
+    if (entry >= history_.size() || history_.entries()[entry].answerFile.empty()) {
         return false;
     }
-    return opener_->open(history_.entries()[entry].answerFile);
+    return openFile(history_.entries()[entry].answerFile);
 }
 
 bool FormModel::openExchangeFolder() {
-    return opener_ != nullptr && opener_->open(state_.exchangeFolder());
+    return openFile(state_.exchangeFolder());
+}
+
+bool FormModel::openFile(const std::string& pathText) {
+    if (opener_ != nullptr && opener_->open(pathText)) {
+        return true;
+    }
+    auto status = status_;
+    status.problem = formatMessage(kNoOpener, platform::displayPath(pathText));
+    problemIsFailure_ = false;
+    setStatus(std::move(status));
+    return false;
+}
+
+std::string FormModel::documentText(const std::string& pathText) {
+    auto file = platform::InputFile::open(pathText);
+    if (!file) {
+        return withClosingFullStop(
+            formatMessage(platform::kCannotOpenFile, platform::displayPath(pathText)));
+    }
+    std::string bytes(static_cast<std::size_t>(std::min<std::uint64_t>(file->size(), kViewLimit)),
+                      '\0');
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        const auto n = file->read(bytes.data() + filled, bytes.size() - filled);
+        if (n == 0) {
+            break;
+        }
+        filled += n;
+    }
+    bytes.resize(filled);
+    // Answers are UTF-8; the sample error files may be in the window's own code page.
+    if (platform::utf8ToCp1252Exact(bytes) || bytes.find("encoding=\"UTF-8\"") != bytes.npos) {
+        return platform::utf8ToCp1252(bytes);
+    }
+    return bytes;
 }
 
 void FormModel::checkScenarios() {

@@ -111,9 +111,17 @@ class FormModel final : private engine::TickObserver {
 
     // Opens an entry's answer file, or the exchange folder, through the desktop. False
     // when there is no opener, no such entry or answer, or the desktop refused.
+    // When the desktop refuses, the status line says so, naming the file.
     void setDesktopOpener(DesktopOpener* opener) { opener_ = opener; }
     bool openAnswer(std::size_t entry);
     bool openExchangeFolder();
+    bool openFile(const std::string& pathText);
+
+    // The text of a file a request wrote, for the window's own read-only view: UTF-8
+    // documents converted for the window (a character it cannot hold becomes "?"), at
+    // most kViewLimit bytes of it; the open error's message when it cannot be read.
+    static constexpr std::size_t kViewLimit = 4 * 1024 * 1024;
+    static std::string documentText(const std::string& pathText);
 
   private:
     void requestHandled(const engine::DispatchRecord& record) override;

@@ -34,6 +34,12 @@ inline constexpr std::string_view kHistoryCaption = "Hist\xF3rico";
 inline constexpr std::string_view kOpenAnswerCaption = "Abrir resposta";
 inline constexpr std::string_view kOpenFolderCaption = "Abrir pasta";
 
+// Said in the status line when the desktop opened nothing for a file or folder.
+inline constexpr const char* kNoOpener = "O sistema n\xE3o abriu %s.";
+// The window's own view of the files a request wrote.
+inline constexpr std::string_view kAnswerViewCaption = "Resposta";
+inline constexpr std::string_view kOpenOutsideCaption = "Abrir no sistema";
+
 // Said in the status line while a request (or the tick) keeps failing.
 inline constexpr std::string_view kTriedAgain = "Nova tentativa a cada segundo.";
 

@@ -3,19 +3,21 @@
 #include <cstddef>
 #include <deque>
 #include <string>
+#include <vector>
 
 namespace kelmar::ui {
 
 // One line of the window's history: a request answered, or a tick that failed. Texts
 // are Windows-1252.
 struct HistoryEntry {
-    std::string time;        // "14:50:43"
-    std::string request;     // "envio/a-nfe.xml"; empty for an error outside a request
-    std::string kind;        // "NF-e", "Consulta NF-e", ...
-    std::string outcome;     // "autorizado [regra REGRA3]", or empty
-    std::string numbers;     // "lote 205, recibo 420000000159093", or empty
-    std::string error;       // the error's message when the tick failed
-    std::string answerFile;  // path text of the answer in retorno, or empty
+    std::string time;                  // "14:50:43"
+    std::string request;               // "envio/a-nfe.xml"; empty for an error outside a request
+    std::string kind;                  // "NF-e", "Consulta NF-e", ...
+    std::string outcome;               // "autorizado [regra REGRA3]", or empty
+    std::string numbers;               // "lote 205, recibo 420000000159093", or empty
+    std::string error;                 // the error's message when the tick failed
+    std::string answerFile;            // path text of the answer in retorno, or empty
+    std::vector<std::string> written;  // path texts of every file the request wrote
 
     // "14:50:43  envio/a-nfe.xml  NF-e  autorizado [selecionado]  lote 205, recibo ...",
     // or "14:50:43  erro: <message>".

@@ -2,6 +2,8 @@
 // binds its controls to.
 #include "form/form_model.hpp"
 
+#include "platform/native_path.hpp"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -311,6 +313,17 @@ TEST_F(FormModelTest, HistoryKeepsEveryRequestAndFailureWithItsAnswer) {
     EXPECT_TRUE(model_.openExchangeFolder());
     opener.accept = false;
     EXPECT_FALSE(model_.openExchangeFolder());
+    EXPECT_EQ(model_.status().problem,
+              "O sistema n\xE3o abriu " + platform::displayPath(root_.text() + "\\nf_e") + ".");
+
+    // The window's own view: every file the request wrote, each readable as text.
+    ASSERT_EQ(entry.written.size(), 5u);
+    EXPECT_EQ(entry.written.front(), entry.answerFile);
+    EXPECT_NE(FormModel::documentText(entry.answerFile).find("<NumeroLoteGerado>205<"),
+              std::string::npos);
+    EXPECT_EQ(FormModel::documentText(root_.text() + "\\gone.xml"),
+              "N\xE3o \xE9 poss\xEDvel abrir o arquivo " +
+                  platform::displayPath(root_.text() + "\\gone.xml") + ".");
     EXPECT_EQ(opener.opened, (std::vector<std::string>{entry.answerFile, root_.text() + "\\nf_e",
                                                        root_.text() + "\\nf_e"}));
     model_.showHistory(true);

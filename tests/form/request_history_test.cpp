@@ -9,7 +9,7 @@ TEST(RequestHistory, KeepsTheLast500NewestFirst) {
     RequestHistory history;
     for (int i = 0; i < 502; ++i) {
         history.add(
-            {"14:50:43", "envio/" + std::to_string(i) + "-nfe.xml", "NF-e", "", "", "", ""});
+            {"14:50:43", "envio/" + std::to_string(i) + "-nfe.xml", "NF-e", "", "", "", "", {}});
     }
     ASSERT_EQ(history.size(), RequestHistory::kLimit);
     EXPECT_EQ(history.entries().front().request, "envio/501-nfe.xml");
@@ -21,13 +21,19 @@ TEST(RequestHistory, LinesSayWhatWasAnsweredOrWhatWentWrong) {
         HistoryEntry entry;
         const char* line;
     } cases[] = {
-        {{"14:50:43", "envio/a-nfe.xml", "NF-e", "autorizado [selecionado]",
-          "lote 205, recibo 420000000159093", "", "retorno/x"},
+        {{"14:50:43",
+          "envio/a-nfe.xml",
+          "NF-e",
+          "autorizado [selecionado]",
+          "lote 205, recibo 420000000159093",
+          "",
+          "retorno/x",
+          {}},
          "14:50:43  envio/a-nfe.xml  NF-e  autorizado [selecionado]  lote 205, recibo "
          "420000000159093"},
-        {{"14:50:44", "envio/a-ped-can.xml", "Cancelamento NF-e", "", "protocolo 1", "", ""},
+        {{"14:50:44", "envio/a-ped-can.xml", "Cancelamento NF-e", "", "protocolo 1", "", "", {}},
          "14:50:44  envio/a-ped-can.xml  Cancelamento NF-e  protocolo 1"},
-        {{"14:50:45", "", "", "", "", "[CENARIOS] REGRA1: falta o resultado", ""},
+        {{"14:50:45", "", "", "", "", "[CENARIOS] REGRA1: falta o resultado", "", {}},
          "14:50:45  erro: [CENARIOS] REGRA1: falta o resultado"},
     };
     for (const auto& c : cases) {
