@@ -24,6 +24,7 @@
 #include "form/form_texts.hpp"
 #include "platform/native_path.hpp"
 #include "platform/text_encoding.hpp"
+#include "window/qt/qt_answer_view.hpp"
 
 namespace kelmar::ui {
 namespace {
@@ -229,7 +230,7 @@ void QtMainForm::selectionChanged() {
     const int row = historyList_->currentRow();
     const bool chosen = row >= 0 && static_cast<std::size_t>(row) < model_.history().size();
     BtAbrirResposta->setEnabled(
-        chosen && !model_.history().entries()[static_cast<std::size_t>(row)].answerFile.empty());
+        chosen && !model_.history().entries()[static_cast<std::size_t>(row)].written.empty());
     BtAbrirPasta->setEnabled(chosen);
 }
 
@@ -286,8 +287,12 @@ void QtMainForm::bindModel() {
     connect(historyList_, &QListWidget::currentRowChanged, this, &QtMainForm::selectionChanged);
     connect(BtAbrirResposta, &QPushButton::clicked, this, [this] {
         const int row = historyList_->currentRow();
-        if (row >= 0) {
-            model_.openAnswer(static_cast<std::size_t>(row));
+        if (row >= 0 && static_cast<std::size_t>(row) < model_.history().size()) {
+            // Shown beside the window, which keeps answering while it is open.
+            auto* view = new QtAnswerView(
+                model_, model_.history().entries()[static_cast<std::size_t>(row)], this);
+            view->setAttribute(Qt::WA_DeleteOnClose);
+            view->show();
         }
     });
     connect(BtAbrirPasta, &QPushButton::clicked, this, [this] { model_.openExchangeFolder(); });

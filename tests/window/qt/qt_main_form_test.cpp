@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -157,6 +158,15 @@ class MainFormTest : public QObject {
         QCOMPARE(stack.savedValue("LOTE"), std::string("205"));
         QCOMPARE(stack.savedValue("RECIBO"), std::string("159093"));
         QVERIFY(stack.find<QLabel>("lastRequest")->toolTip().contains(QStringLiteral("lote 205")));
+
+        // The answer is shown in the program, every file the request wrote listed.
+        stack.find<QToolButton>("BtHistorico")->click();
+        stack.find<QListWidget>("historyList")->setCurrentRow(0);
+        stack.find<QPushButton>("BtAbrirResposta")->click();
+        QCOMPARE(stack.find<QListWidget>("answerFiles")->count(), 5);
+        QVERIFY(stack.find<QPlainTextEdit>("answerText")
+                    ->toPlainText()
+                    .contains(QStringLiteral("<NumeroLoteGerado>205</NumeroLoteGerado>")));
     }
 
     void editedFieldsCountAtTheirNextUse() {
@@ -208,6 +218,10 @@ class MainFormTest : public QObject {
         QCOMPARE(stack.presenter.messages.size(), std::size_t{1});
         QCOMPARE(stack.presenter.messages[0], std::string("Missing close tag in element NFe."));
         QCOMPARE(ticksWhileShown, 0);
+        // The status line names the failing request and says it is tried again.
+        const auto status = stack.find<QLabel>("lastRequest")->text();
+        QVERIFY(status.startsWith(QStringLiteral("envio/a-nfe.xml: Missing close tag")));
+        QVERIFY(status.endsWith(QStringLiteral("Nova tentativa a cada segundo.")));
         std::filesystem::remove(stack.root.path() / "nf_e/envio/a-nfe.xml");
         stack.presenter.whileShown = {};
         stack.form->Timer1Timer();  // after the box closed, ticks run again
