@@ -160,13 +160,14 @@ void FormModel::failed(std::string request, const std::exception& error) {
     // the history keeps both, and the box the error's own text.
     auto status = status_;
     status.problem = (request.empty() ? std::string() : request + ": ") +
-                     withClosingFullStop(error.what()) + " " + std::string(kTriedAgain);
+                     platform::displayMessage(withClosingFullStop(error.what())) + " " +
+                     std::string(kTriedAgain);
     problemIsFailure_ = true;
     setStatus(std::move(status));
     HistoryEntry entry;
     entry.time = timeOfDay(clock_.now());
     entry.request = std::move(request);
-    entry.error = error.what();
+    entry.error = platform::displayMessage(error.what());
     addToHistory(std::move(entry));
     report(error);
 }
@@ -185,8 +186,8 @@ void FormModel::requestHandled(const engine::DispatchRecord& record) {
     problemIsFailure_ = false;
     for (const auto& warning : record.warnings) {
         status.problem += status.problem.empty() ? "" : " ";
-        status.problem +=
-            std::string(engine::folderName(record.folder)) + "/" + record.name + ": " + warning;
+        status.problem += std::string(engine::folderName(record.folder)) + "/" + record.name +
+                          ": " + platform::displayMessage(warning);
     }
     setStatus(std::move(status));
 
@@ -213,7 +214,7 @@ void FormModel::requestHandled(const engine::DispatchRecord& record) {
 void FormModel::fileNotHandled(std::string_view message) {
     HistoryEntry entry;
     entry.time = timeOfDay(clock_.now());
-    entry.error = std::string(message);
+    entry.error = platform::displayMessage(message);
     addToHistory(std::move(entry));
 }
 

@@ -1,6 +1,7 @@
 #include "headless/console_reporter.hpp"
 
 #include "form/dispatch_description.hpp"
+#include "platform/native_path.hpp"
 #include "platform/text_encoding.hpp"
 
 namespace kelmar::ui {
@@ -35,12 +36,16 @@ void ConsoleReporter::requestHandled(const engine::DispatchRecord& record) {
 }
 
 void ConsoleReporter::showError(std::string_view message) {
-    err_ << platform::cp1252ToUtf8(escapeControlCharacters(withClosingFullStop(message))) << '\n'
+    err_ << platform::cp1252ToUtf8(
+                escapeControlCharacters(platform::displayMessage(withClosingFullStop(message))))
+         << '\n'
          << std::flush;
 }
 
 void ConsoleReporter::showWarning(std::string_view message) {
-    err_ << platform::cp1252ToUtf8(escapeControlCharacters(message)) << '\n' << std::flush;
+    err_ << platform::cp1252ToUtf8(escapeControlCharacters(platform::displayMessage(message)))
+         << '\n'
+         << std::flush;
 }
 
 }  // namespace kelmar::ui

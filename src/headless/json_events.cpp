@@ -169,6 +169,10 @@ std::string requestEvent(const engine::DispatchRecord& request,
             answers.push_back(std::move(answer));
         }
     }
+    std::vector<std::string> shownWarnings;
+    for (const auto& warning : request.warnings) {
+        shownWarnings.push_back(platform::displayMessage(warning));
+    }
     JsonObject event;
     event.text("event", "request")
         .text("time", eventTime(time))
@@ -182,7 +186,7 @@ std::string requestEvent(const engine::DispatchRecord& request,
         .texts("protocols", protocols)
         .texts("written", written)
         .objects("answers", answers)
-        .texts("warnings", request.warnings)
+        .texts("warnings", shownWarnings)
         .optionalText("error", std::nullopt);
     return event.str();
 }
@@ -190,7 +194,9 @@ std::string requestEvent(const engine::DispatchRecord& request,
 std::string messageEvent(std::string_view event, std::string_view message,
                          const platform::LocalDateTime& time) {
     JsonObject object;
-    object.text("event", event).text("time", eventTime(time)).text("message", message);
+    object.text("event", event)
+        .text("time", eventTime(time))
+        .text("message", platform::displayMessage(message));
     return object.str();
 }
 
@@ -207,7 +213,7 @@ std::string errorEvent(std::string_view request, std::string_view message,
         .text("time", eventTime(time))
         .optionalText("folder", folder)
         .optionalText("file", file)
-        .text("message", message);
+        .text("message", platform::displayMessage(message));
     return object.str();
 }
 

@@ -33,6 +33,21 @@ std::string displayPath(std::string_view pathText) {
     return text;
 }
 
+std::string displayMessage(std::string_view message) {
+    std::string text(message);
+#ifndef _WIN32
+    bool quoted = false;
+    for (auto& c : text) {
+        if (c == '\'') {
+            quoted = !quoted;
+        } else if (c == '\\' && !quoted) {
+            c = '/';
+        }
+    }
+#endif
+    return text;
+}
+
 std::string_view nativeLineEnding() {
 #ifdef _WIN32
     return "\r\n";

@@ -18,6 +18,12 @@ std::filesystem::path toNativePath(std::string_view pathText);
 // every backslash is a "/", as in the system's own path; on Windows unchanged.
 std::string displayPath(std::string_view pathText);
 
+// A message as a person reads it on this system: on POSIX every backslash outside a
+// '...' quotation is a "/", since a path text's backslashes are all separators there and
+// what a message quotes from a request (a name, a value) is shown as it stands; on
+// Windows unchanged.
+std::string displayMessage(std::string_view message);
+
 // The line ending text files of this system use: "\r\n" on Windows, "\n" elsewhere.
 std::string_view nativeLineEnding();
 

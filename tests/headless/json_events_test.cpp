@@ -14,8 +14,11 @@ using settings::StateField;
 // A path written, as the system names it.
 #ifdef _WIN32
 constexpr const char* kShownPath = "C:\\\\nf_e\\\\retorno\\\\420000000159093-pro-rec.xml";
+constexpr const char* kShownFolder = "C:\\\\nf_e\\\\lotes\\\\1.xml";
 #else
 constexpr const char* kShownPath = "C:/nf_e/retorno/420000000159093-pro-rec.xml";
+// A path in a message too; what the message quotes from a request stays as it is.
+constexpr const char* kShownFolder = "C:/nf_e/lotes/1.xml";
 #endif
 
 TEST(JsonEvents, StringsAreEscapedAndConvertedToUtf8) {
@@ -82,20 +85,22 @@ TEST(JsonEvents, ErrorsAndWarningsGoToTheSameStreamOneLineEach) {
     std::ostringstream out;
     const platform::ManualClock clock({2009, 1, 16, 14, 50, 43, 551});
     JsonEventReporter reporter(out, clock);
-    reporter.showError("N\xE3o \xE9 poss\xEDvel abrir o arquivo C:\\nf_e\\lotes\\1.xml\nsegunda");
+    reporter.showError(
+        "N\xE3o \xE9 poss\xEDvel abrir o arquivo C:\\nf_e\\lotes\\1.xml '\\x'\nsegunda");
     reporter.showWarning("pasta sem retorno");
     reporter.showRequestError("envio_lote/a b-montar-lote.xml",
                               "envio_lote/a b-montar-lote.xml: x");
-    EXPECT_EQ(
-        out.str(),
-        "{\"event\":\"error\",\"time\":\"2009-01-16T14:50:43.551\",\"folder\":null,"
-        "\"file\":null,\"message\":\"N\xC3\xA3o "
-        "\xC3\xA9 poss\xC3\xADvel abrir o arquivo C:\\\\nf_e\\\\lotes\\\\1.xml\\nsegunda.\"}\n"
-        "{\"event\":\"warning\",\"time\":\"2009-01-16T14:50:43.551\",\"message\":\"pasta "
-        "sem retorno\"}\n"
-        "{\"event\":\"error\",\"time\":\"2009-01-16T14:50:43.551\",\"folder\":"
-        "\"envio_lote\",\"file\":\"a b-montar-lote.xml\",\"message\":"
-        "\"envio_lote/a b-montar-lote.xml: x.\"}\n");
+    EXPECT_EQ(out.str(),
+              "{\"event\":\"error\",\"time\":\"2009-01-16T14:50:43.551\",\"folder\":null,"
+              "\"file\":null,\"message\":\"N\xC3\xA3o "
+              "\xC3\xA9 poss\xC3\xADvel abrir o arquivo " +
+                  std::string(kShownFolder) +
+                  " '\\\\x'\\nsegunda.\"}\n"
+                  "{\"event\":\"warning\",\"time\":\"2009-01-16T14:50:43.551\",\"message\":\"pasta "
+                  "sem retorno\"}\n"
+                  "{\"event\":\"error\",\"time\":\"2009-01-16T14:50:43.551\",\"folder\":"
+                  "\"envio_lote\",\"file\":\"a b-montar-lote.xml\",\"message\":"
+                  "\"envio_lote/a b-montar-lote.xml: x.\"}\n");
 }
 
 }  // namespace

@@ -73,7 +73,8 @@ QString applicationTitle() {
 
 void QtMessageBoxPresenter::showError(std::string_view message) {
     QMessageBox box(QMessageBox::Critical, applicationTitle(),
-                    fromEngineText(withClosingFullStop(message)), QMessageBox::Ok, parent_);
+                    fromEngineText(platform::displayMessage(withClosingFullStop(message))),
+                    QMessageBox::Ok, parent_);
     box.exec();
 }
 
