@@ -22,6 +22,10 @@ enum ControlId : int {
     kHistoryList = 151,
     kBtAbrirResposta = 152,
     kBtAbrirPasta = 153,
+    kAnswerFiles = 160,  // the view of what a request wrote
+    kAnswerText = 161,
+    kAnswerProblem = 162,
+    kBtAbrirNoSistema = 163,
 };
 
 inline constexpr unsigned kTimer1 = 1;

@@ -180,8 +180,7 @@ void Win32MainForm::selectionChanged() {
     const auto row = ::SendMessageW(historyList_, LB_GETCURSEL, 0, 0);
     const auto& entries = model_.history().entries();
     const bool chosen = row >= 0 && static_cast<std::size_t>(row) < entries.size();
-    ::EnableWindow(openAnswer_,
-                   chosen && !entries[static_cast<std::size_t>(row)].answerFile.empty());
+    ::EnableWindow(openAnswer_, chosen && !entries[static_cast<std::size_t>(row)].written.empty());
     ::EnableWindow(openFolder_, chosen);
 }
 
@@ -304,8 +303,11 @@ void Win32MainForm::command(int id, int notification) {
     }
     if (id == kBtAbrirResposta && notification == BN_CLICKED) {
         const auto row = ::SendMessageW(historyList_, LB_GETCURSEL, 0, 0);
-        if (row >= 0) {
-            model_.openAnswer(static_cast<std::size_t>(row));
+        if (row >= 0 && static_cast<std::size_t>(row) < model_.history().size()) {
+            answerView_.reset();  // one view at a time
+            answerView_ = std::make_unique<Win32AnswerView>(
+                model_, model_.history().entries()[static_cast<std::size_t>(row)], window_,
+                font_.get());
         }
         return;
     }

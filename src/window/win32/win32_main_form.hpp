@@ -8,6 +8,7 @@
 
 #include "form/form_model.hpp"
 #include "form/message_presenter.hpp"
+#include "window/win32/win32_answer_view.hpp"
 
 namespace kelmar::ui::win32 {
 
@@ -70,6 +71,7 @@ class Win32MainForm final : private FormObserver {
     HWND historyList_ = nullptr;
     HWND openAnswer_ = nullptr;
     HWND openFolder_ = nullptr;
+    std::unique_ptr<Win32AnswerView> answerView_;  // the last answer view opened
     HWND focus_ = nullptr;       // the control that had the focus when the window lost it
     bool showingField_ = false;  // a field is being set from the model, not typed
 };

@@ -11,6 +11,7 @@
 #include "platform/text_encoding.hpp"
 #include "program_window.hpp"
 #include "support/temporary_folder.hpp"
+#include "window/win32/win32_answer_view.hpp"
 #include "window/win32/win32_control_ids.hpp"
 
 namespace kelmar::ui::win32 {
@@ -184,6 +185,18 @@ TEST_F(Win32WindowTest, AQueuedNfeIsAnsweredAndTheWindowShowsIt) {
         << std::string(status.begin(), status.end());
     EXPECT_TRUE(status.ends_with(L"autorizado  lote 18, recibo 420000000301"))
         << std::string(status.begin(), status.end());
+
+    // The answer is shown in the program, every file the request wrote listed.
+    ::SendMessageW(list, LB_SETCURSEL, 0, 0);
+    ::SendMessageW(program.window(), WM_COMMAND, MAKEWPARAM(kHistoryList, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list));
+    testing::press(program.control(kBtAbrirResposta));
+    ASSERT_TRUE(
+        testing::waitUntil([&] { return !program.topLevelWindows(kAnswerViewClass).empty(); }));
+    HWND view = program.topLevelWindows(kAnswerViewClass).front();
+    EXPECT_EQ(::SendMessageW(::GetDlgItem(view, kAnswerFiles), LB_GETCOUNT, 0, 0), 5);
+    EXPECT_NE(textOf(::GetDlgItem(view, kAnswerText)).find(L"<NumeroLoteGerado>18<"),
+              std::wstring::npos);
 }
 
 TEST_F(Win32WindowTest, ABrokenRequestHoldsTicksBackUntilItsMessageIsClosed) {
