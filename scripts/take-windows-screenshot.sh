@@ -21,6 +21,12 @@ export KELMAR_WINEPREFIX="$prefix/wine" KELMAR_WINE_KEEP_DISPLAY=1
 bash "$here/scripts/wine-run.sh" cmd /c exit 0 > /dev/null 2>&1  # creates the prefix
 
 drive="$KELMAR_WINEPREFIX/drive_c"
+# The title bar's buttons are glyphs of Wine's symbol font; a fresh prefix may not find
+# it, and draws letters in their place.
+mkdir -p "$drive/windows/Fonts"
+for font in /usr/share/wine/fonts/marlett.ttf /usr/share/wine/fonts/ms_sans_serif.ttf; do
+    [ -e "$font" ] && cp "$font" "$drive/windows/Fonts/"
+done
 mkdir -p "$drive/kelmar-sim"
 cp "$program" "$here/samples/erro_layout.err" "$here/samples/erro_envio.err" "$drive/kelmar-sim/"
 while read -r sub; do
