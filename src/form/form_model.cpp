@@ -143,25 +143,24 @@ void FormModel::timerTick() {
     } catch (const engine::ServeRefusedError& error) {
         if (servedElsewhere_ != error.what()) {
             servedElsewhere_ = error.what();
-            failed({}, error);
+            failed({}, error.what(), error);
         }
     } catch (const engine::RequestError& error) {
-        failed(error.request(), error);
+        failed(error.request(), engine::withRequestName(error), error);
     } catch (const std::exception& error) {
-        failed({}, error);
+        failed({}, error.what(), error);
     }
     checkExchangeFolder();
     checkScenarios();
     ticking_ = false;
 }
 
-void FormModel::failed(std::string request, const std::exception& error) {
+void FormModel::failed(std::string request, std::string_view problem, const std::exception& error) {
     // While it fails, the status line names the request and says it is tried again;
     // the history keeps both, and the box the error's own text.
     auto status = status_;
-    status.problem = (request.empty() ? std::string() : request + ": ") +
-                     platform::displayMessage(withClosingFullStop(error.what())) + " " +
-                     std::string(kTriedAgain);
+    status.problem =
+        platform::displayMessage(withClosingFullStop(problem)) + " " + std::string(kTriedAgain);
     problemIsFailure_ = true;
     setStatus(std::move(status));
     HistoryEntry entry;

@@ -131,7 +131,8 @@ class FormModel final : private engine::TickObserver {
     void addToHistory(HistoryEntry entry);
     void setStatus(FormStatus status);
     void report(const std::exception& error);
-    void failed(std::string request, const std::exception& error);
+    // A tick failed: `problem` is the error as the status line names it.
+    void failed(std::string request, std::string_view problem, const std::exception& error);
 
     settings::SimulatorState& state_;
     const settings::SettingsFile& settingsFile_;
