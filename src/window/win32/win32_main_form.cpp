@@ -155,9 +155,10 @@ void Win32MainForm::buildHistory(HINSTANCE instance) {
     historyToggle_ = addControl(L"BUTTON", kHistoryCaption,
                                 BS_AUTOCHECKBOX | BS_PUSHLIKE | WS_GROUP | WS_TABSTOP, kBtHistorico,
                                 kHistoryTogglePlace, instance);
-    historyList_ = addControl(
-        L"LISTBOX", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
-        kHistoryList, kHistoryListPlace, instance, WS_EX_CLIENTEDGE);
+    historyList_ = addControl(L"LISTBOX", "",
+                              LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED |
+                                  LBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP,
+                              kHistoryList, kHistoryListPlace, instance, WS_EX_CLIENTEDGE);
     openAnswer_ = addControl(L"BUTTON", kOpenAnswerCaption, BS_PUSHBUTTON | WS_TABSTOP,
                              kBtAbrirResposta, kOpenAnswerPlace, instance);
     openFolder_ = addControl(L"BUTTON", kOpenFolderCaption, BS_PUSHBUTTON | WS_TABSTOP,
@@ -256,6 +257,22 @@ LRESULT Win32MainForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
                 layOutStatusBar();
             }
             return 0;
+        case WM_MEASUREITEM: {
+            auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            if (item->CtlID != kHistoryList) {
+                break;
+            }
+            item->itemHeight = static_cast<UINT>(5 * lineHeight() + 2);  // a long name wraps too
+            return TRUE;
+        }
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item->CtlID != kHistoryList) {
+                break;
+            }
+            drawEntry(*item);
+            return TRUE;
+        }
         case WM_TIMER:
             if (wParam == kTimer1) {
                 Timer1Timer();
@@ -356,25 +373,59 @@ void Win32MainForm::historyChanged(const RequestHistory& history) {
     if (history.size() == 0) {
         return;
     }
-    const auto text = platform::cp1252ToUtf16(history.entries().front().text());
+    // Two lines per entry, the second wrapped at the list's width (drawn by drawEntry).
+    const auto text = platform::cp1252ToUtf16(history.entries().front().twoLines());
     ::SendMessageW(historyList_, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    // The list scrolls sideways as far as its widest entry, so no field is out of reach.
-    HDC context = ::GetDC(historyList_);
-    HGDIOBJ previousFont = ::SelectObject(context, font_.get());
-    SIZE size{};
-    ::GetTextExtentPoint32W(context, text.data(), static_cast<int>(text.size()), &size);
-    ::SelectObject(context, previousFont);
-    ::ReleaseDC(historyList_, context);
-    const auto extent = ::SendMessageW(historyList_, LB_GETHORIZONTALEXTENT, 0, 0);
-    if (size.cx + 8 > extent) {
-        ::SendMessageW(historyList_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(size.cx + 8), 0);
-    }
     while (static_cast<std::size_t>(::SendMessageW(historyList_, LB_GETCOUNT, 0, 0)) >
            history.size()) {
         ::SendMessageW(historyList_, LB_DELETESTRING,
                        static_cast<WPARAM>(::SendMessageW(historyList_, LB_GETCOUNT, 0, 0) - 1), 0);
     }
     selectionChanged();
+}
+
+int Win32MainForm::lineHeight() const {
+    HDC context = ::GetDC(window_);
+    HGDIOBJ previousFont = ::SelectObject(context, font_.get());
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(context, &metrics);
+    ::SelectObject(context, previousFont);
+    ::ReleaseDC(window_, context);
+    return static_cast<int>(metrics.tmHeight);
+}
+
+// One history entry: its first line, then the rest wrapped at the list's width, so that
+// no field hides to the right; errors in red, as on Linux.
+void Win32MainForm::drawEntry(const DRAWITEMSTRUCT& item) const {
+    if (item.itemID == static_cast<UINT>(-1)) {
+        return;
+    }
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    ::FillRect(item.hDC, &item.rcItem,
+               ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    const auto length = ::SendMessageW(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0);
+    if (length <= 0) {
+        return;
+    }
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    ::SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(length));
+    const auto& entries = model_.history().entries();
+    const bool failed = item.itemID < entries.size() && !entries[item.itemID].error.empty();
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    ::SetTextColor(item.hDC, selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT)
+                             : failed ? RGB(0xb0, 0x00, 0x20)
+                                      : ::GetSysColor(COLOR_WINDOWTEXT));
+    HGDIOBJ previousFont = ::SelectObject(item.hDC, font_.get());
+    RECT room = item.rcItem;
+    room.left += 2;
+    room.right -= 2;
+    ::DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &room,
+                DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+    ::SelectObject(item.hDC, previousFont);
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        ::DrawFocusRect(item.hDC, &item.rcItem);
+    }
 }
 
 bool ShellDesktopOpener::open(const std::string& pathText) {

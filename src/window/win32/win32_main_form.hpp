@@ -52,6 +52,8 @@ class Win32MainForm final : private FormObserver {
     void selectionChanged();
     void fitWindow();
     void layOutStatusBar();
+    int lineHeight() const;
+    void drawEntry(const DRAWITEMSTRUCT& item) const;
     void fieldChanged(settings::StateField field, const std::string& text) override;
     void statusChanged(const FormStatus& status) override;
     void historyChanged(const RequestHistory& history) override;
