@@ -120,7 +120,7 @@ class FormModel final : private engine::TickObserver {
     // The text of a file a request wrote, for the window's own read-only view: UTF-8
     // documents converted for the window (a character it cannot hold becomes "?"), at
     // most kViewLimit bytes of it; the open error's message when it cannot be read.
-    static constexpr std::size_t kViewLimit = 4 * 1024 * 1024;
+    static constexpr std::size_t kViewLimit = std::size_t{4} * 1024 * 1024;
     static std::string documentText(const std::string& pathText);
 
   private:
