@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -159,8 +160,13 @@ class MainFormTest : public QObject {
         QCOMPARE(stack.savedValue("RECIBO"), std::string("159093"));
         QVERIFY(stack.find<QLabel>("lastRequest")->toolTip().contains(QStringLiteral("lote 205")));
 
-        // The answer is shown in the program, every file the request wrote listed.
+        // A window at the bottom of its screen moves up as the history opens.
+        const QRect room = stack.form->screen()->availableGeometry();
+        stack.form->move(stack.form->x(), room.bottom() - stack.form->frameGeometry().height());
         stack.find<QToolButton>("BtHistorico")->click();
+        QVERIFY(stack.form->frameGeometry().bottom() <= room.bottom());
+
+        // The answer is shown in the program, every file the request wrote listed.
         stack.find<QListWidget>("historyList")->setCurrentRow(0);
         stack.find<QPushButton>("BtAbrirResposta")->click();
         QCOMPARE(stack.find<QListWidget>("answerFiles")->count(), 5);
