@@ -7,6 +7,7 @@
 #include "platform/native_path.hpp"
 #include "platform/text_encoding.hpp"
 #include "window/win32/win32_control_ids.hpp"
+#include "window/win32/win32_window_binding.hpp"
 
 namespace kelmar::ui::win32 {
 namespace {
@@ -118,13 +119,7 @@ void Win32AnswerView::showFile(int row) {
 
 LRESULT CALLBACK Win32AnswerView::windowProcedure(HWND window, UINT message, WPARAM wParam,
                                                   LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* view =
-            static_cast<Win32AnswerView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        view->window_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-    }
-    auto* view = reinterpret_cast<Win32AnswerView*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* view = ownerOf(window, message, lParam, &Win32AnswerView::window_);
     if (view == nullptr) {
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
@@ -156,12 +151,8 @@ LRESULT Win32AnswerView::handleMessage(UINT message, WPARAM wParam, LPARAM lPara
                 ::DestroyWindow(window_);
             }
             return 0;
-        case WM_NCDESTROY: {
-            HWND window = window_;
-            ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            window_ = nullptr;
-            return ::DefWindowProcW(window, message, wParam, lParam);
-        }
+        case WM_NCDESTROY:
+            return releaseWindow(window_, message, wParam, lParam);
         default:
             break;
     }

@@ -11,6 +11,7 @@
 #include "form/form_texts.hpp"
 #include "platform/text_encoding.hpp"
 #include "window/win32/win32_control_ids.hpp"
+#include "window/win32/win32_window_binding.hpp"
 
 namespace kelmar::ui::win32 {
 namespace {
@@ -226,14 +227,8 @@ HWND Win32MainForm::addControl(const wchar_t* className, std::string_view text, 
 
 LRESULT CALLBACK Win32MainForm::windowProcedure(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        // The form comes with the creation; from here on every message reaches it.
-        auto* form =
-            static_cast<Win32MainForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        form->window_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    auto* form = reinterpret_cast<Win32MainForm*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    // The form comes with the creation; from here on every message reaches it.
+    auto* form = ownerOf(window, message, lParam, &Win32MainForm::window_);
     if (form == nullptr) {
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
@@ -293,12 +288,8 @@ LRESULT Win32MainForm::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             ::KillTimer(window_, kTimer1);  // closing the window ends the program
             ::PostQuitMessage(0);
             return 0;
-        case WM_NCDESTROY: {
-            HWND window = window_;
-            ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            window_ = nullptr;
-            return ::DefWindowProcW(window, message, wParam, lParam);
-        }
+        case WM_NCDESTROY:
+            return releaseWindow(window_, message, wParam, lParam);
         default:
             break;
     }
