@@ -37,8 +37,14 @@ int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, st
         }
     };
     if (line.events == EventFormat::Json) {
+        std::optional<std::string> layout;
+        try {
+            layout = std::string(settings::layoutProfileText(simulator.currentProfile()));
+        } catch (const Error&) {
+            // left null: the first tick reports the value that cannot be used
+        }
         json.showReady({KELMAR_VERSION, platform::io::processId(), simulator.settingsFile().path(),
-                        simulator.state().exchangeFolder()});
+                        simulator.state().exchangeFolder(), layout});
     }
     SignalStopRequest stop;
     return runHeadless(simulator.tick(), observer, presenter, options, stop);
@@ -69,6 +75,7 @@ int runApplication(std::span<const std::string_view> arguments, std::ostream& ou
                                settings::defaultExchangeFolder()),
         clock);
     simulator.state().setReturnKind(line.outcome);
+    simulator.setProfileOverride(line.layout);
 
     if (!line.headless && windowRunner) {
         return windowRunner(simulator);  // the window loads the settings when it is created

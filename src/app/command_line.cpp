@@ -41,7 +41,7 @@ struct Option {
     std::optional<std::string> (*apply)(CommandLine& line, std::string_view value);
 };
 
-constexpr std::array<Option, 9> kOptions = {{
+constexpr std::array<Option, 10> kOptions = {{
     {"--headless", "", false,
      [](CommandLine& line, std::string_view) -> std::optional<std::string> {
          line.headless = true;
@@ -112,6 +112,14 @@ constexpr std::array<Option, 9> kOptions = {{
          }
          return std::nullopt;
      }},
+    {"--leiaute", "", true,
+     [](CommandLine& line, std::string_view text) -> std::optional<std::string> {
+         line.layout = settings::parseLayoutProfile(text);
+         if (!line.layout) {
+             return "--leiaute takes 1.10 or 4.00";
+         }
+         return std::nullopt;
+     }},
 }};
 
 const Option* findOption(std::string_view name) {
@@ -174,9 +182,9 @@ std::string outcomeOptionText() {
 }  // namespace
 
 std::string usageText() {
-    return "Usage: kelmar-sim [--config FILE]\n"
+    return "Usage: kelmar-sim [--config FILE] [--leiaute L]\n"
            "       kelmar-sim --headless [--config FILE] [--outcome K] [--ticks N | --drain]\n"
-           "                  [--interval MS] [--events json]\n"
+           "                  [--interval MS] [--events json] [--leiaute L]\n"
            "\n"
            "Answers the requests an invoicing application drops into the exchange folder,\n"
            "as the NF-e sender and the tax authority would.\n"
@@ -191,6 +199,8 @@ std::string usageText() {
            "  --interval MS   pause between ticks when running on (default 1000, 0 = none)\n"
            "  --events F      report as text (default) or json: one JSON object per\n"
            "                  line for each request handled, warning and error\n"
+           "  --leiaute L     answer in layout 1.10 (the default) or 4.00 for this run,\n"
+           "                  whatever LEIAUTE in config.ini says\n"
            "  --help          show this text\n"
            "  --version       show the version\n";
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <variant>
 
+#include "settings/layout_profile.hpp"
 #include "settings/simulator_state.hpp"
 
 namespace kelmar::ui {
@@ -24,6 +25,8 @@ struct CommandLine {
     bool drain = false;              // run ticks until no request is left, then exit
     long long intervalMs = 1000;     // pause between ticks when running on
     EventFormat events = EventFormat::Text;
+    // The layout to answer in, standing for the settings file's LEIAUTE for this run.
+    std::optional<settings::LayoutProfile> layout;
 };
 
 // The parsed command line, or the reason it is bad usage.

@@ -4,13 +4,39 @@
 #include "engine/engine_messages.hpp"
 #include "engine/exchange_handlers.hpp"
 #include "engine/exchange_names.hpp"
+#include "engine/layout400_documents.hpp"
 #include "engine/request_reading.hpp"
 #include "engine/response_documents.hpp"
+#include "engine/signature_block.hpp"
+#include "platform/error.hpp"
 #include "platform/file_system.hpp"
 
 namespace kelmar::engine {
 
 using settings::StateField;
+
+namespace {
+
+// What the batch's memory holds of a held NF-e, read from its archive copy: its key, and
+// the digest of its own signature (none for the signature the archive adds). A copy that
+// cannot be read gives the name alone.
+BatchMemory::Entry heldNfeEntry(const std::string& stem, const std::string& archived) {
+    BatchMemory::Entry entry{stem, {}};
+    try {
+        xml::XmlDocument copy;
+        copy.loadDocument(archived);
+        const auto nfe = readNfeRequest(copy, stem);
+        entry.item.accessKey = nfe.accessKey;
+        if (nfe.digest != fixedSignatureDigest()) {
+            entry.item.digest = nfe.digest;
+        }
+    } catch (const Error&) {
+        entry.item.accessKey = stem;
+    }
+    return entry;
+}
+
+}  // namespace
 
 void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& record) {
     const auto exchange = context_.layout();
@@ -34,6 +60,7 @@ void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& re
     buildBatchNumberDocument(batch)->saveDocument(batchDocument);
 
     bool accepted = false;
+    BatchMemory memory;
     for (const auto& stem : stems) {
         // An entry that cannot be part of a file name is passed over like an NF-e whose
         // copy fails: nothing is written for it, and the rest of the list is answered.
@@ -42,10 +69,13 @@ void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& re
                 messages::kListSubject, name, *shown, messages::kEntryIgnored));
             continue;
         }
-        if (platform::fileExists(
-                archivePath(Archive::Authorised, stem + std::string(fragment::kNfe)))) {
+        const auto held = archivePath(Archive::Authorised, stem + std::string(fragment::kNfe));
+        if (platform::fileExists(held)) {
             copyRecorded(batchDocument, exchange.batchNumber(stem), record);
             accepted = true;
+            if (context_.answersInLayout400()) {
+                memory.entries.push_back(heldNfeEntry(stem, held));
+            }
         } else {
             copyRecorded(context_.sampleErrorFile("erro_layout.err"), exchange.schemaFailure(stem),
                          record);
@@ -54,10 +84,17 @@ void ExchangeHandlers::assembleBatch(const std::string& name, DispatchRecord& re
 
     if (accepted) {
         const auto receipt = context_.advanceAndSave(StateField::Receipt, record);
-        saveRecorded(*buildReceipt(receipt, context_.clock()), exchange.receipt(batch), record);
+        const auto receiptText = context_.receiptText(receipt);
+        if (context_.answersInLayout400()) {
+            saveRecorded(*layout400::buildReceipt(receiptText, context_.clock()),
+                         exchange.receipt(batch), record);
+            writeMemoryRecorded(memory, exchange.batchMemory(receiptText), record);
+        } else {
+            saveRecorded(*buildReceipt(receipt, context_.clock()), exchange.receipt(batch), record);
+        }
         // The list itself becomes the batch record that receipt queries read: without it
         // the receipt would name a batch no query can find, so its failure fails the list.
-        copyRequired(list, exchange.batchRecord(receiptNumber(receipt)), record);
+        copyRequired(list, exchange.batchRecord(receiptText), record);
     } else {
         copyRecorded(context_.sampleErrorFile("erro_layout.err"), exchange.batchFailure(name),
                      record);

@@ -1,10 +1,25 @@
 #include "engine/dispatch_record.hpp"
+#include "engine/exchange_names.hpp"
 
 #include "engine/engine_messages.hpp"
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
 
 namespace kelmar::engine {
+
+std::string HandOut::text() const {
+    if (!shown.empty()) {
+        return shown;
+    }
+    switch (counter) {
+        case settings::StateField::Receipt:
+            return receiptNumber(value);
+        case settings::StateField::Protocol:
+            return protocolNumber(value);
+        default:
+            return std::to_string(value);
+    }
+}
 namespace {
 
 // The first cStat in document order: the document's own status, which comes before

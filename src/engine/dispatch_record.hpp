@@ -18,6 +18,12 @@ namespace kelmar::engine {
 struct HandOut {
     settings::StateField counter;
     std::int32_t value;
+    // The number as the answers show it (a receipt or protocol number of the layout
+    // answered in); empty for the batch counter and when not known.
+    std::string shown = {};
+
+    // The shown number, or the one the default layout makes of the value.
+    std::string text() const;
 };
 
 // What one dispatch did with one request: handed to the tick's observers so that the

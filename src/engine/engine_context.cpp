@@ -37,7 +37,7 @@ std::int32_t EngineContext::advanceAndSave(settings::StateField counter, Dispatc
     for (const auto& held : pending_.handOuts) {
         if (held.counter == counter && seen++ == used) {
             ++used;
-            record.handOuts.push_back(held);
+            record.handOuts.push_back(shownInAnswers(held));
             return held.value;
         }
     }
@@ -46,7 +46,7 @@ std::int32_t EngineContext::advanceAndSave(settings::StateField counter, Dispatc
     const auto value = settings::advanceCounter(state_, counter);
     settingsFile_.save(state_);
     ++used;
-    record.handOuts.push_back({counter, value});
+    record.handOuts.push_back(shownInAnswers({counter, value}));
     if (!pendingPath_.empty()) {
         pending_.handOuts.push_back({counter, value});
         writePendingRequest(pendingPath_, pending_);
@@ -54,13 +54,33 @@ std::int32_t EngineContext::advanceAndSave(settings::StateField counter, Dispatc
     return value;
 }
 
-void EngineContext::loadScenarios() {
+void EngineContext::loadScenariosAndProfile() {
     const auto source = settingsFile_.read();
     const auto reading = settingsFile_.readings();
     if (scenarioReading_ != reading) {
         scenarios_ = readScenarios(*source);
+        // An override stands for the file's key: a bad value there is then not an error.
+        profile_ = profileOverride_ ? *profileOverride_ : settings::readLayoutProfile(*source);
         scenarioReading_ = reading;  // only once they could be read
     }
+}
+
+HandOut EngineContext::shownInAnswers(HandOut handOut) const {
+    if (handOut.counter == settings::StateField::Receipt) {
+        handOut.shown = receiptText(handOut.value);
+    } else if (handOut.counter == settings::StateField::Protocol) {
+        handOut.shown = protocolText(handOut.value);
+    }
+    return handOut;
+}
+
+std::string EngineContext::receiptText(std::int32_t receiptCounter) const {
+    return answersInLayout400() ? receiptNumber400(receiptCounter) : receiptNumber(receiptCounter);
+}
+
+std::string EngineContext::protocolText(std::int32_t protocolCounter) const {
+    return answersInLayout400() ? protocolNumber400(protocolCounter, clock_.now().year)
+                                : protocolNumber(protocolCounter);
 }
 
 OutcomeDecision EngineContext::decide(std::string_view accessKey) const {

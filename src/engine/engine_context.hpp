@@ -15,6 +15,7 @@
 #include "engine/scenario_rules.hpp"
 #include "platform/clock.hpp"
 #include "platform/file_identity.hpp"
+#include "settings/layout_profile.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/simulator_state.hpp"
 
@@ -89,10 +90,25 @@ class EngineContext {
     // read: one renamed over it or rewritten since is left for the next tick instead of
     // being deleted unread.
     void deleteRequest(const std::string& pathText) const;
-    // Reads the scenarios from the settings file as it is now; raises when a rule
-    // cannot be read. The handlers use what was read last.
-    void loadScenarios();
+    // Reads the scenarios and the layout profile from the settings file as it is now;
+    // raises when a rule or the profile cannot be read. The handlers use what was read
+    // last.
+    void loadScenariosAndProfile();
     const Scenarios& scenarios() const { return scenarios_; }
+    // The layout the answers are written in: the command line's choice, else the file's.
+    settings::LayoutProfile profile() const { return profileOverride_.value_or(profile_); }
+    void setProfileOverride(std::optional<settings::LayoutProfile> profile) {
+        profileOverride_ = profile;
+    }
+    bool answersInLayout400() const { return profile() == settings::LayoutProfile::Layout400; }
+    // The receipt and protocol numbers a counter gives in the layout answered in.
+    std::string receiptText(std::int32_t receiptCounter) const;
+    std::string protocolText(std::int32_t protocolCounter) const;
+    // The hand-out with the number its answers show.
+    HandOut shownInAnswers(HandOut handOut) const;
+    const std::optional<settings::LayoutProfile>& profileOverride() const {
+        return profileOverride_;
+    }
 
     // The outcome for one NF-e under the scenarios and the selection.
     OutcomeDecision decide(std::string_view accessKey) const;
@@ -113,6 +129,8 @@ class EngineContext {
     // How many of each counter's numbers this attempt has used, in StateField order.
     std::array<std::size_t, settings::kStateFieldCount> used_{};
     Scenarios scenarios_;
+    settings::LayoutProfile profile_ = settings::LayoutProfile::Layout110;
+    std::optional<settings::LayoutProfile> profileOverride_;
     // Which reading of the settings the scenarios were worked out from; they are not
     // parsed again while the file is not read again.
     std::optional<std::uint64_t> scenarioReading_;

@@ -3,6 +3,12 @@
 
 namespace kelmar::engine {
 
+void ExchangeHandlers::writeMemoryRecorded(const BatchMemory& memory, const std::string& path,
+                                           DispatchRecord& record) {
+    writeBatchMemory(path, memory);
+    record.filesWritten.push_back(path);
+}
+
 std::string ExchangeHandlers::archivePath(Archive archive, std::string_view name) const {
     return context_.layout().archived(archive, context_.monthFolder(), name);
 }

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "engine/batch_memory.hpp"
 #include "engine/engine_context.hpp"
 #include "engine/request_handlers.hpp"
 #include "engine/request_reading.hpp"
@@ -33,6 +36,17 @@ class ExchangeHandlers final : public RequestHandlers {
     // be part of a file name.
     void copySchemaFailure(std::string_view name, std::string_view key,
                            DispatchRecord& record) const;
+    // Today's layout: a processed result for the batch's NF-e, fixed in its memory before
+    // it is published; the same result again when the memory holds one.
+    void answerProcessed400(std::string_view receipt, const std::vector<std::string>& stems,
+                            const std::optional<BatchMemory>& memory, DispatchRecord& record);
+    void repeatProcessed400(std::string_view receipt, const BatchMemory& memory,
+                            DispatchRecord& record);
+    // Files a receipt query in both archives and deletes it.
+    void archiveQuery(std::string_view name, const std::string& request, DispatchRecord& record);
+    // Writes a batch memory and notes the file in the record.
+    static void writeMemoryRecorded(const BatchMemory& memory, const std::string& path,
+                                    DispatchRecord& record);
     // A file in one archive's folder for the current month.
     std::string archivePath(Archive archive, std::string_view name) const;
 

@@ -71,6 +71,10 @@ std::string ExchangeLayout::batchRecord(std::string_view receiptNumber) const {
     return file(Subfolder::Lotes, std::string(receiptNumber) + std::string(fragment::kBatchRecord));
 }
 
+std::string ExchangeLayout::batchMemory(std::string_view receiptNumber) const {
+    return file(Subfolder::Lotes, std::string(receiptNumber) + std::string(fragment::kBatchMemory));
+}
+
 std::string ExchangeLayout::assemblyBatchNumber(std::string_view batchText) const {
     return file(Subfolder::Tmp,
                 std::string(batchText) + std::string(fragment::kAssemblyBatchNumber));

@@ -47,6 +47,8 @@ class ExchangeLayout {
 
     // The record of an accepted batch in "lotes", named by its receipt number.
     std::string batchRecord(std::string_view receiptNumber) const;
+    // What today's layout remembers of that batch, beside its record: nRec-lote-res.ini.
+    std::string batchMemory(std::string_view receiptNumber) const;
     // The batch-number document in "tmp" while a batch is being assembled.
     std::string assemblyBatchNumber(std::string_view batchText) const;
     // The record of the request in progress in a request folder, hidden at the top of

@@ -43,6 +43,25 @@ std::string protocolNumber(std::int32_t protocolCounter) {
     return "1600000" + eightDigits(protocolCounter);
 }
 
+namespace {
+
+// The counter zero-filled to the width; a negative counter keeps its sign in front.
+std::string zeroFilled(std::int32_t value, int width) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%0*d", width, value);
+    return text;
+}
+
+}  // namespace
+
+std::string receiptNumber400(std::int32_t receiptCounter) {
+    return "420" + zeroFilled(receiptCounter, 12);
+}
+
+std::string protocolNumber400(std::int32_t protocolCounter, int year) {
+    return "142" + zeroFilled(((year % 100) + 100) % 100, 2) + zeroFilled(protocolCounter, 10);
+}
+
 std::string receiptFileName(std::int32_t batch) {
     return "0000000" + eightDigits(batch) + "-rec" + std::string(fragment::kXml);
 }

@@ -43,6 +43,7 @@ inline constexpr std::string_view kQueryResult = "-pro-rec.xml";
 inline constexpr std::string_view kCancellationResult = "-can.xml";
 inline constexpr std::string_view kVoidingResult = "-inu.xml";
 inline constexpr std::string_view kBatchRecord = "-lote-rec.xml";
+inline constexpr std::string_view kBatchMemory = "-lote-res.ini";
 inline constexpr std::string_view kAssemblyBatchNumber = "-lote.xml";
 inline constexpr std::string_view kPendingRecord = ".kelmar-pendente-";  // + folder + ".ini"
 inline constexpr std::string_view kXml = ".xml";
@@ -57,6 +58,13 @@ std::string receiptNumber(std::int32_t receiptCounter);
 
 // "1600000" followed by the protocol counter with at least eight digits.
 std::string protocolNumber(std::int32_t protocolCounter);
+
+// Today's layout: "420" followed by the receipt counter zero-filled to 12 digits.
+std::string receiptNumber400(std::int32_t receiptCounter);
+
+// Today's layout: "1", the state code "42", the year's last two digits and the protocol
+// counter zero-filled to 10 digits.
+std::string protocolNumber400(std::int32_t protocolCounter, int year);
 
 // The receipt's file name for a batch: "0000000" + eight digits + "-rec.xml".
 std::string receiptFileName(std::int32_t batch);

@@ -1,7 +1,9 @@
 // NF-e sent on its own (envio) and NF-e held for a later batch (envio_lote).
+#include "engine/batch_memory.hpp"
 #include "engine/engine_messages.hpp"
 #include "engine/exchange_handlers.hpp"
 #include "engine/exchange_names.hpp"
+#include "engine/layout400_documents.hpp"
 #include "engine/request_reading.hpp"
 #include "engine/response_documents.hpp"
 #include "platform/file_system.hpp"
@@ -15,7 +17,11 @@ void ExchangeHandlers::archiveNfe(std::string_view name, const NfeRequest& nfe,
                                   DispatchRecord& record) {
     context_.ensureArchiveFolders(ArchiveFolders::All);
     const auto authorised = archivePath(Archive::Authorised, name);
-    saveRecorded(*buildArchiveCopy(nfe.body, nfe.prefixDeclarations), authorised, record);
+    if (context_.answersInLayout400()) {
+        saveRecorded(*layout400::buildArchiveCopy(nfe), authorised, record);
+    } else {
+        saveRecorded(*buildArchiveCopy(nfe.body, nfe.prefixDeclarations), authorised, record);
+    }
     copyRecorded(authorised, archivePath(Archive::Denied, name), record);
 }
 
@@ -60,9 +66,21 @@ void ExchangeHandlers::submitNfe(const std::string& name, DispatchRecord& record
                          record);
         } else {
             const auto receipt = context_.advanceAndSave(StateField::Receipt, record);
-            saveRecorded(*buildReceipt(receipt, context_.clock()), exchange.receipt(batch), record);
-            saveRecorded(*buildBatchRecord(name), exchange.batchRecord(receiptNumber(receipt)),
-                         record);
+            const auto receiptText = context_.receiptText(receipt);
+            if (context_.answersInLayout400()) {
+                saveRecorded(*layout400::buildReceipt(receiptText, context_.clock()),
+                             exchange.receipt(batch), record);
+                // Before the record: a query finds the batch only once both are there.
+                BatchMemory memory;
+                memory.entries.push_back({removeAll(name, fragment::kNfe), {}});
+                memory.entries.back().item.accessKey = nfe.accessKey;
+                memory.entries.back().item.digest = nfe.digest;
+                writeMemoryRecorded(memory, exchange.batchMemory(receiptText), record);
+            } else {
+                saveRecorded(*buildReceipt(receipt, context_.clock()), exchange.receipt(batch),
+                             record);
+            }
+            saveRecorded(*buildBatchRecord(name), exchange.batchRecord(receiptText), record);
         }
     }
     archiveNfe(name, nfe, record);

@@ -12,6 +12,8 @@ std::string OutcomeReason::text() const {
             return "regra " + rule;
         case OutcomeSource::Wait:
             return "ESPERA";
+        case OutcomeSource::Repeated:
+            return "repetido";
     }
     return {};
 }

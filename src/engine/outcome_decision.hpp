@@ -14,13 +14,14 @@ enum class OutcomeSource {
     Fallback,  // PADRAO, overriding the selection
     Rule,      // a REGRAn naming the NF-e
     Wait,      // ESPERA: the batch is younger than the wait
+    Repeated,  // the batch's result as its first processed answer gave it
 };
 
 struct OutcomeReason {
     OutcomeSource source = OutcomeSource::Selected;
     std::string rule;  // the rule's key, for OutcomeSource::Rule
 
-    // "selecionado", "PADRAO", "regra REGRA3" or "ESPERA".
+    // "selecionado", "PADRAO", "regra REGRA3", "ESPERA" or "repetido".
     std::string text() const;
 
     friend bool operator==(const OutcomeReason&, const OutcomeReason&) = default;

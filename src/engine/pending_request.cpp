@@ -113,18 +113,11 @@ std::optional<PendingRequest> readPendingRequest(const std::string& pathText) {
     if (!file) {
         return std::nullopt;
     }
-    std::string content;
-    std::array<char, 4096> buffer;
-    while (const auto n = file->read(buffer.data(), buffer.size())) {
-        content.append(buffer.data(), n);
-    }
-    return PendingRequest::parse(content);
+    return PendingRequest::parse(file->readRest());
 }
 
 void writePendingRequest(const std::string& pathText, const PendingRequest& pending) {
-    const auto text = pending.text();
-    auto writer = platform::AtomicFileWriter::create(pathText);
-    if (!writer || writer->write(text.data(), text.size()) != text.size() || !writer->commit()) {
+    if (!platform::writeWholeFile(pathText, pending.text())) {
         throw Error(formatMessage(platform::kCannotCreateFile, pathText));
     }
 }

@@ -22,7 +22,7 @@ void PollingTick::run(TickObserver* observer) {
     if (preparation_) {
         preparation_();
     }
-    context_.loadScenarios();
+    context_.loadScenariosAndProfile();
     std::exception_ptr envioFailure;
     try {
         pollFolder(RequestFolder::Envio, observer);

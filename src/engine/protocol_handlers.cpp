@@ -1,5 +1,6 @@
 // Cancellations and number voiding: always answered favourably, with a protocol number.
 #include "engine/exchange_handlers.hpp"
+#include "engine/layout400_documents.hpp"
 #include "engine/request_reading.hpp"
 #include "engine/response_documents.hpp"
 #include "platform/file_system.hpp"
@@ -7,6 +8,21 @@
 namespace kelmar::engine {
 
 using settings::StateField;
+
+namespace {
+
+// The numbers a voiding request names, read from its information element; only today's
+// layout answers with them.
+layout400::VoidedRange voidedRange(const xml::XmlNode& information) {
+    const auto text = [&](std::string_view name) {
+        const xml::XmlNode* field = childNamed(information, name);
+        return field != nullptr ? std::string(platform::trimText(field->valueText()))
+                                : std::string();
+    };
+    return {text("ano"), text("CNPJ"), text("mod"), text("serie"), text("nNFIni"), text("nNFFin")};
+}
+
+}  // namespace
 
 void ExchangeHandlers::cancelNfe(const std::string& name, DispatchRecord& record) {
     answerWithProtocol(name, ProtocolResult::Cancellation, record);
@@ -23,11 +39,13 @@ void ExchangeHandlers::answerWithProtocol(const std::string& name, ProtocolResul
     const auto exchange = context_.layout();
     const auto request = exchange.request(RequestFolder::Envio, name);
     std::string key;
+    layout400::VoidedRange range;
     {
         xml::XmlDocument document;
         context_.loadRequest(document, request);
-        key = removeAll(removeAll(firstChildOfRoot(document, name).attributeText("Id", ""), "NFe"),
-                        "ID");
+        const xml::XmlNode& information = firstChildOfRoot(document, name);
+        key = removeAll(removeAll(information.attributeText("Id", ""), "NFe"), "ID");
+        range = voidedRange(information);
     }
     requireFileNamePart(key, name);
     context_.requireAnswerable({Subfolder::Retorno}, ArchiveFolders::WithoutDeniedMonth);
@@ -35,6 +53,10 @@ void ExchangeHandlers::answerWithProtocol(const std::string& name, ProtocolResul
     if (result == ProtocolResult::Cancellation) {
         saveRecorded(*buildCancellationResult(key, protocol, context_.clock()),
                      exchange.cancellationResult(key), record);
+    } else if (context_.answersInLayout400()) {
+        saveRecorded(*layout400::buildVoidingResult(range, context_.protocolText(protocol),
+                                                    context_.clock()),
+                     exchange.voidingResult(key), record);
     } else {
         saveRecorded(*buildVoidingResult(protocol, context_.clock()), exchange.voidingResult(key),
                      record);

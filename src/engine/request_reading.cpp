@@ -1,5 +1,7 @@
 #include "engine/request_reading.hpp"
 
+#include <algorithm>
+
 #include "engine/engine_messages.hpp"
 #include "engine/exchange_names.hpp"
 #include "platform/error.hpp"
@@ -71,27 +73,138 @@ bool heldAsSingleBytes(const xml::XmlDocument& request) {
 
 }  // namespace
 
+std::string_view localName(std::string_view name) {
+    const auto colon = name.find(':');
+    return colon == name.npos ? name : name.substr(colon + 1);
+}
+
+const xml::XmlNode* childNamed(const xml::XmlNode& parent, std::string_view local) {
+    for (int i = 0; i < parent.childCount(); ++i) {
+        const xml::XmlNode* child = parent.child(i);
+        if (child->elementKind() == xml::ElementKind::Element &&
+            localName(child->name()) == local) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+const xml::XmlNode* elementNamed(const xml::XmlNode& node, std::string_view local, int depth) {
+    std::vector<const xml::XmlNode*> level = {&node};
+    for (int i = 0; i <= depth && !level.empty(); ++i) {
+        std::vector<const xml::XmlNode*> next;
+        for (const auto* candidate : level) {
+            if (candidate->elementKind() != xml::ElementKind::Element) {
+                continue;
+            }
+            if (localName(candidate->name()) == local) {
+                return candidate;
+            }
+            for (int c = 0; c < candidate->childCount(); ++c) {
+                next.push_back(candidate->child(c));
+            }
+        }
+        level = std::move(next);
+    }
+    return nullptr;
+}
+
+namespace {
+
+// The NF-e's signature digest: Signature/SignedInfo/Reference/DigestValue.
+std::string signatureDigest(const xml::XmlNode* signature) {
+    for (const auto* step : {"SignedInfo", "Reference", "DigestValue"}) {
+        if (signature == nullptr) {
+            return {};
+        }
+        signature = childNamed(*signature, step);
+    }
+    return signature != nullptr ? std::string(platform::trimText(signature->valueText()))
+                                : std::string();
+}
+
+// Every namespace declaration of the element and its ancestors, nearest first, each name
+// once (a nearer one hides a farther one of the same name).
+std::vector<std::pair<Attribute, bool>> declarationsInForce(const xml::XmlNode& element) {
+    std::vector<std::pair<Attribute, bool>> found;  // declaration, made by the element
+    for (const xml::XmlNode* node = &element; node != nullptr; node = node->parent()) {
+        for (int i = 0; i < node->attributeEntryCount(); ++i) {
+            const auto entry = node->attributeEntry(i);
+            const auto equals = entry.find('=');
+            if (equals == entry.npos) {
+                continue;
+            }
+            const auto name = std::string(platform::trimText(entry.substr(0, equals)));
+            if (name != "xmlns" && !name.starts_with("xmlns:")) {
+                continue;
+            }
+            const bool known = std::any_of(found.begin(), found.end(),
+                                           [&](const auto& d) { return d.first.first == name; });
+            if (!known) {
+                found.push_back({{name, node->attributeTextAt(i)}, node == &element});
+            }
+        }
+    }
+    return found;
+}
+
+// The markup inside an element on one line.
+std::string contentOnOneLine(const xml::XmlNode& element) {
+    std::string content;
+    for (int i = 0; i < element.childCount(); ++i) {
+        content += element.child(i)->writeToText();
+    }
+    return removeAll(removeAll(content, "\n"), "\r");
+}
+
+}  // namespace
+
 NfeRequest readNfeRequest(const xml::XmlDocument& request, std::string_view requestName) {
-    const xml::XmlNode& information = firstChildOfRoot(request, requestName);
+    const xml::XmlNode* root = request.rootElement();
+    // An NF-e wrapped by an application sits at most three levels down (an envelope
+    // holding enviNFe holding the NFe).
+    const xml::XmlNode* nfeElement = root != nullptr ? elementNamed(*root, "NFe", 3) : nullptr;
+    const xml::XmlNode* found =
+        nfeElement != nullptr && nfeElement != root ? childNamed(*nfeElement, "infNFe") : nullptr;
+    if (nfeElement == nullptr || found == nullptr) {
+        nfeElement = root;  // the root's first node, as for an NF-e sent on its own
+    }
+    const xml::XmlNode& information =
+        found != nullptr ? *found : firstChildOfRoot(request, requestName);
+    const bool convert = heldAsSingleBytes(request);
+    const auto utf8 = [convert](std::string text) {
+        return convert ? platform::cp1252ToUtf8(text) : text;
+    };
     NfeRequest nfe;
     nfe.accessKey = removeAll(information.attributeText("Id", ""), "NFe");
-    nfe.body = removeAll(removeAll(information.writeToText(), "\n"), "\r");
-    if (heldAsSingleBytes(request)) {
-        nfe.body = platform::cp1252ToUtf8(nfe.body);
-    }
-    const xml::XmlNode& root = *request.rootElement();
-    for (int i = 0; i < root.attributeEntryCount(); ++i) {
-        const auto entry = root.attributeEntry(i);
-        const auto equals = entry.find('=');
-        if (!entry.starts_with("xmlns:") || equals == entry.npos) {
-            continue;
-        }
-        const auto name = platform::trimText(entry.substr(0, equals));
-        const auto prefix = name.substr(6);
-        if (nfe.body.find(std::string(prefix) + ":") != std::string::npos) {
-            nfe.prefixDeclarations.emplace_back(name, root.attributeTextAt(i));
+    nfe.body = utf8(removeAll(removeAll(information.writeToText(), "\n"), "\r"));
+    const auto declarations = declarationsInForce(*nfeElement);
+    for (const auto& [declaration, own] : declarations) {
+        const auto& name = declaration.first;
+        if (name.starts_with("xmlns:") &&
+            nfe.body.find(name.substr(6) + ":") != std::string::npos) {
+            nfe.prefixDeclarations.push_back(declaration);
         }
     }
+
+    nfe.elementName = nfeElement->name();
+    nfe.elementContent = utf8(contentOnOneLine(*nfeElement));
+    for (const auto& [declaration, own] : declarations) {
+        const auto& name = declaration.first;
+        const bool used = name == "xmlns" || nfe.elementName.starts_with(name.substr(6) + ":") ||
+                          nfe.elementContent.find(name.substr(6) + ":") != std::string::npos;
+        if (!own && used) {
+            nfe.elementAttributes.emplace_back(declaration.first, utf8(declaration.second));
+        }
+    }
+    for (int i = 0; i < nfeElement->attributeEntryCount(); ++i) {
+        const auto entry = nfeElement->attributeEntry(i);
+        const auto name = platform::trimText(entry.substr(0, entry.find('=')));
+        nfe.elementAttributes.emplace_back(std::string(name), utf8(nfeElement->attributeTextAt(i)));
+    }
+    const xml::XmlNode* signature = childNamed(*nfeElement, "Signature");
+    nfe.signedByItself = signature != nullptr;
+    nfe.digest = signatureDigest(signature);
     return nfe;
 }
 

@@ -34,18 +34,40 @@ void requireFileNamePart(std::string_view value, std::string_view requestName);
 // part of a file name; nothing when it may.
 std::optional<std::string> unsafeFileNamePart(std::string_view value);
 
+// An attribute as name and value (the value unescaped).
+using Attribute = std::pair<std::string, std::string>;
+
 // What an NF-e request gives: the access key ("Id" without "NFe") and the information
-// element written back as markup on one line.
+// element written back as markup on one line. The NF-e is the root NFe, or the first NFe
+// an application wrapped it in (nfeProc, enviNFe, a web-service envelope); the root's
+// first element stands in for it when there is none.
 struct NfeRequest {
     std::string accessKey;
-    // In UTF-8, the form the archive copy declares: a request read from UTF-16 or from an
-    // 8-bit file declaring another encoding is converted.
+    // Texts below are UTF-8, the form the archive copy declares: a request read from
+    // UTF-16 or from an 8-bit file declaring another encoding is converted.
     std::string body;
-    // The root's namespace declarations with a prefix the body uses (xmlns:nfe="..."), as
-    // name and value, so the archive copy declares them too.
-    std::vector<std::pair<std::string, std::string>> prefixDeclarations;
+    // The namespace declarations in force with a prefix the body uses (xmlns:nfe="..."),
+    // so the archive copy declares them too.
+    std::vector<Attribute> prefixDeclarations;
+
+    // The NFe element whole, as today's archive keeps it: its name, its attributes after
+    // the namespace declarations it inherits, and everything inside it on one line.
+    std::string elementName;
+    std::vector<Attribute> elementAttributes;
+    std::string elementContent;
+    bool signedByItself = false;  // it holds a Signature of its own
+    // The DigestValue of that signature; empty when it has none.
+    std::string digest;
 };
 
 NfeRequest readNfeRequest(const xml::XmlDocument& request, std::string_view requestName);
+
+// A name without its namespace prefix ("nfe:NFe" gives "NFe").
+std::string_view localName(std::string_view name);
+// The first child element with that local name, or nullptr.
+const xml::XmlNode* childNamed(const xml::XmlNode& parent, std::string_view local);
+// The first element with that local name at most `depth` levels below the node (the
+// node itself counting as level 0), searched level by level; nullptr when none.
+const xml::XmlNode* elementNamed(const xml::XmlNode& node, std::string_view local, int depth);
 
 }  // namespace kelmar::engine

@@ -15,14 +15,6 @@ constexpr std::string_view kServiceVersion = "SVRS20090109120004";
 constexpr std::string_view kProtocolId = "NFe160120091450435510";
 constexpr std::string_view kDigestValue = "poqnTAEcWLQbrY5M+PGQy7063ZE=";
 
-std::unique_ptr<XmlDocument> newResponse(std::string_view rootName) {
-    auto document = XmlDocument::createWithRoot(rootName);
-    document->setOutputForm(xml::OutputForm::Compact);
-    document->setDeclarationEncoding("UTF-8");
-    document->setDeclarationVersion("1.0");
-    return document;
-}
-
 // The five root attributes of the query, cancellation and voiding results.
 void addSchemaAttributes(XmlNode& root, std::string_view schemaFile, std::string_view version) {
     root.addAttribute("xmlns", kNfeNamespace);
@@ -77,6 +69,14 @@ XmlNode& startHomologationResult(XmlNode& root, std::string_view group, std::str
 }
 
 }  // namespace
+
+std::unique_ptr<XmlDocument> newResponse(std::string_view rootName) {
+    auto document = XmlDocument::createWithRoot(rootName);
+    document->setOutputForm(xml::OutputForm::Compact);
+    document->setDeclarationEncoding("UTF-8");
+    document->setDeclarationVersion("1.0");
+    return document;
+}
 
 std::unique_ptr<XmlDocument> buildBatchNumberDocument(std::int32_t batch) {
     auto document = newResponse("DadosLoteNfe");

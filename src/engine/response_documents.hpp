@@ -18,6 +18,9 @@ namespace kelmar::engine {
 
 inline constexpr std::string_view kNfeNamespace = "http://www.portalfiscal.inf.br/nfe";
 
+// An empty answer with that root, written on one line in UTF-8 as every answer is.
+std::unique_ptr<xml::XmlDocument> newResponse(std::string_view rootName);
+
 // DadosLoteNfe: the batch the NF-e went into.
 std::unique_ptr<xml::XmlDocument> buildBatchNumberDocument(std::int32_t batch);
 

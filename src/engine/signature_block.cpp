@@ -67,4 +67,8 @@ const std::string& signatureBlock() {
     return block;
 }
 
+std::string_view fixedSignatureDigest() {
+    return kDigestValue;
+}
+
 }  // namespace kelmar::engine

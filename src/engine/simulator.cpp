@@ -29,6 +29,13 @@ Simulator::Simulator(settings::SettingsFile settingsFile, const platform::Clock&
     tick_.setPreparation([this] { prepare(); });
 }
 
+settings::LayoutProfile Simulator::currentProfile() const {
+    if (const auto& chosen = context_.profileOverride()) {
+        return *chosen;
+    }
+    return settings::readLayoutProfile(*settingsFile_.read());
+}
+
 void Simulator::loadSettings() {
     settingsFile_.load(state_);
 }

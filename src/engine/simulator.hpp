@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/engine_context.hpp"
@@ -35,6 +36,17 @@ class Simulator {
     const platform::Clock& clock() const { return context_.clock(); }
     const settings::SettingsFile& settingsFile() const { return settingsFile_; }
     PollingTick& tick() { return tick_; }
+
+    // The layout chosen on the command line, which stands for the file's LEIAUTE.
+    void setProfileOverride(std::optional<settings::LayoutProfile> profile) {
+        context_.setProfileOverride(profile);
+    }
+    const std::optional<settings::LayoutProfile>& profileOverride() const {
+        return context_.profileOverride();
+    }
+    // The layout the next tick answers in: the override, else the file as it is now.
+    // Raises, naming the value, when the file's LEIAUTE is not one of the two layouts.
+    settings::LayoutProfile currentProfile() const;
 
     // Reads the settings if they could not be read yet and claims the settings file and
     // the exchange folder. Raises the open error of the settings file, or

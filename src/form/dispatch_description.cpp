@@ -13,9 +13,9 @@ std::string describeHandOut(const engine::HandOut& handOut) {
         case settings::StateField::Batch:
             return "lote " + std::to_string(handOut.value);
         case settings::StateField::Receipt:
-            return "recibo " + engine::receiptNumber(handOut.value);
+            return "recibo " + handOut.text();
         case settings::StateField::Protocol:
-            return "protocolo " + engine::protocolNumber(handOut.value);
+            return "protocolo " + handOut.text();
         case settings::StateField::ExchangeFolder:
             break;
     }

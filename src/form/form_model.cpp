@@ -277,7 +277,19 @@ void FormModel::checkScenarios() {
     } catch (const std::exception&) {
         status.scenarios = kScenarioProblem;  // the tick's message says what is wrong
     }
+    try {
+        const auto profile = profileOverride_ ? *profileOverride_
+                                              : settings::readLayoutProfile(*settingsFile_.read());
+        status.layout = profile == settings::LayoutProfile::Layout400 ? "Leiaute 4.00" : "";
+    } catch (const std::exception&) {
+        status.layout = "Leiaute com erro";  // the tick's message says what is wrong
+    }
     setStatus(std::move(status));
+}
+
+void FormModel::setProfileOverride(std::optional<settings::LayoutProfile> profile) {
+    profileOverride_ = profile;
+    checkScenarios();
 }
 
 void FormModel::checkExchangeFolder() {

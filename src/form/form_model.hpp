@@ -11,6 +11,7 @@
 #include "form/message_presenter.hpp"
 #include "form/request_history.hpp"
 #include "platform/clock.hpp"
+#include "settings/layout_profile.hpp"
 #include "settings/settings_file.hpp"
 #include "settings/simulator_state.hpp"
 
@@ -48,6 +49,9 @@ struct FormStatus {
     std::string problem;
     // "Cenários: 3 regras, PADRAO denegado", "Cenários com erro", or empty without any.
     std::string scenarios;
+    // "Leiaute 4.00" while the answers are written in today's layout, "Leiaute com
+    // erro" when LEIAUTE holds neither layout, empty for the default layout.
+    std::string layout;
 
     friend bool operator==(const FormStatus&, const FormStatus&) = default;
 };
@@ -101,6 +105,9 @@ class FormModel final : private engine::TickObserver {
     void timerTick();
 
     const FormStatus& status() const { return status_; }
+
+    // The layout the command line chose, standing for the settings file's LEIAUTE.
+    void setProfileOverride(std::optional<settings::LayoutProfile> profile);
     bool showingMessage() const { return showingMessage_; }
 
     // The last requests answered and the ticks that failed, newest first.
@@ -148,6 +155,7 @@ class FormModel final : private engine::TickObserver {
     RequestHistory history_;
     bool historyShown_ = false;
     DesktopOpener* opener_ = nullptr;
+    std::optional<settings::LayoutProfile> profileOverride_;
 };
 
 // "Pasta base não encontrada", "Faltam: retorno, lotes", or empty.

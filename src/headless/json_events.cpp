@@ -150,10 +150,10 @@ std::string requestEvent(const engine::DispatchRecord& request,
                 batch = handOut.value;
                 break;
             case settings::StateField::Receipt:
-                receipt = engine::receiptNumber(handOut.value);
+                receipt = handOut.text();
                 break;
             case settings::StateField::Protocol:
-                protocols.push_back(engine::protocolNumber(handOut.value));
+                protocols.push_back(handOut.text());
                 break;
             case settings::StateField::ExchangeFolder:
                 break;
@@ -224,7 +224,8 @@ std::string readyEvent(const ReadyFacts& facts, const platform::LocalDateTime& t
         .text("version", facts.version)
         .number("pid", facts.processId)
         .text("settings", platform::displayPath(facts.settingsFile))
-        .text("folder", platform::displayPath(facts.exchangeFolder));
+        .text("folder", platform::displayPath(facts.exchangeFolder))
+        .optionalText("layout", facts.layout);
     return object.str();
 }
 

@@ -66,10 +66,13 @@ struct ReadyFacts {
     long processId = 0;
     std::string settingsFile;    // path text, as the engine names it
     std::string exchangeFolder;  // path text, as the engine names it
+    // "1.10" or "4.00"; nothing when the settings name no layout the runner knows (each
+    // tick's error then says why).
+    std::optional<std::string> layout;
 };
 
-// {"event":"ready","time":...,"version":"1.2.0","pid":4242,"settings":...,"folder":...},
-// paths shown as the system names them.
+// {"event":"ready","time":...,"version":"1.2.0","pid":4242,"settings":...,"folder":...,
+// "layout":"4.00"}, paths shown as the system names them, layout null when unknown.
 std::string readyEvent(const ReadyFacts& facts, const platform::LocalDateTime& time);
 
 // Writes the events to a stream, one line each, flushed at once so that a harness

@@ -122,6 +122,12 @@ bool AtomicFileWriter::commit() {
     return true;
 }
 
+bool writeWholeFile(std::string_view destinationText, std::string_view content) {
+    auto writer = AtomicFileWriter::create(destinationText);
+    return writer && writer->write(content.data(), content.size()) == content.size() &&
+           writer->commit();
+}
+
 bool replaceFileContent(const std::filesystem::path& destination, std::string_view content) {
     if (auto writer = AtomicFileWriter::createAt(destination)) {
         return writer->write(content.data(), content.size()) == content.size() && writer->commit();

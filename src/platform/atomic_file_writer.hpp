@@ -40,6 +40,10 @@ class AtomicFileWriter {
     std::filesystem::path destination_;
 };
 
+// Writes the whole content through an AtomicFileWriter; false when any step fails (the
+// old file, if any, then stays as it was).
+bool writeWholeFile(std::string_view destinationText, std::string_view content);
+
 // Writes the whole content to a file that may not be replaceable: through the
 // temporary-file route when the folder allows it, else in place into an existing,
 // writable file: written over its old content, then cut to length, so it is never

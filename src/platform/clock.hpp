@@ -11,6 +11,8 @@ struct LocalDateTime {
     int minute = 0;
     int second = 0;
     int millisecond = 0;
+    // How far local time is ahead of UTC at that moment (-180 for Brasília).
+    int utcOffsetMinutes = 0;
 
     friend bool operator==(const LocalDateTime&, const LocalDateTime&) = default;
 };

@@ -1,5 +1,7 @@
 #include "platform/input_file.hpp"
 
+#include <array>
+
 #include <sys/stat.h>
 
 #include <chrono>
@@ -76,6 +78,15 @@ InputFile::~InputFile() {
 std::size_t InputFile::read(char* buffer, std::size_t size) {
     const auto n = io::readSome(descriptor_, buffer, size);
     return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+std::string InputFile::readRest() {
+    std::string content;
+    std::array<char, 16384> buffer;
+    while (const auto n = read(buffer.data(), buffer.size())) {
+        content.append(buffer.data(), n);
+    }
+    return content;
 }
 
 bool InputFile::seek(std::uint64_t offset) {

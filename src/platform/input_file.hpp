@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -41,6 +42,9 @@ class InputFile {
 
     // Reads up to size bytes; 0 at the end of the file or on a read error.
     std::size_t read(char* buffer, std::size_t size);
+
+    // Everything from the read position to the end of the file.
+    std::string readRest();
 
     // Moves the read position; false when the system refuses.
     bool seek(std::uint64_t offset);

@@ -33,7 +33,6 @@ constexpr std::array<KeyBinding, kStateFieldCount> kKeys = {{
 // error: carrying on with the defaults would answer into the wrong folder with numbers
 // that collide with the real counters.
 std::optional<std::string> readFileIfThere(const std::string& pathText) {
-    std::string content;
     std::error_code reason;
     auto file = platform::InputFile::open(pathText, reason, platform::LinkPolicy::Follow);
     if (!file) {
@@ -43,15 +42,7 @@ std::optional<std::string> readFileIfThere(const std::string& pathText) {
         }
         throw Error(formatMessage(platform::kCannotOpenFile, pathText));
     }
-    std::array<char, 16384> buffer;
-    for (;;) {
-        const auto n = file->read(buffer.data(), buffer.size());
-        if (n == 0) {
-            break;
-        }
-        content.append(buffer.data(), n);
-    }
-    return content;
+    return file->readRest();
 }
 
 }  // namespace

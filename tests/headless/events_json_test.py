@@ -21,7 +21,7 @@ FIELDS = ["event", "time", "folder", "file", "kind", "keys", "outcomes", "batch"
           "protocols", "written", "answers", "warnings", "error"]
 OTHER_FIELDS = {"error": ["event", "time", "folder", "file", "message"],
                 "warning": ["event", "time", "message"],
-                "ready": ["event", "time", "version", "pid", "settings", "folder"]}
+                "ready": ["event", "time", "version", "pid", "settings", "folder", "layout"]}
 # nNF 11 and nNF 13 of one issuer.
 KEY_11 = "42090112345678000190550010000000111000000010"
 KEY_13 = "42090112345678000190550010000000131000000010"

@@ -267,6 +267,10 @@ void QtMainForm::buildStatusBar() {
     scenarios_->setObjectName("scenarios");
     scenarios_->setVisible(false);
     statusBar()->addPermanentWidget(scenarios_);
+    layout_ = new QLabel(this);
+    layout_->setObjectName("layout");
+    layout_->setVisible(false);
+    statusBar()->addPermanentWidget(layout_);
     statusBar()->setSizeGripEnabled(false);
 }
 
@@ -334,12 +338,14 @@ void QtMainForm::statusChanged(const FormStatus& status) {
     folderWarning_->setVisible(!status.folderWarning.empty());
     scenarios_->setText(fromEngineText(status.scenarios));
     scenarios_->setVisible(!status.scenarios.empty());
+    layout_->setText(fromEngineText(status.layout));
+    layout_->setVisible(!status.layout.empty());
     if (status.lastRequest) {
         // Time, kind, outcome and numbers always show; a long file name gives way in its
         // middle.
         const QFontMetrics metrics(lastRequest_->font());
         int room = statusBar()->width() - 40;
-        for (const auto* note : {folderWarning_, scenarios_}) {
+        for (const auto* note : {folderWarning_, scenarios_, layout_}) {
             if (!note->isHidden()) {
                 room -= note->sizeHint().width() + statusBar()->layout()->spacing();
             }

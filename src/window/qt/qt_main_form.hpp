@@ -64,6 +64,7 @@ class QtMainForm final : public QMainWindow, private FormObserver {
     QLabel* lastRequest_ = nullptr;
     QLabel* folderWarning_ = nullptr;
     QLabel* scenarios_ = nullptr;
+    QLabel* layout_ = nullptr;
     // Below the original controls: the toggle and, expanded, the history.
     QToolButton* BtHistorico = nullptr;
     QWidget* historyPanel_ = nullptr;

@@ -68,6 +68,7 @@ int runWindow(int& argc, char** argv, engine::Simulator& simulator) {
     QtMessageBoxPresenter presenter;
     FormModel model(simulator.state(), simulator.settingsFile(), simulator.tick(), presenter,
                     simulator.clock());
+    model.setProfileOverride(simulator.profileOverride());
     QtMainForm form(model);  // loads the settings
     presenter.setParent(&form);
     simulator.removeLeftovers();

@@ -441,9 +441,10 @@ void Win32MainForm::layOutStatusBar() {
         ::GetTextExtentPoint32W(context, wide.data(), static_cast<int>(wide.size()), &size);
         return static_cast<int>(size.cx);
     };
-    // The folder warning and the scenarios in force take the right, at their full width.
+    // The folder warning, the scenarios in force and the layout take the right, at their
+    // full width.
     std::vector<std::string> rightParts;
-    for (const auto* text : {&status.folderWarning, &status.scenarios}) {
+    for (const auto* text : {&status.folderWarning, &status.scenarios, &status.layout}) {
         if (!text->empty()) {
             rightParts.push_back(*text);
         }

@@ -17,6 +17,7 @@ namespace {
 int openAndRun(engine::Simulator& simulator, win32::Win32MessageBoxPresenter& presenter) {
     FormModel model(simulator.state(), simulator.settingsFile(), simulator.tick(), presenter,
                     simulator.clock());
+    model.setProfileOverride(simulator.profileOverride());
     win32::Win32MainForm form(model, presenter, ::GetModuleHandleW(nullptr));  // loads the settings
     presenter.setOwner(form.handle());
     simulator.removeLeftovers();
