@@ -15,7 +15,7 @@ ParsedCommandLine parse(std::initializer_list<std::string_view> arguments) {
 
 TEST(CommandLineTest, AcceptsEveryOption) {
     const auto parsed = parse({"--headless", "--config", "x.ini", "--outcome", "rejeitado",
-                               "--ticks=3", "--interval", "0"});
+                               "--ticks=3", "--interval", "0", "--leiaute", "4.00"});
     ASSERT_TRUE(std::holds_alternative<CommandLine>(parsed));
     const auto& line = std::get<CommandLine>(parsed);
     EXPECT_TRUE(line.headless);
@@ -23,6 +23,8 @@ TEST(CommandLineTest, AcceptsEveryOption) {
     EXPECT_EQ(line.outcome, settings::ReturnKind::Rejected);
     EXPECT_EQ(line.ticks, 3);
     EXPECT_EQ(line.intervalMs, 0);
+    EXPECT_EQ(line.layout, settings::LayoutProfile::Layout400);
+    EXPECT_FALSE(std::get<CommandLine>(parse({})).layout.has_value());
 }
 
 TEST(CommandLineTest, EachProblemIsNamed) {
@@ -38,6 +40,8 @@ TEST(CommandLineTest, EachProblemIsNamed) {
         {{"--headless=1"}, "unknown argument: --headless=1"},
         {{"-x"}, "unknown argument: -x"},
         {{"--drain", "--ticks", "2"}, "--drain and --ticks cannot be used together"},
+        {{"--leiaute", "3.10"}, "--leiaute takes 1.10 or 4.00"},
+        {{"--leiaute"}, "--leiaute takes 1.10 or 4.00"},
     };
     for (const auto& [arguments, problem] : cases) {
         const auto parsed = parseCommandLine(arguments);

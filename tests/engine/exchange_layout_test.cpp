@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "engine/exchange_names.hpp"
+#include "engine/layout400_documents.hpp"
 #include "support/temporary_folder.hpp"
 
 namespace kelmar::engine {
@@ -38,6 +40,22 @@ TEST(ExchangeLayoutTest, EveryPathIsTheFolderTextFollowedByItsParts) {
     for (const auto& c : cases) {
         EXPECT_EQ(c.path, c.expected);
     }
+}
+
+// The numbers and dates of today's layout keep their fixed widths whatever the counter
+// or the offset: the schemas refuse any other length.
+TEST(ExchangeLayoutTest, TodaysLayoutNumbersAndDatesKeepTheirWidths) {
+    EXPECT_EQ(receiptNumber400(159093), "420000000159093");
+    EXPECT_EQ(receiptNumber400(7), "420000000000007");
+    EXPECT_EQ(receiptNumber400(2147483647), "420002147483647");
+    EXPECT_EQ(protocolNumber400(589901, 2026), "142260000589901");
+    EXPECT_EQ(protocolNumber400(2147483647, 2009), "142092147483647");
+    platform::LocalDateTime time{2026, 12, 9, 1, 51, 7, 880, -180};
+    EXPECT_EQ(layout400::dateTimeText(time), "2026-12-09T01:51:07-03:00");
+    time.utcOffsetMinutes = 330;
+    EXPECT_EQ(layout400::dateTimeText(time), "2026-12-09T01:51:07+05:30");
+    time.utcOffsetMinutes = 0;
+    EXPECT_EQ(layout400::dateTimeText(time), "2026-12-09T01:51:07+00:00");
 }
 
 TEST(ExchangeLayoutTest, AFolderEndingInABackslashGivesADoubledOne) {

@@ -344,6 +344,16 @@ TEST_F(FormModelTest, StatusSaysWhichScenariosAreInForce) {
     EXPECT_EQ(model_.status().scenarios, "Cen\xE1rios com erro");
     ASSERT_FALSE(presenter_.messages.empty());
     EXPECT_TRUE(presenter_.messages.back().starts_with("[CENARIOS] REGRA3: "));
+
+    // The layout: shown only when it is today's, an unknown one as an error, and the
+    // command line's choice over the file's.
+    EXPECT_EQ(model_.status().layout, "");
+    root_.write("config.ini", "[NFE]\nLEIAUTE=4.0\n");
+    model_.timerTick();
+    EXPECT_EQ(model_.status().layout, "Leiaute com erro");
+    EXPECT_TRUE(presenter_.messages.back().starts_with("[NFE] LEIAUTE: '4.0' "));
+    model_.setProfileOverride(settings::LayoutProfile::Layout400);
+    EXPECT_EQ(model_.status().layout, "Leiaute 4.00");
 }
 
 }  // namespace

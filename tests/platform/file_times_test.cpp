@@ -2,6 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <utility>
+
+#include "platform/clock.hpp"
+
 #include "support/temporary_folder.hpp"
 
 namespace kelmar::platform {
@@ -15,6 +22,26 @@ TEST(FileTimes, LocalTimesStepAsTheClockDoes) {
     EXPECT_EQ(toEpochMilliseconds(nextDay) - toEpochMilliseconds({2009, 1, 16, 0, 0, 0, 0}),
               86'400'000);
 }
+
+#ifndef _WIN32
+// The system clock tells how far local time is from UTC, west of it as well as east.
+TEST(FileTimes, TheSystemClockGivesTheLocalOffset) {
+    const char* previous = std::getenv("TZ");
+    const std::string kept = previous != nullptr ? previous : "";
+    for (const auto& [zone, offset] :
+         {std::pair{"BRT3", -180}, std::pair{"IST-5:30", 330}, std::pair{"UTC0", 0}}) {
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+        EXPECT_EQ(SystemClock().now().utcOffsetMinutes, offset) << zone;
+    }
+    if (previous != nullptr) {
+        ::setenv("TZ", kept.c_str(), 1);
+    } else {
+        ::unsetenv("TZ");
+    }
+    ::tzset();
+}
+#endif
 
 TEST(FileTimes, AWrittenTimeReadsBack) {
     testing::TemporaryFolder folder;
