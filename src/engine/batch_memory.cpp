@@ -2,10 +2,7 @@
 
 #include <charconv>
 
-#include "platform/atomic_file_writer.hpp"
-#include "platform/error.hpp"
-#include "platform/input_file.hpp"
-#include "platform/platform_messages.hpp"
+#include "engine/record_file.hpp"
 #include "settings/ini_file.hpp"
 #include "settings/outcome_names.hpp"
 
@@ -19,10 +16,6 @@ constexpr std::size_t kWhole = std::string::npos;
 std::string entrySection(std::size_t index) {
     return "NFE" + std::to_string(index + 1);
 }
-
-// "O arquivo %s não é um resultado de lote que se possa ler"
-constexpr const char* kUnreadableMemory =
-    "O arquivo %s n\xE3o \xE9 um resultado de lote que se possa ler";
 
 }  // namespace
 
@@ -91,25 +84,19 @@ std::optional<BatchMemory> BatchMemory::parse(std::string_view text) {
 }
 
 std::optional<BatchMemory> readBatchMemory(const std::string& pathText) {
-    std::error_code reason;
-    auto file = platform::InputFile::open(pathText, reason);
-    if (!file) {
-        if (reason == std::errc::no_such_file_or_directory) {
-            return std::nullopt;
-        }
-        throw Error(formatMessage(platform::kCannotOpenFile, pathText));
+    const auto text = readRecordText(pathText);
+    if (!text) {
+        return std::nullopt;
     }
-    auto memory = BatchMemory::parse(file->readRest());
+    auto memory = BatchMemory::parse(*text);
     if (!memory) {
-        throw Error(formatMessage(kUnreadableMemory, pathText));
+        failUnreadableRecord(pathText);
     }
     return memory;
 }
 
 void writeBatchMemory(const std::string& pathText, const BatchMemory& memory) {
-    if (!platform::writeWholeFile(pathText, memory.text())) {
-        throw Error(formatMessage(platform::kCannotCreateFile, pathText));
-    }
+    writeRecordText(pathText, memory.text());
 }
 
 }  // namespace kelmar::engine

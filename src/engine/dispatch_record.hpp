@@ -42,6 +42,15 @@ struct DispatchRecord {
     std::vector<std::string> warnings;
     // Outcomes applied to the NF-e of the request (or to its whole batch), and why.
     std::vector<AppliedOutcome> outcomes;
+    // Today's layout: what each event, status or situation query was answered, one entry
+    // per event (type "110111") or per query (type empty), with the key it named (empty
+    // for a status query) and the code given.
+    struct AnsweredItem {
+        std::string type;
+        std::string accessKey;
+        std::string status;
+    };
+    std::vector<AnsweredItem> answered;
     // The status code (cStat) of each document saved that carries one, by path text.
     std::vector<std::pair<std::string, std::string>> statuses;
 

@@ -54,6 +54,13 @@ std::int32_t EngineContext::advanceAndSave(settings::StateField counter, Dispatc
     return value;
 }
 
+bool EngineContext::handedBefore(settings::StateField counter, std::string_view shown) const {
+    const auto earlier = pending_.handOuts.begin() + static_cast<std::ptrdiff_t>(handedEarlier_);
+    return std::any_of(pending_.handOuts.begin(), earlier, [&](const HandOut& held) {
+        return held.counter == counter && shownInAnswers(held).shown == shown;
+    });
+}
+
 void EngineContext::loadScenariosAndProfile() {
     const auto source = settingsFile_.read();
     const auto reading = settingsFile_.readings();
@@ -115,6 +122,7 @@ void EngineContext::beginRequest(RequestFolder folder, const std::string& name) 
         pending_ = PendingRequest{name, std::nullopt, monthText(clock_.now()), {}};
     }
     requestMonth_ = pending_.month;
+    handedEarlier_ = pending_.handOuts.size();
 }
 
 std::optional<std::string> EngineContext::unfinishedRequest(RequestFolder folder) const {
@@ -140,6 +148,7 @@ void EngineContext::loadRequest(xml::XmlDocument& document, const std::string& p
         requestMonth_ = monthText(clock_.now());
         pending_ = PendingRequest{pending_.name, std::nullopt, requestMonth_, {}};
         used_ = {};
+        handedEarlier_ = 0;
     }
     pending_.identity = opened;
 }

@@ -58,6 +58,10 @@ class EngineContext {
     // numbers it was handed before, and no counter moves for them.
     std::int32_t advanceAndSave(settings::StateField counter, DispatchRecord& record);
 
+    // True when an earlier, unfinished attempt at the request in progress was handed the
+    // number its answers show as `shown`: what that attempt recorded is its own doing.
+    bool handedBefore(settings::StateField counter, std::string_view shown) const;
+
     // Creates the archive folders one level at a time; failures are ignored.
     void ensureArchiveFolders(ArchiveFolders which) const;
 
@@ -126,6 +130,8 @@ class EngineContext {
     // this attempt takes. Written whole each time it grows, so a second failure keeps
     // them all.
     PendingRequest pending_;
+    // How many of pending_'s numbers earlier attempts were handed.
+    std::size_t handedEarlier_ = 0;
     // How many of each counter's numbers this attempt has used, in StateField order.
     std::array<std::size_t, settings::kStateFieldCount> used_{};
     Scenarios scenarios_;

@@ -70,6 +70,13 @@ std::string answeredNotRemoved(std::string_view shownName) {
            "enquanto estiver como est\xE1";
 }
 
+std::string layout400Request(std::string_view shownName, std::string_view settingsFile) {
+    return std::string(shownName) +
+           " \xE9 um pedido do leiaute 4.00, que n\xE3o \xE9 respondido no leiaute 1.10: ponha "
+           "LEIAUTE=4.00 na se\xE7\xE3o [NFE] de " +
+           std::string(settingsFile) + " ou rode com --leiaute 4.00";
+}
+
 std::string unshowableName(std::string_view shownName) {
     return std::string(shownName) +
            " n\xE3o \xE9 atendido: o seu nome tem caracteres que o Windows-1252 n\xE3o "

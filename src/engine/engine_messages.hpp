@@ -60,6 +60,10 @@ std::string requestNotRemovable(std::string_view pathText);
 // estiver como está"
 std::string answeredNotRemoved(std::string_view shownName);
 
+// "%s é um pedido do leiaute 4.00, que não é respondido no leiaute 1.10: ponha
+// LEIAUTE=4.00 na seção [NFE] de %s ou rode com --leiaute 4.00"
+std::string layout400Request(std::string_view shownName, std::string_view settingsFile);
+
 // "Pasta base não encontrada"
 inline constexpr std::string_view kFolderMissing = "Pasta base n\xE3o encontrada";
 

@@ -25,6 +25,9 @@ class ExchangeHandlers final : public RequestHandlers {
     void voidNumbers(const std::string& name, DispatchRecord& record) override;
     void holdNfe(const std::string& name, DispatchRecord& record) override;
     void assembleBatch(const std::string& name, DispatchRecord& record) override;
+    void registerEvents(const std::string& name, DispatchRecord& record) override;
+    void answerServiceStatus(const std::string& name, DispatchRecord& record) override;
+    void answerSituation(const std::string& name, DispatchRecord& record) override;
 
   private:
     enum class ProtocolResult { Cancellation, Voiding };
@@ -42,6 +45,12 @@ class ExchangeHandlers final : public RequestHandlers {
                             const std::optional<BatchMemory>& memory, DispatchRecord& record);
     void repeatProcessed400(std::string_view receipt, const BatchMemory& memory,
                             DispatchRecord& record);
+    // Remembers, for each NF-e a processed batch authorised or denied, what it was told.
+    void rememberNfe(std::string_view receipt, const BatchMemory& memory,
+                     DispatchRecord& record) const;
+    // Files a request of today's layout in the authorised archive and deletes it.
+    void archiveLayout400Request(std::string_view name, const std::string& request,
+                                 DispatchRecord& record);
     // Files a receipt query in both archives and deletes it.
     void archiveQuery(std::string_view name, const std::string& request, DispatchRecord& record);
     // Writes a batch memory and notes the file in the record.

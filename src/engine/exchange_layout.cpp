@@ -71,6 +71,16 @@ std::string ExchangeLayout::batchRecord(std::string_view receiptNumber) const {
     return file(Subfolder::Lotes, std::string(receiptNumber) + std::string(fragment::kBatchRecord));
 }
 
+std::string ExchangeLayout::nfeMemory(std::string_view key) const {
+    return file(Subfolder::Lotes, std::string(key) + std::string(fragment::kNfeMemory));
+}
+
+std::string ExchangeLayout::layout400Answer(std::string_view requestName,
+                                            std::string_view requestFragment,
+                                            std::string_view answerEnding) const {
+    return response(platform::replaceAll(requestName, requestFragment, answerEnding));
+}
+
 std::string ExchangeLayout::batchMemory(std::string_view receiptNumber) const {
     return file(Subfolder::Lotes, std::string(receiptNumber) + std::string(fragment::kBatchMemory));
 }

@@ -49,6 +49,12 @@ class ExchangeLayout {
     std::string batchRecord(std::string_view receiptNumber) const;
     // What today's layout remembers of that batch, beside its record: nRec-lote-res.ini.
     std::string batchMemory(std::string_view receiptNumber) const;
+    // What today's layout remembers of one NF-e, by its key: chNFe-nfe-sit.ini in lotes.
+    std::string nfeMemory(std::string_view key) const;
+    // The answer to a request of today's layout: its name with the request fragment
+    // replaced by the answer's ending.
+    std::string layout400Answer(std::string_view requestName, std::string_view requestFragment,
+                                std::string_view answerEnding) const;
     // The batch-number document in "tmp" while a batch is being assembled.
     std::string assemblyBatchNumber(std::string_view batchText) const;
     // The record of the request in progress in a request folder, hidden at the top of

@@ -36,6 +36,10 @@ inline constexpr std::string_view kReceiptQuery = "-ped-rec.xml";
 inline constexpr std::string_view kCancellation = "-ped-can.xml";
 inline constexpr std::string_view kVoiding = "-ped-inu.xml";
 inline constexpr std::string_view kBatchList = "-montar-lote.xml";
+// Requests of today's layout only.
+inline constexpr std::string_view kEvent = "-ped-eve.xml";
+inline constexpr std::string_view kServiceStatus = "-ped-sta.xml";
+inline constexpr std::string_view kSituation = "-ped-sit.xml";
 
 inline constexpr std::string_view kBatchNumber = "-num-lot.xml";
 inline constexpr std::string_view kSchemaFailure = "-nfe.err";
@@ -44,6 +48,10 @@ inline constexpr std::string_view kCancellationResult = "-can.xml";
 inline constexpr std::string_view kVoidingResult = "-inu.xml";
 inline constexpr std::string_view kBatchRecord = "-lote-rec.xml";
 inline constexpr std::string_view kBatchMemory = "-lote-res.ini";
+inline constexpr std::string_view kEventResult = "-eve.xml";
+inline constexpr std::string_view kServiceStatusResult = "-sta.xml";
+inline constexpr std::string_view kSituationResult = "-sit.xml";
+inline constexpr std::string_view kNfeMemory = "-nfe-sit.ini";
 inline constexpr std::string_view kAssemblyBatchNumber = "-lote.xml";
 inline constexpr std::string_view kPendingRecord = ".kelmar-pendente-";  // + folder + ".ini"
 inline constexpr std::string_view kXml = ".xml";

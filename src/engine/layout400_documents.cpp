@@ -42,6 +42,46 @@ void writeIfGiven(XmlNode& parent, std::string_view name, std::string_view text)
     }
 }
 
+// One protNFe, as the receipt query gave it.
+void appendProtocol(XmlNode& parent, const ResultItem& item) {
+    XmlNode& protNFe = parent.appendChild("protNFe");
+    protNFe.addAttribute("versao", kVersion);
+    XmlNode& info = protNFe.appendChild("infProt");
+    if (!item.protocol.empty()) {
+        info.addAttribute("Id", "ID" + item.protocol);
+    }
+    info.writeTextChild("tpAmb", "2");
+    info.writeTextChild("verAplic", kServiceVersion);
+    info.writeTextChild("chNFe", item.accessKey);
+    info.writeTextChild("dhRecbto", item.receivedAt);
+    writeIfGiven(info, "nProt", item.protocol);
+    writeIfGiven(info, "digVal", item.digest);
+    info.writeTextChild("cStat", item.status);
+    info.writeTextChild("xMotivo", item.reason);
+}
+
+constexpr std::string_view kEventVersion = "1.00";
+
+void appendEventAnswer(XmlNode& parent, const EventAnswer& event) {
+    XmlNode& answer = parent.appendChild("retEvento");
+    answer.addAttribute("versao", kEventVersion);
+    XmlNode& info = answer.appendChild("infEvento");
+    if (!event.protocol.empty()) {
+        info.addAttribute("Id", "ID" + event.protocol);
+    }
+    info.writeTextChild("tpAmb", "2");
+    info.writeTextChild("verAplic", kServiceVersion);
+    info.writeTextChild("cOrgao", "42");
+    info.writeTextChild("cStat", event.status);
+    info.writeTextChild("xMotivo", event.reason);
+    writeIfGiven(info, "chNFe", event.accessKey);
+    writeIfGiven(info, "tpEvento", event.type);
+    writeIfGiven(info, "xEvento", event.description);
+    writeIfGiven(info, "nSeqEvento", event.sequence);
+    info.writeTextChild("dhRegEvento", event.registeredAt);
+    writeIfGiven(info, "nProt", event.protocol);
+}
+
 }  // namespace
 
 std::string dateTimeText(const platform::LocalDateTime& time) {
@@ -82,20 +122,7 @@ std::unique_ptr<XmlDocument> buildProcessedResult(std::string_view receiptNumber
     writeStatusLines(root, receiptNumber, "104", "Lote processado");
     root.writeTextChild("dhRecbto", dateTimeText(clock.now()));
     for (const auto& item : items) {
-        XmlNode& protNFe = root.appendChild("protNFe");
-        protNFe.addAttribute("versao", kVersion);
-        XmlNode& info = protNFe.appendChild("infProt");
-        if (!item.protocol.empty()) {
-            info.addAttribute("Id", "ID" + item.protocol);
-        }
-        info.writeTextChild("tpAmb", "2");
-        info.writeTextChild("verAplic", kServiceVersion);
-        info.writeTextChild("chNFe", item.accessKey);
-        info.writeTextChild("dhRecbto", item.receivedAt);
-        writeIfGiven(info, "nProt", item.protocol);
-        writeIfGiven(info, "digVal", item.digest);
-        info.writeTextChild("cStat", item.status);
-        info.writeTextChild("xMotivo", item.reason);
+        appendProtocol(root, item);
     }
     return document;
 }
@@ -119,16 +146,68 @@ std::unique_ptr<XmlDocument> buildVoidingResult(const VoidedRange& range,
     return document;
 }
 
+std::unique_ptr<XmlDocument> buildEventResult(std::string_view batchId,
+                                              const std::vector<EventAnswer>& events) {
+    auto document = newResponse("retEnvEvento");
+    XmlNode& root = startAnswer(*document, kEventVersion);
+    root.writeTextChild("idLote", batchId);
+    root.writeTextChild("tpAmb", "2");
+    root.writeTextChild("verAplic", kServiceVersion);
+    root.writeTextChild("cOrgao", "42");
+    root.writeTextChild("cStat", "128");
+    root.writeTextChild("xMotivo", "Lote de Evento Processado");
+    for (const auto& event : events) {
+        appendEventAnswer(root, event);
+    }
+    return document;
+}
+
+std::unique_ptr<XmlDocument> buildServiceStatus(std::string_view status, std::string_view reason,
+                                                const platform::Clock& clock) {
+    auto document = newResponse("retConsStatServ");
+    XmlNode& root = startAnswer(*document);
+    writeStatusLines(root, {}, status, reason);
+    root.writeTextChild("dhRecbto", dateTimeText(clock.now()));
+    root.writeTextChild("tMed", "1");
+    return document;
+}
+
+std::unique_ptr<XmlDocument> buildSituationResult(std::string_view accessKey,
+                                                  std::string_view status, std::string_view reason,
+                                                  const KnownNfe* known,
+                                                  const platform::Clock& clock) {
+    auto document = newResponse("retConsSitNFe");
+    XmlNode& root = startAnswer(*document);
+    writeStatusLines(root, {}, status, reason);
+    root.writeTextChild("dhRecbto", dateTimeText(clock.now()));
+    root.writeTextChild("chNFe", accessKey);
+    if (known == nullptr) {
+        return document;
+    }
+    appendProtocol(root, known->protocol);
+    if (!known->cancellationEvent.empty()) {
+        // The event as it was requested, then its answer, each whole.
+        XmlNode& process = root.appendChild("procEventoNFe");
+        process.addAttribute("versao", kEventVersion);
+        auto answer = XmlDocument::createWithRoot("answer");
+        answer->setOutputForm(xml::OutputForm::Compact);
+        appendEventAnswer(*answer->rootElement(), known->cancellation);
+        process.setRawText(known->cancellationEvent +
+                           answer->rootElement()->child(0)->writeToText());
+    }
+    return document;
+}
+
 std::unique_ptr<XmlDocument> buildArchiveCopy(const NfeRequest& nfe) {
-    auto document = newResponse(nfe.elementName);
+    auto document = newResponse(nfe.element.name);
     XmlNode& root = *document->rootElement();
-    for (const auto& [name, value] : nfe.elementAttributes) {
+    for (const auto& [name, value] : nfe.element.attributes) {
         root.addAttribute(name, value);
     }
     if (nfe.signedByItself) {
-        root.setRawText(nfe.elementContent);
+        root.setRawText(nfe.element.content);
     } else {
-        root.setRawText(nfe.elementContent + signatureBlock());
+        root.setRawText(nfe.element.content + signatureBlock());
     }
     return document;
 }

@@ -55,6 +55,42 @@ std::unique_ptr<xml::XmlDocument> buildVoidingResult(const VoidedRange& range,
                                                      std::string_view protocolNumber,
                                                      const platform::Clock& clock);
 
+// The answer to one event (retEvento's infEvento). A rejected event has no protocol.
+struct EventAnswer {
+    std::string status;
+    std::string reason;
+    std::string accessKey;
+    std::string type;         // tpEvento, "110111"
+    std::string description;  // xEvento, "Cancelamento"
+    std::string sequence;     // nSeqEvento
+    std::string registeredAt;
+    std::string protocol;  // empty when not registered
+};
+
+// retEnvEvento 1.00: cStat 128 and one retEvento per event, in order.
+std::unique_ptr<xml::XmlDocument> buildEventResult(std::string_view batchId,
+                                                   const std::vector<EventAnswer>& events);
+
+// retConsStatServ 4.00.
+std::unique_ptr<xml::XmlDocument> buildServiceStatus(std::string_view status,
+                                                     std::string_view reason,
+                                                     const platform::Clock& clock);
+
+// What a situation query answers for an NF-e the simulator knows: its protocol and, when
+// cancelled, the cancellation event as requested (its markup) with its answer.
+struct KnownNfe {
+    ResultItem protocol;
+    std::string cancellationEvent;
+    EventAnswer cancellation;
+};
+
+// retConsSitNFe 4.00 for the key; `known` is null for an NF-e never authorised.
+std::unique_ptr<xml::XmlDocument> buildSituationResult(std::string_view accessKey,
+                                                       std::string_view status,
+                                                       std::string_view reason,
+                                                       const KnownNfe* known,
+                                                       const platform::Clock& clock);
+
 // The archive copy: the NFe element as the application sent it, with the fixed signature
 // added only when it carries none of its own.
 std::unique_ptr<xml::XmlDocument> buildArchiveCopy(const NfeRequest& nfe);

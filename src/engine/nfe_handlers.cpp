@@ -45,7 +45,12 @@ void ExchangeHandlers::submitNfe(const std::string& name, DispatchRecord& record
     context_.loadRequest(document, request);
     const auto nfe = readNfeRequest(document, name);
     // A rule naming a query-time outcome takes the receipt road, as that outcome does.
-    const auto decision = context_.decide(nfe.accessKey);
+    auto decision = context_.decide(nfe.accessKey);
+    // While the authority's service is down, a sender cannot deliver any batch.
+    if (context_.answersInLayout400() && context_.scenarios().service != ServiceState::Operating &&
+        decision.outcome != ReturnKind::SchemaFailure) {
+        decision = {ReturnKind::SendFailure, {OutcomeSource::Service, {}}, nullptr};
+    }
     record.outcomes.push_back({nfe.accessKey, decision.outcome, decision.reason});
     const auto kind = decision.outcome;
     if (kind == ReturnKind::SchemaFailure) {

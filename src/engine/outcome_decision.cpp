@@ -14,6 +14,8 @@ std::string OutcomeReason::text() const {
             return "ESPERA";
         case OutcomeSource::Repeated:
             return "repetido";
+        case OutcomeSource::Service:
+            return "SERVICO";
     }
     return {};
 }

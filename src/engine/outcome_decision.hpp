@@ -15,13 +15,14 @@ enum class OutcomeSource {
     Rule,      // a REGRAn naming the NF-e
     Wait,      // ESPERA: the batch is younger than the wait
     Repeated,  // the batch's result as its first processed answer gave it
+    Service,   // SERVICO: the authority's service is down
 };
 
 struct OutcomeReason {
     OutcomeSource source = OutcomeSource::Selected;
     std::string rule;  // the rule's key, for OutcomeSource::Rule
 
-    // "selecionado", "PADRAO", "regra REGRA3", "ESPERA" or "repetido".
+    // "selecionado", "PADRAO", "regra REGRA3", "ESPERA", "repetido" or "SERVICO".
     std::string text() const;
 
     friend bool operator==(const OutcomeReason&, const OutcomeReason&) = default;

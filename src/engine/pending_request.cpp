@@ -1,5 +1,7 @@
 #include "engine/pending_request.hpp"
 
+#include "engine/record_file.hpp"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -117,9 +119,7 @@ std::optional<PendingRequest> readPendingRequest(const std::string& pathText) {
 }
 
 void writePendingRequest(const std::string& pathText, const PendingRequest& pending) {
-    if (!platform::writeWholeFile(pathText, pending.text())) {
-        throw Error(formatMessage(platform::kCannotCreateFile, pathText));
-    }
+    writeRecordText(pathText, pending.text());
 }
 
 }  // namespace kelmar::engine

@@ -98,8 +98,24 @@ std::optional<std::string> PollingTick::nextRequest(RequestFolder folder, TickOb
     auto& candidates = candidates_[static_cast<std::size_t>(folder)];
     candidates.refresh(exchange.requestFolder(folder));
     tellUnshowable(folder, candidates.unshowable(), observer);
-    return candidates.first(resumeAfter_[static_cast<std::size_t>(folder)],
-                            [&](const std::string& name) { return passOver.contains(name); });
+    const bool layout400 = context_.answersInLayout400();
+    if (layout400) {
+        toldLayout400_.clear();
+    }
+    return candidates.first(
+        resumeAfter_[static_cast<std::size_t>(folder)], [&](const std::string& name) {
+            if (passOver.contains(name)) {
+                return true;
+            }
+            if (layout400 || !isLayout400Kind(classifyRequest(folder, name))) {
+                return false;
+            }
+            if (toldLayout400_.insert(name).second && observer != nullptr) {
+                observer->fileNotHandled(messages::layout400Request(
+                    std::string(folderName(folder)) + "/" + name, context_.settingsFile().path()));
+            }
+            return true;
+        });
 }
 
 void PollingTick::tellUnshowable(RequestFolder folder, std::vector<std::string> names,
@@ -146,6 +162,15 @@ DispatchRecord PollingTick::dispatch(RequestFolder folder, RequestKind kind,
             break;
         case RequestKind::Voiding:
             handlers_.voidNumbers(name, record);
+            break;
+        case RequestKind::Event:
+            handlers_.registerEvents(name, record);
+            break;
+        case RequestKind::ServiceStatus:
+            handlers_.answerServiceStatus(name, record);
+            break;
+        case RequestKind::Situation:
+            handlers_.answerSituation(name, record);
             break;
         case RequestKind::BatchList:
         case RequestKind::Unrecognised:

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,6 +68,9 @@ class PollingTick {
     // Per request folder, requests answered that could not be deleted, as they were when
     // answered: passed over, never answered again, until they change or go.
     std::array<std::map<std::string, platform::FileIdentity>, 2> answeredNotRemoved_;
+    // Requests of today's layout told about while another layout is answered in: passed
+    // over with one message each, until that layout is switched on.
+    std::set<std::string> toldLayout400_;
     // Per request folder, its candidate names, kept between ticks.
     std::array<platform::FolderCandidates, 2> candidates_;
 

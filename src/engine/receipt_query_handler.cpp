@@ -191,6 +191,7 @@ void ExchangeHandlers::answerProcessed400(std::string_view receipt,
     }
     // Fixed before it is published: a retry after a crash in between repeats it.
     writeMemoryRecorded(fixed, exchange.batchMemory(receipt), record);
+    rememberNfe(receipt, fixed, record);
     saveRecorded(*layout400::buildProcessedResult(receipt, itemsOf(fixed), context_.clock()),
                  exchange.queryResult(receipt), record);
 }
@@ -201,6 +202,7 @@ void ExchangeHandlers::repeatProcessed400(std::string_view receipt, const BatchM
         record.outcomes.push_back(
             {entry.item.accessKey, entry.outcome, {OutcomeSource::Repeated, {}}});
     }
+    rememberNfe(receipt, memory, record);  // when a crash came between the two
     saveRecorded(*layout400::buildProcessedResult(receipt, itemsOf(memory), context_.clock()),
                  context_.layout().queryResult(receipt), record);
 }

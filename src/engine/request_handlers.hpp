@@ -25,6 +25,10 @@ class RequestHandlers {
     virtual void holdNfe(const std::string& name, DispatchRecord& record) = 0;
     // envio_lote, "-montar-lote.xml"
     virtual void assembleBatch(const std::string& name, DispatchRecord& record) = 0;
+    // Today's layout only, envio: "-ped-eve.xml", "-ped-sta.xml", "-ped-sit.xml"
+    virtual void registerEvents(const std::string& name, DispatchRecord& record) = 0;
+    virtual void answerServiceStatus(const std::string& name, DispatchRecord& record) = 0;
+    virtual void answerSituation(const std::string& name, DispatchRecord& record) = 0;
 };
 
 }  // namespace kelmar::engine

@@ -5,10 +5,14 @@
 namespace kelmar::engine {
 namespace {
 
-constexpr std::array<std::string_view, 4> kEnvioFragments = {
-    fragment::kNfe, fragment::kReceiptQuery, fragment::kCancellation, fragment::kVoiding};
-constexpr std::array<RequestKind, 4> kEnvioKinds = {
-    RequestKind::NFe, RequestKind::ReceiptQuery, RequestKind::Cancellation, RequestKind::Voiding};
+// The fragments of today's layout come last: a name holding one of the first four keeps
+// its meaning.
+constexpr std::array<std::string_view, 7> kEnvioFragments = {
+    fragment::kNfe,   fragment::kReceiptQuery,  fragment::kCancellation, fragment::kVoiding,
+    fragment::kEvent, fragment::kServiceStatus, fragment::kSituation};
+constexpr std::array<RequestKind, 7> kEnvioKinds = {
+    RequestKind::NFe,   RequestKind::ReceiptQuery,  RequestKind::Cancellation, RequestKind::Voiding,
+    RequestKind::Event, RequestKind::ServiceStatus, RequestKind::Situation};
 
 constexpr std::array<std::string_view, 2> kEnvioLoteFragments = {fragment::kNfe,
                                                                  fragment::kBatchList};
@@ -43,10 +47,21 @@ std::string_view kindLabel(RequestKind kind) {
             return "Inutiliza\xE7\xE3o";
         case RequestKind::BatchList:
             return "Lote NF-e";
+        case RequestKind::Event:
+            return "Evento NF-e";
+        case RequestKind::ServiceStatus:
+            return "Status do Servi\xE7o";
+        case RequestKind::Situation:
+            return "Situa\xE7\xE3o NF-e";
         case RequestKind::Unrecognised:
             break;
     }
     return "SEM-FORMATO";
+}
+
+bool isLayout400Kind(RequestKind kind) {
+    return kind == RequestKind::Event || kind == RequestKind::ServiceStatus ||
+           kind == RequestKind::Situation;
 }
 
 std::span<const std::string_view> requestFragments(RequestFolder folder) {

@@ -14,8 +14,15 @@ enum class RequestKind {
     Cancellation,  // "Cancelamento NF-e"
     Voiding,       // "Inutilização"
     BatchList,     // "Lote NF-e"
-    Unrecognised,  // "SEM-FORMATO"
+    // Requests of today's layout, answered only in it:
+    Event,          // "Evento NF-e": cancellation, correction letter, ...
+    ServiceStatus,  // "Status do Serviço"
+    Situation,      // "Situação NF-e"
+    Unrecognised,   // "SEM-FORMATO"
 };
+
+// True for the kinds only today's layout answers.
+bool isLayout400Kind(RequestKind kind);
 
 // The subfolder name: "envio" or "envio_lote".
 std::string_view folderName(RequestFolder folder);

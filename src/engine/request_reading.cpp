@@ -49,11 +49,8 @@ void requireFileNamePart(std::string_view value, std::string_view requestName) {
     throw Error(messages::unsafeFileNamePart(messages::kRequestSubject, requestName, *shown));
 }
 
-namespace {
-
-// True when the request's text is held as Windows-1252 bytes rather than UTF-8: read from
-// UTF-16 or UTF-32 (narrowed to one byte a character), or from an 8-bit file that declares
-// another encoding (ISO-8859-1, windows-1252).
+// Read from UTF-16 or UTF-32 (narrowed to one byte a character), or from an 8-bit file
+// that declares another encoding (ISO-8859-1, windows-1252).
 bool heldAsSingleBytes(const xml::XmlDocument& request) {
     using xml::FileEncoding;
     const auto encoding = request.fileEncoding();
@@ -70,8 +67,6 @@ bool heldAsSingleBytes(const xml::XmlDocument& request) {
     const auto declared = first->attributeText("encoding", "");
     return !declared.empty() && !platform::sameTextIgnoringCase(declared, "UTF-8");
 }
-
-}  // namespace
 
 std::string_view localName(std::string_view name) {
     const auto colon = name.find(':');
@@ -159,6 +154,44 @@ std::string contentOnOneLine(const xml::XmlNode& element) {
 
 }  // namespace
 
+std::string StandaloneElement::text() const {
+    std::string out = "<" + name;
+    for (const auto& [attribute, value] : attributes) {
+        out += " " + attribute + "=\"";
+        for (const char c : value) {
+            out += c == '&'   ? std::string("&amp;")
+                   : c == '<' ? std::string("&lt;")
+                   : c == '"' ? std::string("&quot;")
+                              : std::string(1, c);
+        }
+        out += "\"";
+    }
+    return out + ">" + content + "</" + name + ">";
+}
+
+StandaloneElement standaloneElement(const xml::XmlNode& element, bool convert) {
+    const auto utf8 = [convert](std::string text) {
+        return convert ? platform::cp1252ToUtf8(text) : text;
+    };
+    StandaloneElement standalone;
+    standalone.name = element.name();
+    standalone.content = utf8(contentOnOneLine(element));
+    for (const auto& [declaration, own] : declarationsInForce(element)) {
+        const auto& name = declaration.first;
+        const bool used = name == "xmlns" || standalone.name.starts_with(name.substr(6) + ":") ||
+                          standalone.content.find(name.substr(6) + ":") != std::string::npos;
+        if (!own && used) {
+            standalone.attributes.emplace_back(name, utf8(declaration.second));
+        }
+    }
+    for (int i = 0; i < element.attributeEntryCount(); ++i) {
+        const auto entry = element.attributeEntry(i);
+        const auto name = platform::trimText(entry.substr(0, entry.find('=')));
+        standalone.attributes.emplace_back(std::string(name), utf8(element.attributeTextAt(i)));
+    }
+    return standalone;
+}
+
 NfeRequest readNfeRequest(const xml::XmlDocument& request, std::string_view requestName) {
     const xml::XmlNode* root = request.rootElement();
     // An NF-e wrapped by an application sits at most three levels down (an envelope
@@ -172,14 +205,13 @@ NfeRequest readNfeRequest(const xml::XmlDocument& request, std::string_view requ
     const xml::XmlNode& information =
         found != nullptr ? *found : firstChildOfRoot(request, requestName);
     const bool convert = heldAsSingleBytes(request);
-    const auto utf8 = [convert](std::string text) {
-        return convert ? platform::cp1252ToUtf8(text) : text;
-    };
     NfeRequest nfe;
     nfe.accessKey = removeAll(information.attributeText("Id", ""), "NFe");
-    nfe.body = utf8(removeAll(removeAll(information.writeToText(), "\n"), "\r"));
-    const auto declarations = declarationsInForce(*nfeElement);
-    for (const auto& [declaration, own] : declarations) {
+    nfe.body = removeAll(removeAll(information.writeToText(), "\n"), "\r");
+    if (convert) {
+        nfe.body = platform::cp1252ToUtf8(nfe.body);
+    }
+    for (const auto& [declaration, own] : declarationsInForce(*nfeElement)) {
         const auto& name = declaration.first;
         if (name.starts_with("xmlns:") &&
             nfe.body.find(name.substr(6) + ":") != std::string::npos) {
@@ -187,21 +219,7 @@ NfeRequest readNfeRequest(const xml::XmlDocument& request, std::string_view requ
         }
     }
 
-    nfe.elementName = nfeElement->name();
-    nfe.elementContent = utf8(contentOnOneLine(*nfeElement));
-    for (const auto& [declaration, own] : declarations) {
-        const auto& name = declaration.first;
-        const bool used = name == "xmlns" || nfe.elementName.starts_with(name.substr(6) + ":") ||
-                          nfe.elementContent.find(name.substr(6) + ":") != std::string::npos;
-        if (!own && used) {
-            nfe.elementAttributes.emplace_back(declaration.first, utf8(declaration.second));
-        }
-    }
-    for (int i = 0; i < nfeElement->attributeEntryCount(); ++i) {
-        const auto entry = nfeElement->attributeEntry(i);
-        const auto name = platform::trimText(entry.substr(0, entry.find('=')));
-        nfe.elementAttributes.emplace_back(std::string(name), utf8(nfeElement->attributeTextAt(i)));
-    }
+    nfe.element = standaloneElement(*nfeElement, convert);
     const xml::XmlNode* signature = childNamed(*nfeElement, "Signature");
     nfe.signedByItself = signature != nullptr;
     nfe.digest = signatureDigest(signature);

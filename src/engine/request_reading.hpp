@@ -37,6 +37,25 @@ std::optional<std::string> unsafeFileNamePart(std::string_view value);
 // An attribute as name and value (the value unescaped).
 using Attribute = std::pair<std::string, std::string>;
 
+// An element of a request taken out whole, to be written again on its own: its name, its
+// attributes after the namespace declarations it inherits and needs, and everything
+// inside it on one line, all in UTF-8.
+struct StandaloneElement {
+    std::string name;
+    std::vector<Attribute> attributes;
+    std::string content;
+
+    // "<name a="v" ...>content</name>".
+    std::string text() const;
+};
+
+// The element as it stands on its own. `convert`: the request's text is held as
+// Windows-1252 bytes and is converted to UTF-8.
+StandaloneElement standaloneElement(const xml::XmlNode& element, bool convert);
+
+// True when the request's text is held as Windows-1252 bytes rather than UTF-8.
+bool heldAsSingleBytes(const xml::XmlDocument& request);
+
 // What an NF-e request gives: the access key ("Id" without "NFe") and the information
 // element written back as markup on one line. The NF-e is the root NFe, or the first NFe
 // an application wrapped it in (nfeProc, enviNFe, a web-service envelope); the root's
@@ -50,11 +69,8 @@ struct NfeRequest {
     // so the archive copy declares them too.
     std::vector<Attribute> prefixDeclarations;
 
-    // The NFe element whole, as today's archive keeps it: its name, its attributes after
-    // the namespace declarations it inherits, and everything inside it on one line.
-    std::string elementName;
-    std::vector<Attribute> elementAttributes;
-    std::string elementContent;
+    // The NFe element whole, as today's archive keeps it.
+    StandaloneElement element;
     bool signedByItself = false;  // it holds a Signature of its own
     // The DigestValue of that signature; empty when it has none.
     std::string digest;

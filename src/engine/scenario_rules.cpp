@@ -233,6 +233,24 @@ ScenarioRule parseScenarioRule(std::string_view key, long number, std::string_vi
     return rule;
 }
 
+namespace {
+
+ServiceState parseService(std::string_view key, std::string_view text) {
+    if (text == "operacao") {
+        return ServiceState::Operating;
+    }
+    if (text == "paralisado") {
+        return ServiceState::Paused;
+    }
+    if (text == "sem-previsao") {
+        return ServiceState::Stopped;
+    }
+    fail(key, "o estado '" + std::string(text) +
+                  "' \xE9 desconhecido; os estados s\xE3o operacao, paralisado e sem-previsao");
+}
+
+}  // namespace
+
 Scenarios parseScenarios(std::span<const std::pair<std::string, std::string>> entries) {
     Scenarios scenarios;
     for (const auto& [key, value] : entries) {
@@ -244,12 +262,14 @@ Scenarios parseScenarios(std::span<const std::pair<std::string, std::string>> en
             scenarios.fallback = parseOutcome(key, text);
         } else if (platform::sameTextIgnoringCase(key, "ESPERA")) {
             scenarios.waitSeconds = parseWait(key, text);
+        } else if (platform::sameTextIgnoringCase(key, "SERVICO")) {
+            scenarios.service = parseService(key, text);
         } else if (const auto number = ruleNumber(key)) {
             scenarios.rules.push_back(parseScenarioRule(key, *number, text));
         } else {
             fail(key,
-                 "chave desconhecida; a se\xE7\xE3o aceita REGRA1, REGRA2, ..., PADRAO e "
-                 "ESPERA");
+                 "chave desconhecida; a se\xE7\xE3o aceita REGRA1, REGRA2, ..., PADRAO, ESPERA "
+                 "e SERVICO");
         }
     }
     std::stable_sort(

@@ -45,10 +45,14 @@ struct ScenarioRule {
     std::string reason;  // xMotivo replacing the standard text; empty keeps it
 };
 
+// The state of the authority's service that a status query reports (SERVICO).
+enum class ServiceState { Operating, Paused, Stopped };
+
 struct Scenarios {
-    std::vector<ScenarioRule> rules;               // in increasing n
-    std::optional<settings::ReturnKind> fallback;  // PADRAO
-    std::int64_t waitSeconds = 0;                  // ESPERA
+    std::vector<ScenarioRule> rules;                 // in increasing n
+    std::optional<settings::ReturnKind> fallback;    // PADRAO
+    std::int64_t waitSeconds = 0;                    // ESPERA
+    ServiceState service = ServiceState::Operating;  // SERVICO
 
     // The first rule, in increasing n, whose pattern the key matches.
     const ScenarioRule* firstMatch(std::string_view accessKey) const;

@@ -46,7 +46,28 @@ std::string describeOutcomes(const engine::DispatchRecord& record) {
     return text;
 }
 
+std::string describeAnswered(const engine::DispatchRecord& record) {
+    std::string text;
+    for (const auto& item : record.answered) {
+        text += text.empty() ? "" : ", ";
+        for (const auto* part : {&item.type, &item.accessKey}) {
+            if (!part->empty()) {
+                text += *part + ' ';
+            }
+        }
+        text += item.status;
+    }
+    return text;
+}
+
 std::string describeOutcomeCounts(const engine::DispatchRecord& record) {
+    if (record.outcomes.empty() && !record.answered.empty()) {
+        std::string codes = "cStat";
+        for (const auto& item : record.answered) {
+            codes += (codes.size() == 5 ? " " : ", ") + item.status;
+        }
+        return codes;
+    }
     if (record.outcomes.size() == 1) {
         return std::string(settings::outcomeName(record.outcomes.front().outcome));
     }
@@ -75,6 +96,9 @@ std::string describeHandledRequest(const engine::DispatchRecord& record) {
     }
     if (!record.outcomes.empty()) {
         line += " -> " + describeOutcomes(record);
+    }
+    if (!record.answered.empty()) {
+        line += " -> " + describeAnswered(record);
     }
     return line;
 }

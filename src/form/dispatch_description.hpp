@@ -16,7 +16,12 @@ std::string describeHandOuts(const std::vector<engine::HandOut>& handOuts);
 // "K1 autorizado [regra REGRA2], K2 rejeitado [PADRAO]".
 std::string describeOutcomes(const engine::DispatchRecord& record);
 
-// "autorizado" for one outcome, "2 autorizado, 1 rejeitado" for a batch's; empty for none.
+// Today's layout: "110111 42...10 135, 110110 42...10 573" for events, "107" for a status
+// query, "42...10 100" for a situation query.
+std::string describeAnswered(const engine::DispatchRecord& record);
+
+// "autorizado" for one outcome, "2 autorizado, 1 rejeitado" for a batch's, "cStat 135, 573"
+// for what today's layout answered; empty for none.
 std::string describeOutcomeCounts(const engine::DispatchRecord& record);
 
 // "envio/123-nfe.xml: NF-e (lote 205, recibo 420000000159093) -> autorizado [selecionado]".

@@ -1,5 +1,7 @@
 #include "headless/json_events.hpp"
 
+#include <algorithm>
+
 #include <array>
 #include <cstdio>
 
@@ -169,6 +171,22 @@ std::string requestEvent(const engine::DispatchRecord& request,
             answers.push_back(std::move(answer));
         }
     }
+    // Today's layout: each event, status or situation query with the code it was given.
+    std::vector<JsonObject> answered;
+    for (const auto& item : request.answered) {
+        if (!item.accessKey.empty() &&
+            std::find(keys.begin(), keys.end(), item.accessKey) == keys.end()) {
+            keys.push_back(item.accessKey);
+        }
+        const auto given = [](const std::string& text) {
+            return text.empty() ? std::nullopt : std::optional<std::string>(text);
+        };
+        JsonObject entry;
+        entry.optionalText("type", given(item.type))
+            .optionalText("key", given(item.accessKey))
+            .text("cStat", item.status);
+        answered.push_back(std::move(entry));
+    }
     std::vector<std::string> shownWarnings;
     for (const auto& warning : request.warnings) {
         shownWarnings.push_back(platform::displayMessage(warning));
@@ -186,6 +204,7 @@ std::string requestEvent(const engine::DispatchRecord& request,
         .texts("protocols", protocols)
         .texts("written", written)
         .objects("answers", answers)
+        .objects("answered", answered)
         .texts("warnings", shownWarnings)
         .optionalText("error", std::nullopt);
     return event.str();

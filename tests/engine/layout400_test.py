@@ -37,6 +37,9 @@ SCHEMA_OF = {
     "retConsReciNFe": ("nfe-4.00", "retConsReciNFe_v4.00.xsd"),
     "retInutNFe": ("nfe-4.00", "retInutNFe_v4.00.xsd"),
     "retCancNFe": ("nfe-1.10", "retCancNFe_v1.07.xsd"),
+    "retEnvEvento": ("nfe-4.00", "retEnvEvento_v1.00.xsd"),
+    "retConsStatServ": ("nfe-4.00", "retConsStatServ_v4.00.xsd"),
+    "retConsSitNFe": ("nfe-4.00", "retConsSitNFe_v4.00.xsd"),
 }
 DATE = re.compile(r"20\d\d-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d$")
 
@@ -93,7 +96,7 @@ class Folder:
                               cwd=self.root, capture_output=True, timeout=300)
         if done.returncode != 0:
             raise AssertionError(f"the runner failed: {done.stdout!r} {done.stderr!r}")
-        return done.stdout.decode("utf-8", "replace")
+        return (done.stdout + done.stderr).decode("utf-8", "replace")
 
     def answer(self, name):
         return self.exchange / "retorno" / name
@@ -241,6 +244,100 @@ def test_voiding_and_cancellation(base):
     check(cancelled.get("versao") == "1.07", "cancellation keeps its layout")
 
 
+def event(key, kind, sequence=1):
+    return (f'<envEvento xmlns="{NS}" versao="1.00"><idLote>7</idLote><evento versao="1.00">'
+            f'<infEvento Id="ID{kind}{key}{sequence:02d}"><cOrgao>42</cOrgao><tpAmb>2</tpAmb>'
+            f'<CNPJ>12345678000190</CNPJ><chNFe>{key}</chNFe>'
+            f'<dhEvento>2026-12-09T10:00:00-03:00</dhEvento><tpEvento>{kind}</tpEvento>'
+            f'<nSeqEvento>{sequence}</nSeqEvento><verEvento>1.00</verEvento>'
+            f'<detEvento versao="1.00"><descEvento>Evento</descEvento></detEvento></infEvento>'
+            f'</evento></envEvento>')
+
+
+def situation(key):
+    return (f'<consSitNFe xmlns="{NS}" versao="4.00"><tpAmb>2</tpAmb><xServ>CONSULTAR</xServ>'
+            f'<chNFe>{key}</chNFe></consSitNFe>')
+
+
+STATUS = (f'<consStatServ xmlns="{NS}" versao="4.00"><tpAmb>2</tpAmb><cUF>42</cUF>'
+          f'<xServ>STATUS</xServ></consStatServ>')
+CANCEL, CORRECT = "110111", "110110"
+KEY, DENIED_KEY, UNKNOWN_KEY = access_key(31), access_key(32), access_key(33)
+
+# The road of one NF-e: each step's request, its answer and the codes it must give (the
+# result's own cStat first, then each item's).
+ROAD = [
+    ("status", "s-ped-sta.xml", STATUS, "s-sta.xml", ["107"]),
+    ("situation, authorised", "a-ped-sit.xml", situation(KEY), "a-sit.xml", ["100", "100"]),
+    ("correction letter", "b-ped-eve.xml", event(KEY, CORRECT), "b-eve.xml", ["128", "135"]),
+    ("the same sequence again", "c-ped-eve.xml", event(KEY, CORRECT), "c-eve.xml",
+     ["128", "573"]),
+    ("cancellation", "d-ped-eve.xml", event(KEY, CANCEL), "d-eve.xml", ["128", "135"]),
+    ("situation, cancelled", "e-ped-sit.xml", situation(KEY), "e-sit.xml", ["101", "100"]),
+    ("cancellation again", "f-ped-eve.xml", event(KEY, CANCEL), "f-eve.xml", ["128", "573"]),
+    ("unknown key", "g-ped-eve.xml", event(UNKNOWN_KEY, CANCEL), "g-eve.xml", ["128", "217"]),
+    ("situation, unknown", "h-ped-sit.xml", situation(UNKNOWN_KEY), "h-sit.xml", ["217"]),
+    ("denied NF-e cancelled", "i-ped-eve.xml", event(DENIED_KEY, CANCEL), "i-eve.xml",
+     ["128", "205"]),
+    ("situation, denied", "j-ped-sit.xml", situation(DENIED_KEY), "j-sit.xml", ["302", "302"]),
+]
+
+
+def codes(root):
+    found = [root.findtext(N + "cStat")]
+    found += [e.findtext(f"{N}infEvento/{N}cStat") for e in root.findall(N + "retEvento")]
+    found += [e.findtext(f"{N}infProt/{N}cStat") for e in root.findall(N + "protNFe")]
+    return found
+
+
+def test_road_of_one_nfe(base):
+    folder = Folder(base / "road", "LEIAUTE=4.00\n")
+    submit_and_query(folder, [KEY], [nfe(KEY)])
+    submit_and_query(folder, [DENIED_KEY], [nfe(DENIED_KEY)], "--outcome", "denegado")
+    authorised = items(ET.parse(folder.answer("420000000159093-pro-rec.xml")).getroot())[0]
+    for step, name, request, answer, expected in ROAD:
+        folder.put("envio", name, request)
+        folder.drain()
+        root = validate(folder.answer(answer))
+        check(codes(root) == expected, f"{step}: {codes(root)}, not {expected}")
+        if step.startswith("situation, ") and expected[0] != "217":
+            # The very protocol and date the receipt query gave.
+            check(items(root)[0][1:5] == authorised[1:5] or step.endswith("denied"), step)
+    process = validate(folder.answer("e-sit.xml")).find(N + "procEventoNFe")
+    check(process.findtext(f"{N}evento/{N}infEvento/{N}tpEvento") == CANCEL and
+          process.findtext(f"{N}retEvento/{N}infEvento/{N}nProt") ==
+          validate(folder.answer("d-eve.xml")).findtext(f"{N}retEvento/{N}infEvento/{N}nProt"),
+          "the cancellation's event and answer in the situation")
+    # With the service down, the status says so and submissions take the send-failure road.
+    config = folder.root / "config.ini"
+    config.write_text(config.read_text() + "[CENARIOS]\nSERVICO=paralisado\n")
+    folder.put("envio", "k-ped-sta.xml", STATUS)
+    folder.put("envio", f"{access_key(34)}-nfe.xml", nfe(access_key(34)))
+    folder.drain()
+    check(codes(validate(folder.answer("k-sta.xml"))) == ["108"], "SERVICO=paralisado")
+    check(folder.answer("000000000000207-rec.err").exists(), "a submission while paralysed")
+    # The real event requests are answered validly.
+    for sample in sorted(SAMPLES.glob("*_can_*.xml")):
+        if "<envEvento" in sample.read_text(encoding="utf-8", errors="replace"):
+            folder.put("envio", "real-" + sample.stem + "-ped-eve.xml", sample.read_bytes())
+    folder.drain()
+    answered = list((folder.exchange / "retorno").glob("real-*-eve.xml"))
+    check(len(answered) >= 3, f"only {len(answered)} real events answered")
+    for path in answered:
+        validate(path)
+
+
+def test_default_layout_passes_them_over(base):
+    folder = Folder(base / "default")
+    folder.put("envio", "s-ped-sta.xml", STATUS)
+    first = folder.drain()
+    second = folder.drain()
+    check(not folder.answer("s-sta.xml").exists(), "answered in layout 1.10")
+    check((folder.exchange / "envio" / "s-ped-sta.xml").exists(), "the request is kept")
+    check("leiaute 4.00" in first + second and (first + second).count("s-ped-sta.xml") == 2,
+          f"one message per run: {first!r} {second!r}")
+
+
 def canonical(element):
     text = ET.tostring(element, encoding="unicode").replace("\n", "").replace("\r", "")
     return ET.canonicalize(text, strip_text=True)
@@ -299,6 +396,8 @@ def main():
         test_batch_forms(base)
         test_voiding_and_cancellation(base)
         test_real_samples(base)
+        test_road_of_one_nfe(base)
+        test_default_layout_passes_them_over(base)
     print("layout 4.00 answers valid")
     return 0
 

@@ -38,6 +38,15 @@ class RecordingHandlers final : public RequestHandlers {
     void assembleBatch(const std::string& name, DispatchRecord& r) override {
         record("assemble", name, r);
     }
+    void registerEvents(const std::string& name, DispatchRecord& r) override {
+        record("event", name, r);
+    }
+    void answerServiceStatus(const std::string& name, DispatchRecord& r) override {
+        record("status", name, r);
+    }
+    void answerSituation(const std::string& name, DispatchRecord& r) override {
+        record("situation", name, r);
+    }
 
   private:
     // Every call writes one file into its record, named after the handler.

@@ -228,20 +228,23 @@ TEST(ScenarioSection, KeysThatCannotBeReadNameTheKey) {
          "segundos entre 0 e 86400"},
         {"REGRA0", "nNF 1 -> rejeitado",
          "[CENARIOS] REGRA0: chave desconhecida; a se\xE7\xE3o aceita REGRA1, REGRA2, ..., "
-         "PADRAO e ESPERA"},
+         "PADRAO, ESPERA e SERVICO"},
         {"REGRA01", "nNF 1 -> rejeitado",
          "[CENARIOS] REGRA01: chave desconhecida; a se\xE7\xE3o aceita REGRA1, REGRA2, ..., "
-         "PADRAO e ESPERA"},
+         "PADRAO, ESPERA e SERVICO"},
         {"REGRA", "nNF 1 -> rejeitado",
-         "[CENARIOS] REGRA: chave desconhecida; a se\xE7\xE3o aceita REGRA1, REGRA2, ..., PADRAO "
-         "e ESPERA"},
+         "[CENARIOS] REGRA: chave desconhecida; a se\xE7\xE3o aceita REGRA1, REGRA2, ..., PADRAO, "
+         "ESPERA e SERVICO"},
         {"REGRA99999999999999999999", "nNF 1 -> rejeitado",
          "[CENARIOS] REGRA99999999999999999999: chave desconhecida; a se\xE7\xE3o aceita REGRA1, "
-         "REGRA2, ..., PADRAO e ESPERA"},
+         "REGRA2, ..., PADRAO, ESPERA e SERVICO"},
         {"PADR\xC3O", "rejeitado",
          "[CENARIOS] PADR\xC3O: chave desconhecida; a se\xE7\xE3o aceita REGRA1, REGRA2, ..., "
-         "PADRAO "
-         "e ESPERA"},
+         "PADRAO, "
+         "ESPERA e SERVICO"},
+        {"SERVICO", "parado",
+         "[CENARIOS] SERVICO: o estado 'parado' \xE9 desconhecido; os estados s\xE3o operacao, "
+         "paralisado e sem-previsao"},
     };
     for (const auto& c : cases) {
         const Entries entries = {{"REGRA1", "nNF 1 -> rejeitado"}, {c.key, c.text}};

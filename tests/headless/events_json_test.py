@@ -18,7 +18,7 @@ PROGRAM = [OPTIONS.wine, str(Path(OPTIONS.program).resolve())] if OPTIONS.wine e
     [str(Path(OPTIONS.program).resolve())]
 NS = "http://www.portalfiscal.inf.br/nfe"
 FIELDS = ["event", "time", "folder", "file", "kind", "keys", "outcomes", "batch", "receipt",
-          "protocols", "written", "answers", "warnings", "error"]
+          "protocols", "written", "answers", "answered", "warnings", "error"]
 OTHER_FIELDS = {"error": ["event", "time", "folder", "file", "message"],
                 "warning": ["event", "time", "message"],
                 "ready": ["event", "time", "version", "pid", "settings", "folder", "layout"]}

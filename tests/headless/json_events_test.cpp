@@ -62,7 +62,7 @@ TEST(JsonEvents, RequestEventHoldsEveryFieldInItsOrder) {
         "\"protocols\":[\"160000000589901\",\"1600000123456789\"],"
         "\"written\":[\"" +
             std::string(kShownPath) + "\"],\"answers\":[{\"file\":\"" + std::string(kShownPath) +
-            "\",\"cStat\":\"104\"}],\"warnings\":[],\"error\":null}");
+            "\",\"cStat\":\"104\"}],\"answered\":[],\"warnings\":[],\"error\":null}");
 
     record = {};
     record.folder = engine::RequestFolder::EnvioLote;
@@ -76,7 +76,8 @@ TEST(JsonEvents, RequestEventHoldsEveryFieldInItsOrder) {
               "\"envio_lote\",\"file\":\"x\\\"y-montar-lote.xml\",\"kind\":\"Lote NF-e\","
               "\"keys\":[],\"outcomes\":[{\"key\":null,\"outcome\":\"nao-processado\","
               "\"reason\":\"ESPERA\"}],\"batch\":205,\"receipt\":\"420000000159093\","
-              "\"protocols\":[],\"written\":[],\"answers\":[],\"warnings\":[\"c\xC3\xB3pia "
+              "\"protocols\":[],\"written\":[],\"answers\":[],\"answered\":[],\"warnings\":["
+              "\"c\xC3\xB3pia "
               "n\xC3\xA3o feita\"],"
               "\"error\":null}");
 }

@@ -321,6 +321,9 @@ class StarvedHandlers final : public engine::RequestHandlers {
     void voidNumbers(const std::string&, engine::DispatchRecord&) override {}
     void holdNfe(const std::string&, engine::DispatchRecord&) override {}
     void assembleBatch(const std::string&, engine::DispatchRecord&) override {}
+    void registerEvents(const std::string&, engine::DispatchRecord&) override {}
+    void answerServiceStatus(const std::string&, engine::DispatchRecord&) override {}
+    void answerSituation(const std::string&, engine::DispatchRecord&) override {}
 };
 
 TEST_F(ConcurrentPeerTest, RunningOutOfMemoryNamesTheRequestAndItsSize) {
