@@ -327,6 +327,23 @@ def test_road_of_one_nfe(base):
         validate(path)
 
 
+def test_project_samples(base):
+    """The sample requests of the project, each kind of today's layout, give valid answers."""
+    samples = Path(__file__).resolve().parents[2] / "samples" / "requests"
+    folder = Folder(base / "project-samples", "LEIAUTE=4.00\n")
+    key = "42090112345678000190550010000000011000000010"
+    submit_and_query(folder, [key], [(samples / f"{key}-nfe.xml").read_bytes()])
+    names = [p.name for p in samples.glob("*-ped-[es][vti][eat].xml")]
+    check(len(names) == 4, f"samples of today's layout: {names}")
+    for name in names:
+        folder.put("envio", name, (samples / name).read_bytes())
+    folder.drain()
+    for name in names:
+        answer = name.replace("-ped-", "-")
+        given = codes(validate(folder.answer(answer)))
+        check({"107", "135", "101"} & set(given), f"{answer}: {given}")
+
+
 def test_default_layout_passes_them_over(base):
     folder = Folder(base / "default")
     folder.put("envio", "s-ped-sta.xml", STATUS)
@@ -397,6 +414,7 @@ def main():
         test_voiding_and_cancellation(base)
         test_real_samples(base)
         test_road_of_one_nfe(base)
+        test_project_samples(base)
         test_default_layout_passes_them_over(base)
     print("layout 4.00 answers valid")
     return 0
