@@ -146,6 +146,7 @@ void ExchangeHandlers::registerEvents(const std::string& name, DispatchRecord& r
             return !protocol.empty() && !reclaimed.contains(protocol) &&
                    context_.handedBefore(StateField::Protocol, protocol);
         };
+        const auto* registered = nfe != nullptr && correction ? nfe->correction(sequence) : nullptr;
         bool registers = false;
         if (rule != nullptr && rule->outcome == ReturnKind::Rejected && !rule->status.empty()) {
             answer.status = rule->status;
@@ -157,12 +158,13 @@ void ExchangeHandlers::registerEvents(const std::string& name, DispatchRecord& r
             registers = true;
             answer.registeredAt = nfe->cancellation.registeredAt;
             reclaimed.insert(nfe->cancellation.protocol);
+        } else if (registered != nullptr && own(registered->protocol)) {
+            registers = true;
+            reclaimed.insert(registered->protocol);
         } else if ((cancellation || correction) && nfe->outcome == ReturnKind::Denied) {
             answer.status = "205";
             answer.reason = "Rejeicao: NF-e esta denegada na base de dados da SEFAZ";
-        } else if ((cancellation && nfe->cancelled()) ||
-                   (correction && std::find(nfe->corrections.begin(), nfe->corrections.end(),
-                                            sequence) != nfe->corrections.end())) {
+        } else if ((cancellation && nfe->cancelled()) || registered != nullptr) {
             answer.status = "573";
             answer.reason = "Rejeicao: Duplicidade de Evento";
         } else {
@@ -177,8 +179,8 @@ void ExchangeHandlers::registerEvents(const std::string& name, DispatchRecord& r
                 nfe->cancellationEvent = event.markup;
                 nfe->cancellation = answer;
                 changed.insert(event.accessKey);
-            } else if (correction && sequence > 0) {
-                nfe->corrections.push_back(sequence);
+            } else if (correction && registered == nullptr && sequence > 0) {
+                nfe->corrections.push_back({sequence, answer.protocol});
                 changed.insert(event.accessKey);
             }
         }

@@ -14,30 +14,40 @@ constexpr std::string_view kCancellationSection = "CANCELAMENTO";
 // No cut at the usual length: events and reasons are kept whole.
 constexpr std::size_t kWhole = std::string::npos;
 
-std::string sequenceList(const std::vector<int>& sequences) {
+std::string correctionList(const std::vector<NfeMemory::Correction>& corrections) {
     std::string text;
-    for (const int sequence : sequences) {
-        text += (text.empty() ? "" : ",") + std::to_string(sequence);
+    for (const auto& [sequence, protocol] : corrections) {
+        text += (text.empty() ? "" : ",") + std::to_string(sequence) + ":" + protocol;
     }
     return text;
 }
 
-bool parseSequences(std::string_view text, std::vector<int>& sequences) {
+bool parseCorrections(std::string_view text, std::vector<NfeMemory::Correction>& corrections) {
     while (!text.empty()) {
         const auto comma = std::min(text.find(','), text.size());
-        int value = 0;
         const auto part = text.substr(0, comma);
-        const auto [end, error] = std::from_chars(part.data(), part.data() + part.size(), value);
-        if (error != std::errc{} || end != part.data() + part.size()) {
+        const auto colon = std::min(part.find(':'), part.size());
+        int value = 0;
+        const auto [end, error] = std::from_chars(part.data(), part.data() + colon, value);
+        if (error != std::errc{} || end != part.data() + colon) {
             return false;
         }
-        sequences.push_back(value);
+        corrections.push_back({value, std::string(part.substr(std::min(part.size(), colon + 1)))});
         text.remove_prefix(std::min(text.size(), comma + 1));
     }
     return true;
 }
 
 }  // namespace
+
+const NfeMemory::Correction* NfeMemory::correction(int sequence) const {
+    for (const auto& entry : corrections) {
+        if (entry.sequence == sequence) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
 
 std::string NfeMemory::text() const {
     settings::IniFile ini;
@@ -48,7 +58,7 @@ std::string NfeMemory::text() const {
     ini.write(kNfeSection, "nProt", protocol.protocol);
     ini.write(kNfeSection, "dhRecbto", protocol.receivedAt);
     ini.write(kNfeSection, "digVal", protocol.digest);
-    ini.write(kNfeSection, "CCE", sequenceList(corrections));
+    ini.write(kNfeSection, "CCE", correctionList(corrections));
     if (cancelled()) {
         ini.write(kCancellationSection, "cStat", cancellation.status);
         ini.write(kCancellationSection, "xMotivo", cancellation.reason);
@@ -75,7 +85,7 @@ std::optional<NfeMemory> NfeMemory::parse(std::string_view text) {
     memory.protocol.receivedAt = read(kNfeSection, "dhRecbto");
     memory.protocol.digest = read(kNfeSection, "digVal");
     if (!outcome || memory.protocol.status.empty() || memory.protocol.receivedAt.empty() ||
-        !parseSequences(read(kNfeSection, "CCE"), memory.corrections)) {
+        !parseCorrections(read(kNfeSection, "CCE"), memory.corrections)) {
         return std::nullopt;
     }
     memory.outcome = *outcome;

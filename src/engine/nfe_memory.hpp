@@ -25,7 +25,7 @@ namespace kelmar::engine {
 //     nProt=142260000589901
 //     dhRecbto=2026-12-09T10:15:00-03:00
 //     digVal=...
-//     CCE=1,2
+//     CCE=1:142260000589902,2:142260000589904
 //     [CANCELAMENTO]
 //     nProt=142260000589903
 //     dhRegEvento=2026-12-09T10:20:00-03:00
@@ -34,7 +34,13 @@ struct NfeMemory {
     std::string receipt;
     settings::ReturnKind outcome = settings::ReturnKind::Authorised;  // or Denied
     layout400::ResultItem protocol;
-    std::vector<int> corrections;
+    // The correction letters registered: sequence number and protocol.
+    struct Correction {
+        int sequence = 0;
+        std::string protocol;
+    };
+    std::vector<Correction> corrections;
+    const Correction* correction(int sequence) const;
     // The cancellation event as it was requested, and its answer; empty when none.
     std::string cancellationEvent;
     layout400::EventAnswer cancellation;

@@ -170,7 +170,7 @@ std::string StandaloneElement::text() const {
 }
 
 StandaloneElement standaloneElement(const xml::XmlNode& element, bool convert) {
-    const auto utf8 = [convert](std::string text) {
+    const auto utf8 = [convert](const std::string& text) {
         return convert ? platform::cp1252ToUtf8(text) : text;
     };
     StandaloneElement standalone;

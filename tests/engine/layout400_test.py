@@ -308,8 +308,25 @@ def test_road_of_one_nfe(base):
           process.findtext(f"{N}retEvento/{N}infEvento/{N}nProt") ==
           validate(folder.answer("d-eve.xml")).findtext(f"{N}retEvento/{N}infEvento/{N}nProt"),
           "the cancellation's event and answer in the situation")
-    # With the service down, the status says so and submissions take the send-failure road.
+    # Killed between remembering an event and answering it (here: its answer cannot be
+    # written), the retry answers it as registered, with the same number, not as its own
+    # duplicate.
     config = folder.root / "config.ini"
+    blocker = folder.answer("x-eve.xml")
+    blocker.mkdir()
+    folder.put("envio", "x-ped-eve.xml", event(KEY, CORRECT, 2))
+    failed = subprocess.run([*PROGRAM, "--headless", "--config", "config.ini", "--ticks", "1"],
+                            cwd=folder.root, capture_output=True, timeout=300)
+    check(failed.returncode == 1, "the blocked answer fails the tick")
+    taken = re.search(r"PROTOCOLO=(\d+)", config.read_text()).group(1)
+    blocker.rmdir()
+    folder.drain()
+    retried = validate(folder.answer("x-eve.xml"))
+    check(codes(retried) == ["128", "135"], f"the retried event: {codes(retried)}")
+    check(retried.findtext(f"{N}retEvento/{N}infEvento/{N}nProt").endswith(taken) and
+          re.search(r"PROTOCOLO=(\d+)", config.read_text()).group(1) == taken,
+          "the retry took another number")
+    # With the service down, the status says so and submissions take the send-failure road.
     config.write_text(config.read_text() + "[CENARIOS]\nSERVICO=paralisado\n")
     folder.put("envio", "k-ped-sta.xml", STATUS)
     folder.put("envio", f"{access_key(34)}-nfe.xml", nfe(access_key(34)))
