@@ -109,6 +109,28 @@ class Checker:
                     self.violations.append(f"{path} does not parse: {error}")
         return count
 
+    def check_memories(self):
+        """Layout 4.00: each batch's memory parses, and a processed one holds the very
+        protocols its published result carries. Returns how many were compared."""
+        compared = 0
+        for path in (self.exchange.folder / "lotes").glob("*.ini"):
+            memory = configparser.ConfigParser(interpolation=None)
+            try:
+                memory.read_string(path.read_text(encoding="cp1252"))
+            except configparser.Error as error:
+                self.violations.append(f"{path.name} does not parse: {error}")
+                continue
+            if not path.name.endswith("-lote-res.ini") or memory["LOTE"]["PROCESSADO"] != "1":
+                continue
+            result = self.exchange.folder / "retorno" / path.name.replace("-lote-res.ini",
+                                                                          "-pro-rec.xml")
+            kept = [memory[f"NFE{i + 1}"].get("nProt", "") for i in range(int(memory["LOTE"]["NFE"]))]
+            published = NUMBERS["-pro-rec.xml"].findall(result.read_bytes())
+            compared += 1
+            if [p.decode() for p in published] != [k for k in kept if k]:
+                self.violations.append(f"{result.name} carries {published}, its memory {kept}")
+        return compared
+
     def check_answers(self):
         month = self.exchange.month()
         for description, path in self.exchange.expected:
@@ -124,11 +146,11 @@ class Checker:
             self.violations.append(f"temporary file left behind: {path}")
 
 
-def run(program, exchange, checker, kills_wanted, rng, runner_prefix, startup):
+def run(program, exchange, checker, kills_wanted, rng, runner_prefix, startup, layout):
     kills = 0
     rounds = 0
     command = runner_prefix + [program, "--headless", "--config", exchange.text(exchange.config),
-                               "--interval", "0"]
+                               "--leiaute", layout, "--interval", "0"]
     while kills < kills_wanted:
         rounds += 1
         exchange.queue_round(rng)
@@ -188,6 +210,8 @@ def main():
     arguments.add_argument("--seed", type=int, default=int(time.time()))
     arguments.add_argument("--wine", metavar="RUNNER",
                            help="run a Windows program through this Wine wrapper")
+    arguments.add_argument("--leiaute", default="1.10",
+                           help="the layout to answer in (4.00 also fixes each batch's result)")
     arguments.add_argument("--settings-in-place", action="store_true",
                            help="close the settings' folder, so config.ini is saved in place")
     options = arguments.parse_args()
@@ -203,17 +227,19 @@ def main():
             os.chmod(root, 0o555)
         try:
             kills, rounds = run(os.path.abspath(options.program), exchange, checker, options.kills,
-                                rng, runner_prefix, startup)
+                                rng, runner_prefix, startup, options.leiaute)
         finally:
             os.chmod(root, 0o755)
         files = checker.check_xml_files()
         checker.check_published("at the end")
         checker.check_exactly_once()
         checker.check_answers()
+        memories = checker.check_memories()
         checker.check_no_temporaries()
         left = len(exchange.waiting())
         print(f"crash test: seed {options.seed}, {len(exchange.expected)} requests in {rounds} rounds, "
-              f"{kills} kills, {files} XML files checked, {left} still waiting, "
+              f"{kills} kills, {files} XML files and {memories} batch results checked, "
+              f"{left} still waiting, "
               f"{len(checker.violations)} violations")
         for violation in checker.violations[:20]:
             print("  " + violation)
