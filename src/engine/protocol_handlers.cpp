@@ -51,8 +51,9 @@ void ExchangeHandlers::answerWithProtocol(const std::string& name, ProtocolResul
     context_.requireAnswerable({Subfolder::Retorno}, ArchiveFolders::WithoutDeniedMonth);
     const auto protocol = context_.advanceAndSave(StateField::Protocol, record);
     if (result == ProtocolResult::Cancellation) {
-        saveRecorded(*buildCancellationResult(key, protocol, context_.clock()),
-                     exchange.cancellationResult(key), record);
+        saveRecorded(
+            *buildCancellationResult(key, context_.protocolText(protocol), context_.clock()),
+            exchange.cancellationResult(key), record);
     } else if (context_.answersInLayout400()) {
         saveRecorded(*layout400::buildVoidingResult(range, context_.protocolText(protocol),
                                                     context_.clock()),

@@ -152,7 +152,7 @@ void appendAuthorisedItem(ProcessedResult& result, std::string_view stem,
 }
 
 std::unique_ptr<XmlDocument> buildCancellationResult(std::string_view key,
-                                                     std::int32_t protocolCounter,
+                                                     std::string_view protocolNumber,
                                                      const platform::Clock& clock) {
     auto document = newResponse("retCancNFe");
     XmlNode& root = *document->rootElement();
@@ -161,7 +161,7 @@ std::unique_ptr<XmlDocument> buildCancellationResult(std::string_view key,
         startHomologationResult(root, "infCanc", "101", "Cancelamento de NF-e homologado");
     info.writeTextChild("chNFe", key);
     info.writeDateTimeChild("dhRecbto", clock.now());
-    info.writeTextChild("nProt", protocolNumber(protocolCounter));
+    info.writeTextChild("nProt", protocolNumber);
     return document;
 }
 

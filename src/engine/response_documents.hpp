@@ -54,9 +54,10 @@ void appendAuthorisedItem(ProcessedResult& result, std::string_view stem,
                           std::string_view protocolNumber, bool denied,
                           const platform::Clock& clock, std::optional<ItemStatus> custom = {});
 
-// retCancNFe for the request key.
+// retCancNFe for the request key, with the protocol number as the layout answered in
+// writes it.
 std::unique_ptr<xml::XmlDocument> buildCancellationResult(std::string_view key,
-                                                          std::int32_t protocolCounter,
+                                                          std::string_view protocolNumber,
                                                           const platform::Clock& clock);
 
 // retInutNFe; its fixed texts do not depend on the request.

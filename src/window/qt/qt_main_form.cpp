@@ -209,7 +209,8 @@ void QtMainForm::showHistory(bool shown) {
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     centralWidget()->layout()->activate();
     layout()->activate();
-    setFixedSize(sizeHint());
+    // Only its height: a width grown for the status line stays.
+    setFixedSize(std::max(width(), sizeHint().width()), sizeHint().height());
     keepOnScreen();
 }
 
@@ -349,6 +350,16 @@ void QtMainForm::statusChanged(const FormStatus& status) {
             if (!note->isHidden()) {
                 room -= note->sizeHint().width() + statusBar()->layout()->spacing();
             }
+        }
+        // When even the line with its name cut to nothing leaves no room for the notes,
+        // the window widens rather than cut a number.
+        const auto shortest =
+            fromEngineText(status.lastRequest->textFitting([](std::string_view) { return false; }));
+        const int missing = metrics.horizontalAdvance(shortest) - room;
+        if (missing > 0 && isVisible()) {
+            setFixedWidth(width() + missing);
+            keepOnScreen();
+            room += missing;
         }
         room = std::max(24, room);
         lastRequest_->setText(
