@@ -191,7 +191,7 @@ void Win32MainForm::fitWindow() {
     RECT bar;
     ::GetWindowRect(statusBar_, &bar);
     const int controls = kClientHeight + (model_.historyShown() ? kHistoryHeight : 0);
-    RECT frame = {0, 0, kClientWidth, controls + (bar.bottom - bar.top)};
+    RECT frame = {0, 0, kClientWidth + statusWidening_, controls + (bar.bottom - bar.top)};
     ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
     ::SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -459,13 +459,23 @@ void Win32MainForm::layOutStatusBar() {
     rights.insert(rights.begin(), lastRequestRight);
     rights.back() = -1;  // the last part reaches the bar's end
     std::string lastRequest;
+    int missing = 0;
     if (status.lastRequest) {
         const int room = lastRequestRight - 12;
         lastRequest = status.lastRequest->textFitting(
             [&](std::string_view line) { return widthOf(line) <= room; });
+        // When even the line with its name cut to nothing leaves no room for the notes,
+        // the window widens rather than cut a number.
+        missing =
+            widthOf(status.lastRequest->textFitting([](std::string_view) { return false; })) - room;
     }
     ::SelectObject(context, previousFont);
     ::ReleaseDC(statusBar_, context);
+    if (missing > 0) {
+        statusWidening_ += missing;
+        fitWindow();  // lays the bar out again, at the new width
+        return;
+    }
 
     ::SendMessageW(statusBar_, SB_SETPARTS, rights.size(), reinterpret_cast<LPARAM>(rights.data()));
     ::SendMessageW(statusBar_, SB_SETTEXTW, 0,

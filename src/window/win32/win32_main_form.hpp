@@ -69,6 +69,8 @@ class Win32MainForm final : private FormObserver {
     HWND window_ = nullptr;
     std::array<HWND, settings::kStateFieldCount> edits_{};  // ELote, ERecibo, EProtocolo, EPasta
     HWND statusBar_ = nullptr;
+    // How much wider than its controls the window was made for the status line.
+    int statusWidening_ = 0;
     HWND historyToggle_ = nullptr;
     HWND historyList_ = nullptr;
     HWND openAnswer_ = nullptr;
