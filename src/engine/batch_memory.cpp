@@ -84,15 +84,7 @@ std::optional<BatchMemory> BatchMemory::parse(std::string_view text) {
 }
 
 std::optional<BatchMemory> readBatchMemory(const std::string& pathText) {
-    const auto text = readRecordText(pathText);
-    if (!text) {
-        return std::nullopt;
-    }
-    auto memory = BatchMemory::parse(*text);
-    if (!memory) {
-        failUnreadableRecord(pathText);
-    }
-    return memory;
+    return readParsedRecord<BatchMemory>(pathText);
 }
 
 void writeBatchMemory(const std::string& pathText, const BatchMemory& memory) {

@@ -104,15 +104,7 @@ std::optional<NfeMemory> NfeMemory::parse(std::string_view text) {
 }
 
 std::optional<NfeMemory> readNfeMemory(const std::string& pathText) {
-    const auto text = readRecordText(pathText);
-    if (!text) {
-        return std::nullopt;
-    }
-    auto memory = NfeMemory::parse(*text);
-    if (!memory) {
-        failUnreadableRecord(pathText);
-    }
-    return memory;
+    return readParsedRecord<NfeMemory>(pathText);
 }
 
 void writeNfeMemory(const std::string& pathText, const NfeMemory& memory) {

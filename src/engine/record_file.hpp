@@ -18,4 +18,19 @@ void writeRecordText(const std::string& pathText, std::string_view text);
 // "O arquivo %s não é um registro que se possa ler", for a record that does not parse.
 [[noreturn]] void failUnreadableRecord(const std::string& pathText);
 
+// A record parsed by Record::parse; nothing when there is none. Raises, naming the file,
+// when it cannot be read or does not parse.
+template <typename Record>
+std::optional<Record> readParsedRecord(const std::string& pathText) {
+    const auto text = readRecordText(pathText);
+    if (!text) {
+        return std::nullopt;
+    }
+    auto record = Record::parse(*text);
+    if (!record) {
+        failUnreadableRecord(pathText);
+    }
+    return record;
+}
+
 }  // namespace kelmar::engine
