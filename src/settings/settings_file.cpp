@@ -89,8 +89,14 @@ std::shared_ptr<const IniFile> SettingsFile::read() const {
     // between, the newer bytes are kept under the older version, and the next read
     // reads them again.
     const auto identity = platform::identifyFileFollowingLinks(path_);
-    if (snapshot_ && snapshot_->trusted && identity == snapshot_->identity) {
+    if (snapshot_ && identity == snapshot_->identity &&
+        (snapshot_->trusted || (snapshot_->watched && watch_ && watch_->unchangedSinceMark()))) {
         return snapshot_->ini;
+    }
+    // Marked before the bytes are read: a change made while they are read is told.
+    const bool watched = watchUsable();
+    if (watched) {
+        watch_->mark(false);
     }
     auto content = readFileIfThere(path_);
     if (!content) {
@@ -107,6 +113,7 @@ std::shared_ptr<const IniFile> SettingsFile::read() const {
     }
     snapshot_->trusted = identity && identity->size == snapshot_->content.size() &&
                          !platform::changedTooLately(*identity);
+    snapshot_->watched = watched && identity && identity->size == snapshot_->content.size();
     if (identity) {
         snapshot_->identity = *identity;
     }
@@ -116,11 +123,23 @@ std::shared_ptr<const IniFile> SettingsFile::read() const {
 void SettingsFile::remember(std::shared_ptr<const IniFile> ini, std::string content) const {
     // What was just written, under the version now there; should another program have
     // written in between (the size tells), the next read compares the bytes.
+    if (!watch_ || watch_->ended()) {
+        watch_ = platform::watchFileChanges(platform::toNativePath(path_));
+    }
     const auto identity = platform::identifyFileFollowingLinks(path_);
     const bool same = identity && identity->size == content.size();
+    const bool watched = same && watchUsable();
+    if (watched) {
+        watch_->mark(true);
+    }
     snapshot_ = Snapshot{same ? *identity : platform::FileIdentity{},
                          same && !platform::changedTooLately(*identity), std::move(content),
-                         std::move(ini)};
+                         std::move(ini), watched};
+}
+
+bool SettingsFile::watchUsable() const {
+    // The watch looks at the name in its folder: a link's target changes unseen there.
+    return watch_ && !watch_->ended() && platform::identifyFile(path_).has_value();
 }
 
 }  // namespace kelmar::settings

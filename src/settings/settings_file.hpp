@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/file_change_watch.hpp"
 #include "platform/file_identity.hpp"
 #include "settings/ini_file.hpp"
 #include "settings/simulator_state.hpp"
@@ -62,8 +63,15 @@ class SettingsFile {
         bool trusted = false;
         std::string content;
         std::shared_ptr<const IniFile> ini;
+        // The watch was marked as this version was read or written: while it tells no
+        // change, the version is trusted however fresh it is.
+        bool watched = false;
     };
     mutable std::optional<Snapshot> snapshot_;
+    // Started by the first save (a run that saves nothing needs none), for a file that is
+    // no link; nothing where the system tells no changes.
+    mutable std::unique_ptr<platform::FileChangeWatch> watch_;
+    bool watchUsable() const;
     mutable std::uint64_t readings_ = 0;
     void remember(std::shared_ptr<const IniFile> ini, std::string content) const;
 };

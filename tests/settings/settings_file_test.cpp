@@ -103,6 +103,20 @@ TEST_F(SettingsFileTest, ReadsAgainOnlyWhatChanged) {
     const auto readings = settings.readings();
     EXPECT_EQ(settings.read()->read("CENARIOS", "PADRAO", ""), "rejeitado!");
     EXPECT_EQ(settings.readings(), readings);
+
+    // Rewritten in place just after a save, at the same size and time stamp: the saved
+    // version is trusted only while nothing has touched it.
+    for (const char* edit : {"Rejeitado!", "rejeitadO!"}) {
+        settings.save(state);
+        auto edited = readFile(path);
+        edited.replace(edited.find("rejeitado!"), 10, edit);
+        const auto savedAt = fs::last_write_time(path);
+        std::ofstream(path, std::ios::binary | std::ios::in) << edited;
+        fs::last_write_time(path, savedAt);
+        EXPECT_EQ(settings.read()->read("CENARIOS", "PADRAO", ""), edit);
+        folder_.write("config.ini", "[CENARIOS]\nPADRAO=rejeitado!\n");
+        EXPECT_EQ(settings.read()->read("CENARIOS", "PADRAO", ""), "rejeitado!");
+    }
 }
 
 TEST_F(SettingsFileTest, FileWrittenOnWindowsLoadsUnchangedAndKeepsItsOtherLines) {
