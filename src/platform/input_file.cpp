@@ -104,7 +104,12 @@ std::optional<FileIdentity> identifyFileFollowingLinks(std::string_view pathText
     if (isForbiddenFileName(fileNamePart(pathText))) {
         return std::nullopt;
     }
-    return io::identifyPath(followLinks(toNativePath(pathText)));
+    // A plain file, the usual case, is looked at once; only a link is followed.
+    const auto native = toNativePath(pathText);
+    if (auto plain = io::identifyPath(native)) {
+        return plain;
+    }
+    return io::identifyPath(followLinks(native));
 }
 
 bool changedTooLately(const FileIdentity& identity) {
