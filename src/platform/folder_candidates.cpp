@@ -13,7 +13,9 @@ void FolderCandidates::refresh(std::string_view folderText) {
         folder_ = std::string(folderText);
         changes_.reset();
         listed_ = false;
+        looks_ = 0;
     }
+    ++looks_;
     const bool due = std::chrono::steady_clock::now() - listedAt_ >= relistEvery_;
     if (listed_ && changes_ && !due &&
         changes_->collect(fragments_,
@@ -25,8 +27,10 @@ void FolderCandidates::refresh(std::string_view folderText) {
 
 void FolderCandidates::relist() {
     // Watched first, so nothing that happens while the folder is listed is missed; a
-    // change told about a name already listed changes nothing.
-    if (relistEvery_ > std::chrono::steady_clock::duration::zero()) {
+    // change told about a name already listed changes nothing. A folder looked at once
+    // only (a run of one tick) is not watched: ending a watch can cost the system more
+    // than a listing.
+    if (relistEvery_ > std::chrono::steady_clock::duration::zero() && looks_ > 1) {
         changes_ = watchFolder(folder_);
     }
     names_.clear();

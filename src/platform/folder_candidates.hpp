@@ -86,6 +86,7 @@ class FolderCandidates {
     std::string folder_;
     std::unique_ptr<FolderChanges> changes_;
     bool listed_ = false;
+    int looks_ = 0;
     std::set<std::string, InOrder> names_;
     // Names found to be no request file (a folder, a link, a hidden file): passed over
     // until a change is told about them.
