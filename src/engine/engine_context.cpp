@@ -97,12 +97,26 @@ OutcomeDecision EngineContext::decide(std::string_view accessKey) const {
 void EngineContext::ensureArchiveFolders(ArchiveFolders which) const {
     const auto month = monthFolder();
     const auto exchange = layout();
-    platform::createDirectory(exchange.archive(Archive::Authorised));
-    platform::createDirectory(exchange.archive(Archive::Denied));
-    platform::createDirectory(exchange.archiveMonth(Archive::Authorised, month));
-    if (which == ArchiveFolders::All) {
-        platform::createDirectory(exchange.archiveMonth(Archive::Denied, month));
+    auto authorisedMonth = exchange.archiveMonth(Archive::Authorised, month);
+    const bool withDenied = which == ArchiveFolders::All;
+    if (authorisedMonth == archivesMade_ && (deniedMonthMade_ || !withDenied)) {
+        return;
     }
+    const auto deniedMonth = exchange.archiveMonth(Archive::Denied, month);
+    // Made by an earlier request of the month, as a rule: then two looks are all it takes.
+    const bool made =
+        platform::directoryExists(authorisedMonth) &&
+        platform::directoryExists(withDenied ? deniedMonth : exchange.archive(Archive::Denied));
+    if (!made) {
+        platform::createDirectory(exchange.archive(Archive::Authorised));
+        platform::createDirectory(exchange.archive(Archive::Denied));
+        platform::createDirectory(authorisedMonth);
+        if (withDenied) {
+            platform::createDirectory(deniedMonth);
+        }
+    }
+    deniedMonthMade_ = withDenied;
+    archivesMade_ = std::move(authorisedMonth);
 }
 
 }  // namespace kelmar::engine
@@ -115,6 +129,7 @@ void EngineContext::beginRequest(RequestFolder folder, const std::string& name) 
     requestIdentity_.reset();
     pendingPath_ = exchange.pendingRecord(folder);
     used_ = {};
+    archivesMade_.clear();
     auto unfinished = readPendingRequest(pendingPath_);
     if (unfinished && unfinished->name == name) {
         pending_ = std::move(*unfinished);  // its numbers are used again, in order

@@ -126,6 +126,10 @@ class EngineContext {
     std::optional<platform::FileIdentity> requestIdentity_;
     std::string requestMonth_;
     std::string pendingPath_;
+    // The archive folders this request had made (the authorised month's path, and
+    // whether the denied month's too): archiving it asks for them a second time.
+    mutable std::string archivesMade_;
+    mutable bool deniedMonthMade_ = false;
     // Every number the request holds: those an unfinished attempt was handed, then those
     // this attempt takes. Written whole each time it grows, so a second failure keeps
     // them all.
