@@ -4,6 +4,7 @@
 #include "engine/engine_messages.hpp"
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
+#include "xml/xml_errors.hpp"
 
 namespace kelmar::engine {
 
@@ -68,6 +69,17 @@ void copyRecorded(std::string_view source, const std::string& destination, Dispa
     // Not fatal, but a client must be able to learn that it may be reading a stale
     // answer (a read-only destination still holding an older one, say).
     record.warnings.push_back(messages::copyFailed(source, destination));
+}
+
+void saveCopyRecorded(const xml::XmlDocument& document, std::string_view saved,
+                      const std::string& destination, DispatchRecord& record) {
+    try {
+        document.saveDocument(destination);
+    } catch (const xml::EStreamError&) {
+        record.warnings.push_back(messages::copyFailed(saved, destination));
+        return;
+    }
+    record.filesWritten.push_back(destination);
 }
 
 void copyRequired(std::string_view source, const std::string& destination, DispatchRecord& record) {

@@ -68,6 +68,11 @@ void saveRecorded(const xml::XmlDocument& document, const std::string& path,
 // files.
 void copyRecorded(std::string_view source, const std::string& destination, DispatchRecord& record);
 
+// Makes a second copy of a document just saved at `saved`, as copyRecorded would, but
+// from the document: the same bytes, without reading the first back.
+void saveCopyRecorded(const xml::XmlDocument& document, std::string_view saved,
+                      const std::string& destination, DispatchRecord& record);
+
 // Copies a file the answer cannot do without; a failed copy raises, naming both files.
 void copyRequired(std::string_view source, const std::string& destination, DispatchRecord& record);
 

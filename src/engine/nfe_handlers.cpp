@@ -17,12 +17,11 @@ void ExchangeHandlers::archiveNfe(std::string_view name, const NfeRequest& nfe,
                                   DispatchRecord& record) {
     context_.ensureArchiveFolders(ArchiveFolders::All);
     const auto authorised = archivePath(Archive::Authorised, name);
-    if (context_.answersInLayout400()) {
-        saveRecorded(*layout400::buildArchiveCopy(nfe), authorised, record);
-    } else {
-        saveRecorded(*buildArchiveCopy(nfe.body, nfe.prefixDeclarations), authorised, record);
-    }
-    copyRecorded(authorised, archivePath(Archive::Denied, name), record);
+    const auto copy = context_.answersInLayout400()
+                          ? layout400::buildArchiveCopy(nfe)
+                          : buildArchiveCopy(nfe.body, nfe.prefixDeclarations);
+    saveRecorded(*copy, authorised, record);
+    saveCopyRecorded(*copy, authorised, archivePath(Archive::Denied, name), record);
 }
 
 void ExchangeHandlers::copySchemaFailure(std::string_view name, std::string_view key,
