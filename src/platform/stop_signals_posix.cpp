@@ -91,6 +91,9 @@ void StopSignals::State::watch() {
 
 bool StopSignals::waitFor(std::chrono::milliseconds time) {
     std::unique_lock lock(state_->mutex);
+    if (time <= std::chrono::milliseconds::zero()) {
+        return state_->signals > 0;  // no pause (--interval 0): not even one wait call
+    }
     state_->waiting = true;
     const bool stop = state_->stopped.wait_for(lock, time, [this] { return state_->signals > 0; });
     state_->waiting = false;
