@@ -148,9 +148,14 @@ bool hasEnded(long processId) {
 // must still honour a folder or file the operator has locked.
 bool isUnwritableDestination(const std::filesystem::path& destination) {
     std::error_code error;
-    const auto folder = std::filesystem::status(destination.parent_path(), error);
-    if (!error && folder.type() == std::filesystem::file_type::directory && hasNoWriteBit(folder)) {
-        return true;
+    // A bare name is in the working folder, which is not looked at (it is where the
+    // program was started from, not a folder of the exchange).
+    if (destination.has_parent_path()) {
+        const auto folder = std::filesystem::status(destination.parent_path(), error);
+        if (!error && folder.type() == std::filesystem::file_type::directory &&
+            hasNoWriteBit(folder)) {
+            return true;
+        }
     }
     const auto status = std::filesystem::status(destination, error);
     if (error || status.type() == std::filesystem::file_type::not_found) {

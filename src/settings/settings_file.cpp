@@ -126,9 +126,11 @@ void SettingsFile::remember(std::shared_ptr<const IniFile> ini, std::string cont
     if (!watch_ || watch_->ended()) {
         watch_ = platform::watchFileChanges(platform::toNativePath(path_));
     }
-    const auto identity = platform::identifyFileFollowingLinks(path_);
+    // A plain file (no link) is the one the watch sees, and its own identity.
+    const auto plain = platform::identifyFile(path_);
+    const auto identity = plain ? plain : platform::identifyFileFollowingLinks(path_);
     const bool same = identity && identity->size == content.size();
-    const bool watched = same && watchUsable();
+    const bool watched = same && plain && watch_ && !watch_->ended();
     if (watched) {
         watch_->mark(true);
     }
