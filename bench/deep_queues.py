@@ -9,6 +9,12 @@ folders grow. Builds the release preset, then prints, each figure the best of --
   20,000 unrelated files in envio, and with 1,000 scenario rules;
 - start-up: a run of one tick with an empty archive and with 100,000 archived files.
 
+Every timed run works in a folder of its own, made and written back to disk (sync)
+before the clock starts, and no folder is deleted until the end: on a file system that
+skips recently freed inodes when it makes a file (ext4 without a journal does, for a
+minute or more), deleting one run's files would slow whichever run comes next. Within
+each run the program and the floor take turns at going first.
+
 Run from the checkout: python3 bench/deep_queues.py [--work DIR] [--runs 3]
 """
 import argparse
@@ -39,9 +45,24 @@ def build():
     return os.path.join(ROOT, "build", "release", "kelmar-sim"), floor
 
 
+class Folders:
+    """Hands out a new work folder for every timed run under one base folder."""
+
+    def __init__(self, base):
+        self.base = base
+        self.made = 0
+
+    def next(self):
+        self.made += 1
+        return os.path.join(self.base, "run-%04d" % self.made)
+
+
+def settle():
+    # What the setup wrote goes to disk now, not while a run is timed.
+    os.sync()
+
+
 def fresh_exchange(work, rules=0):
-    if os.path.exists(work):
-        shutil.rmtree(work)
     with open(os.path.join(ROOT, "scripts", "exchange-subfolders")) as names:
         for sub in names.read().split():
             os.makedirs(os.path.join(work, "nf_e", sub))
@@ -82,28 +103,45 @@ def run_sim(program, work, ticks):
                   "--ticks", str(ticks)], work)
 
 
-def drain(program, floor, work, count, runs):
-    best_sim = best_floor = None
-    for _ in range(runs):
-        fresh_exchange(work)
-        queue_nfe(work, count)
-        seconds = run_sim(program, work, count)
-        left = len(os.listdir(os.path.join(work, "nf_e", "envio")))
-        if left:
-            sys.exit("drain of %d left %d requests unanswered" % (count, left))
-        best_sim = seconds if best_sim is None else min(best_sim, seconds)
-        fresh_exchange(work)
-        names = queue_nfe(work, count)
-        seconds = timed([floor, os.path.join(work, "nf_e")], work,
-                        stdin=("\n".join(names) + "\n").encode())
-        best_floor = seconds if best_floor is None else min(best_floor, seconds)
-    return best_sim / count, best_floor / count
+def drain_sim(program, folders, count):
+    work = folders.next()
+    fresh_exchange(work)
+    queue_nfe(work, count)
+    settle()
+    seconds = run_sim(program, work, count)
+    left = len(os.listdir(os.path.join(work, "nf_e", "envio")))
+    if left:
+        sys.exit("drain of %d left %d requests unanswered" % (count, left))
+    return seconds
 
 
-def idle_tick(program, work, runs, ticks, prepare):
+def drain_floor(floor, folders, count):
+    work = folders.next()
+    fresh_exchange(work)
+    names = queue_nfe(work, count)
+    settle()
+    return timed([floor, os.path.join(work, "nf_e")], work,
+                 stdin=("\n".join(names) + "\n").encode())
+
+
+def drain(program, floor, folders, count, runs):
+    sims, floors = [], []
+    for run in range(runs):
+        if run % 2 == 0:
+            sims.append(drain_sim(program, folders, count))
+            floors.append(drain_floor(floor, folders, count))
+        else:
+            floors.append(drain_floor(floor, folders, count))
+            sims.append(drain_sim(program, folders, count))
+    return min(sims) / count, min(floors) / count
+
+
+def idle_tick(program, folders, runs, ticks, prepare):
     best = None
     for _ in range(runs):
-        prepare()
+        work = folders.next()
+        prepare(work)
+        settle()
         one = run_sim(program, work, 1)
         many = run_sim(program, work, ticks)
         cost = (many - one) / (ticks - 1)
@@ -111,14 +149,16 @@ def idle_tick(program, work, runs, ticks, prepare):
     return best
 
 
-def start_up(program, work, runs, archived):
+def start_up(program, folders, runs, archived):
     best = None
     for _ in range(runs):
+        work = folders.next()
         fresh_exchange(work)
-        month = os.path.join(work, "nf_e", "backup", "Autorizados", "202612")
+        month = os.path.join(work, "nf_e", "backup", "Autorizados", time.strftime("%Y%m"))
         os.makedirs(month, exist_ok=True)
         for i in range(archived):
             open(os.path.join(month, "nota-%06d-nfe.xml" % i), "w").close()
+        settle()
         seconds = run_sim(program, work, 1)
         best = seconds if best is None else min(best, seconds)
     return best
@@ -133,6 +173,7 @@ def main():
     program, floor = build()
     base = args.work or os.path.join(ROOT, "build", "release")
     work = tempfile.mkdtemp(prefix="deep-queues-", dir=base)
+    folders = Folders(work)
     try:
         counts = [int(c) for c in args.counts.split(",")]
         print("drain (best of %d runs)" % args.runs)
@@ -140,27 +181,28 @@ def main():
         print("|---|---|---|---|")
         per_request = {}
         for count in counts:
-            sim, flo = drain(program, floor, work, count, args.runs)
+            sim, flo = drain(program, floor, folders, count, args.runs)
             per_request[count] = sim
             print("| %d | %.3f ms | %.3f ms | %.0f %% |" % (count, sim * 1e3, flo * 1e3,
                                                            100 * flo / sim))
         print("deepest / shallowest per request: %.2f" %
               (per_request[counts[-1]] / per_request[counts[0]]))
 
-        def unrelated():
+        def unrelated(work):
             fresh_exchange(work)
             envio = os.path.join(work, "nf_e", "envio")
             for i in range(20000):
                 open(os.path.join(envio, "leia-me-%05d.txt" % i), "w").close()
 
-        empty = idle_tick(program, work, args.runs, 2001, lambda: fresh_exchange(work))
-        crowded = idle_tick(program, work, args.runs, 2001, unrelated)
-        ruled = idle_tick(program, work, args.runs, 2001, lambda: fresh_exchange(work, 1000))
+        empty = idle_tick(program, folders, args.runs, 2001, fresh_exchange)
+        crowded = idle_tick(program, folders, args.runs, 2001, unrelated)
+        ruled = idle_tick(program, folders, args.runs, 2001,
+                          lambda work: fresh_exchange(work, 1000))
         print("idle tick: empty %.1f us, 20,000 unrelated files %.1f us (x%.2f), "
               "1,000 rules %.1f us (x%.2f)" % (empty * 1e6, crowded * 1e6, crowded / empty,
                                                 ruled * 1e6, ruled / empty))
-        none = start_up(program, work, args.runs, 0)
-        full = start_up(program, work, args.runs, 100000)
+        none = start_up(program, folders, args.runs, 0)
+        full = start_up(program, folders, args.runs, 100000)
         print("start-up: empty archive %.1f ms, 100,000 archived files %.1f ms (x%.2f)" %
               (none * 1e3, full * 1e3, full / none))
     finally:
