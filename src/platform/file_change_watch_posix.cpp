@@ -27,8 +27,7 @@ class InotifyFileWatch final : public FileChangeWatch {
 
     void mark(bool ownReplacement) override {
         changed_ = false;
-        // After an own rename, the last renaming onto the name that is told is that one;
-        // only what follows it counts.
+        // After an own rename, the changes told up to it are taken as the caller's own.
         awaitingOwnRename_ = ownReplacement;
         ownRenameSeen_ = false;
         drain();

@@ -1,5 +1,7 @@
 #include "platform/folder_candidates.hpp"
 
+#include <algorithm>
+
 #include "platform/file_system.hpp"
 
 namespace kelmar::platform {
@@ -15,7 +17,7 @@ void FolderCandidates::refresh(std::string_view folderText) {
         listed_ = false;
         looks_ = 0;
     }
-    ++looks_;
+    looks_ = std::min(looks_ + 1, 2);  // once and more than once is all that counts
     const bool due = std::chrono::steady_clock::now() - listedAt_ >= relistEvery_;
     if (listed_ && changes_ && !due &&
         changes_->collect(fragments_,
