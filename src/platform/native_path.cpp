@@ -21,7 +21,11 @@ std::filesystem::path toNativePath(std::string_view pathText) {
 #ifdef _WIN32
     return std::filesystem::path(win32::widePath(pathText));
 #else
-    return std::filesystem::path(cp1252ToUtf8(displayPath(pathText)));
+    // Converted first and given its separators after, in one string: a backslash byte
+    // never occurs inside a UTF-8 sequence.
+    auto native = cp1252ToUtf8(pathText);
+    std::replace(native.begin(), native.end(), '\\', '/');
+    return std::filesystem::path(std::move(native));
 #endif
 }
 
