@@ -20,9 +20,10 @@ constexpr std::string_view kTemporarySuffix = ".part";
 
 std::string temporaryName() {
     thread_local std::mt19937_64 generator{std::random_device{}()};
-    std::string name(kTemporaryPrefix);
-    name += std::to_string(io::processId());
-    name += '-';
+    // The process id does not change while the program runs: asked for once.
+    thread_local const std::string ownPrefix =
+        std::string(kTemporaryPrefix) + std::to_string(io::processId()) + '-';
+    std::string name = ownPrefix;
     char digits[17];
     const auto end = std::to_chars(digits, digits + sizeof digits, generator(), 16).ptr;
     name.append(digits, end);

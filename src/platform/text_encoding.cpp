@@ -1,5 +1,6 @@
 #include "platform/text_encoding.hpp"
 
+#include <algorithm>
 #include <array>
 
 namespace kelmar::platform {
@@ -124,9 +125,15 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 std::string cp1252ToUtf8(std::string_view text) {
-    std::string out;
+    // Most texts are plain ASCII, which reads the same in both: copied whole.
+    const auto firstHigh = std::find_if(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    std::string out(text.begin(), firstHigh);
+    if (firstHigh == text.end()) {
+        return out;
+    }
     out.reserve(text.size() + text.size() / 8);
-    for (const char c : text) {
+    for (const char c : text.substr(static_cast<std::size_t>(firstHigh - text.begin()))) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x80) {
             out.push_back(c);
