@@ -48,6 +48,13 @@ class PollingTick {
         preparation_ = std::move(preparation);
     }
 
+    // The request folders are watched through this channel from now on.
+    void shareNotifications(const std::shared_ptr<platform::ChangeNotifier>& notifier) {
+        for (auto& candidates : candidates_) {
+            candidates.shareNotifications(notifier);
+        }
+    }
+
     // Hands one request to the handler of its kind and returns what the handler did.
     // An unrecognised request is left alone and gets an empty record.
     DispatchRecord dispatch(RequestFolder folder, RequestKind kind, const std::string& name);

@@ -5,6 +5,7 @@
 #include "engine/exchange_handlers.hpp"
 #include "engine/exchange_names.hpp"
 #include "engine/pending_request.hpp"
+#include "platform/change_notifier.hpp"
 #include "platform/error.hpp"
 #include "platform/file_system.hpp"
 #include "platform/native_path.hpp"
@@ -27,6 +28,10 @@ Simulator::Simulator(settings::SettingsFile settingsFile, const platform::Clock&
     state_.setText(settings::StateField::Protocol, settings::kDefaultProtocol);
     state_.setText(settings::StateField::ExchangeFolder, settingsFile_.defaultExchangeFolder());
     tick_.setPreparation([this] { prepare(); });
+    // The settings file and both request folders are watched through one channel.
+    const auto notifier = platform::openChangeNotifier();
+    settingsFile_.shareNotifications(notifier);
+    tick_.shareNotifications(notifier);
 }
 
 settings::LayoutProfile Simulator::currentProfile() const {

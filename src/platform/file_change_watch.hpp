@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "platform/change_notifier.hpp"
+
 namespace kelmar::platform {
 
 // Tells whether anyone changed one file since a mark: wrote to it, cut it, changed its
@@ -26,8 +28,10 @@ class FileChangeWatch {
     virtual bool ended() const = 0;
 };
 
-// Watches the regular file at the native path (its folder, for the file's name); nothing
-// when the system gives no such notifications there.
-std::unique_ptr<FileChangeWatch> watchFileChanges(const std::filesystem::path& file);
+// Watches the regular file at the native path (its folder, for the file's name), through
+// the shared channel when one is given; nothing when the system gives no such
+// notifications there.
+std::unique_ptr<FileChangeWatch> watchFileChanges(
+    const std::filesystem::path& file, const std::shared_ptr<ChangeNotifier>& notifier = {});
 
 }  // namespace kelmar::platform

@@ -2,12 +2,11 @@
 // folder also tells about writes to the files in it, by name, and it survives the file
 // being renamed over, which a watch on the file itself would not.
 #include <sys/inotify.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <string>
 
+#include "platform/change_notifier_posix.hpp"
 #include "platform/file_change_watch.hpp"
 
 namespace kelmar::platform {
@@ -16,14 +15,12 @@ namespace {
 constexpr std::uint32_t kFileChanges =
     IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
 // The folder went or was moved: the watch tells nothing more.
-constexpr std::uint32_t kWatchEnded = IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF;
+constexpr std::uint32_t kWatchEnded = IN_DELETE_SELF | IN_MOVE_SELF;
 
 class InotifyFileWatch final : public FileChangeWatch {
   public:
-    InotifyFileWatch(int descriptor, std::string name) : fd_(descriptor), name_(std::move(name)) {}
-    InotifyFileWatch(const InotifyFileWatch&) = delete;
-    InotifyFileWatch& operator=(const InotifyFileWatch&) = delete;
-    ~InotifyFileWatch() override { ::close(fd_); }
+    InotifyFileWatch(std::unique_ptr<Subscription> subscription, std::string name)
+        : subscription_(std::move(subscription)), name_(std::move(name)) {}
 
     void mark(bool ownReplacement) override {
         changed_ = false;
@@ -46,27 +43,21 @@ class InotifyFileWatch final : public FileChangeWatch {
 
   private:
     void drain() {
-        alignas(inotify_event) char buffer[16 * 1024];
-        for (;;) {
-            const auto got = ::read(fd_, buffer, sizeof buffer);
-            if (got <= 0) {
-                if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
-                    ended_ = true;
-                }
-                return;
-            }
-            for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
-                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                at += sizeof(inotify_event) + event->len;
-                if ((event->mask & kWatchEnded) != 0) {
-                    ended_ = true;
-                } else if ((event->mask & IN_Q_OVERFLOW) != 0) {
-                    changed_ = true;  // changes were lost, this file's among them perhaps
-                } else if (event->len != 0 && name_ == event->name) {
-                    take(event->mask);
-                }
+        if (ended_) {
+            return;
+        }
+        const auto told = subscription_->take();
+        if (told.lost) {
+            changed_ = true;  // changes were lost, this file's among them perhaps
+        }
+        for (const auto& event : told.events) {
+            if ((event.mask & kWatchEnded) != 0) {
+                ended_ = true;
+            } else if (event.name == name_) {
+                take(event.mask);
             }
         }
+        ended_ = ended_ || told.ended;
     }
 
     void take(std::uint32_t mask) {
@@ -84,7 +75,7 @@ class InotifyFileWatch final : public FileChangeWatch {
         changed_ = true;
     }
 
-    int fd_;
+    std::unique_ptr<Subscription> subscription_;
     std::string name_;
     bool changed_ = false;
     bool ended_ = false;
@@ -94,21 +85,18 @@ class InotifyFileWatch final : public FileChangeWatch {
 
 }  // namespace
 
-std::unique_ptr<FileChangeWatch> watchFileChanges(const std::filesystem::path& file) {
+std::unique_ptr<FileChangeWatch> watchFileChanges(const std::filesystem::path& file,
+                                                  const std::shared_ptr<ChangeNotifier>& notifier) {
     const auto name = file.filename().native();
     if (name.empty()) {
         return nullptr;
     }
-    const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (fd < 0) {
-        return nullptr;
-    }
     const auto folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    if (::inotify_add_watch(fd, folder.c_str(), kFileChanges | IN_ONLYDIR) < 0) {
-        ::close(fd);
+    auto subscription = subscribeToFolder(notifier, folder.native(), kFileChanges | kWatchEnded);
+    if (!subscription) {
         return nullptr;
     }
-    return std::make_unique<InotifyFileWatch>(fd, name);
+    return std::make_unique<InotifyFileWatch>(std::move(subscription), name);
 }
 
 }  // namespace kelmar::platform

@@ -4,7 +4,8 @@
 
 namespace kelmar::platform {
 
-std::unique_ptr<FileChangeWatch> watchFileChanges(const std::filesystem::path&) {
+std::unique_ptr<FileChangeWatch> watchFileChanges(const std::filesystem::path&,
+                                                  const std::shared_ptr<ChangeNotifier>&) {
     return nullptr;
 }
 

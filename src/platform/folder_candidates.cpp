@@ -30,10 +30,10 @@ void FolderCandidates::refresh(std::string_view folderText) {
 void FolderCandidates::relist() {
     // Watched first, so nothing that happens while the folder is listed is missed; a
     // change told about a name already listed changes nothing. A folder looked at once
-    // only (a run of one tick) is not watched: ending a watch can cost the system more
-    // than a listing.
+    // only (a run of one tick) is not watched: the watch would cost more than the
+    // listing it saves.
     if (relistEvery_ > std::chrono::steady_clock::duration::zero() && looks_ > 1) {
-        changes_ = watchFolder(folder_);
+        changes_ = watchFolder(folder_, notifier_);
     }
     names_.clear();
     notFiles_.clear();

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/change_notifier.hpp"
 #include "platform/folder_order.hpp"
 
 namespace kelmar::platform {
@@ -37,9 +38,11 @@ class FolderChanges {
                          const std::function<void(ListedName, bool added)>& change) = 0;
 };
 
-// Watches a folder from now on; nothing when the system cannot (no such folder, a share
-// that gives no notifications, a limit reached).
-std::unique_ptr<FolderChanges> watchFolder(std::string_view folderText);
+// Watches a folder from now on, through the shared channel when one is given; nothing
+// when the system cannot (no such folder, a share that gives no notifications, a limit
+// reached).
+std::unique_ptr<FolderChanges> watchFolder(std::string_view folderText,
+                                           const std::shared_ptr<ChangeNotifier>& notifier = {});
 
 // Every name of the folder that may be a request of these fragments; false when the
 // folder cannot be listed.
@@ -59,6 +62,11 @@ class FolderCandidates {
     explicit FolderCandidates(
         std::span<const std::string_view> fragments,
         std::chrono::steady_clock::duration relistEvery = std::chrono::seconds(30));
+
+    // The watches are made through this channel from now on.
+    void shareNotifications(std::shared_ptr<ChangeNotifier> notifier) {
+        notifier_ = std::move(notifier);
+    }
 
     // Brings the names up to date with the folder as it is now.
     void refresh(std::string_view folderText);
@@ -84,6 +92,7 @@ class FolderCandidates {
     std::chrono::steady_clock::duration relistEvery_;
     std::chrono::steady_clock::time_point listedAt_;
     std::string folder_;
+    std::shared_ptr<ChangeNotifier> notifier_;
     std::unique_ptr<FolderChanges> changes_;
     bool listed_ = false;
     int looks_ = 0;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/atomic_file_writer.hpp"
+#include "platform/change_notifier_posix.hpp"
 #include "platform/folder_candidates.hpp"
 #include "platform/native_path.hpp"
 #include "platform/text_encoding.hpp"
@@ -96,11 +97,8 @@ std::optional<ListedName> judgeNativeName(std::string_view raw,
 // queues every change as it is made, so a file made before the look is in the queue.
 class InotifyChanges final : public FolderChanges {
   public:
-    InotifyChanges(int descriptor, std::string path, struct stat folder)
-        : fd_(descriptor), path_(std::move(path)), folder_(folder) {}
-    InotifyChanges(const InotifyChanges&) = delete;
-    InotifyChanges& operator=(const InotifyChanges&) = delete;
-    ~InotifyChanges() override { ::close(fd_); }
+    InotifyChanges(std::unique_ptr<Subscription> subscription, std::string path, struct stat folder)
+        : subscription_(std::move(subscription)), path_(std::move(path)), folder_(folder) {}
 
     bool collect(std::span<const std::string_view> fragments,
                  const std::function<void(ListedName, bool)>& change) override;
@@ -110,7 +108,7 @@ class InotifyChanges final : public FolderChanges {
     }
 
   private:
-    int fd_;
+    std::unique_ptr<Subscription> subscription_;
     std::string path_;
     struct stat folder_;
 };
@@ -122,52 +120,40 @@ bool InotifyChanges::collect(std::span<const std::string_view> fragments,
     if (::stat(path_.c_str(), &now) != 0 || !watches(now)) {
         return false;
     }
-    alignas(inotify_event) char buffer[64 * 1024];
-    for (;;) {
-        const auto got = ::read(fd_, buffer, sizeof buffer);
-        if (got < 0) {
-            return errno == EAGAIN || errno == EWOULDBLOCK;
-        }
-        if (got == 0) {
+    auto told = subscription_->take();
+    if (told.lost || told.ended) {
+        return false;
+    }
+    for (const auto& event : told.events) {
+        if ((event.mask & (IN_DELETE_SELF | IN_MOVE_SELF)) != 0) {
             return false;
         }
-        for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
-            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-            at += sizeof(inotify_event) + event->len;
-            if ((event->mask & (IN_Q_OVERFLOW | IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF)) != 0) {
-                return false;
-            }
-            if (event->len == 0) {
-                continue;
-            }
-            const bool added = (event->mask & (IN_CREATE | IN_MOVED_TO)) != 0;
-            if (added && (event->mask & IN_ISDIR) != 0) {
-                continue;
-            }
-            if (auto name = judgeNativeName(event->name, fragments)) {
-                change(std::move(*name), added);
-            }
+        if (event.name.empty()) {
+            continue;
+        }
+        const bool added = (event.mask & (IN_CREATE | IN_MOVED_TO)) != 0;
+        if (added && (event.mask & IN_ISDIR) != 0) {
+            continue;
+        }
+        if (auto name = judgeNativeName(event.name, fragments)) {
+            change(std::move(*name), added);
         }
     }
+    return true;
 }
-
 }  // namespace
 
-std::unique_ptr<FolderChanges> watchFolder(std::string_view folderText) {
-    const auto path = toNativePath(folderText).native();
-    const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (fd < 0) {
-        return nullptr;
-    }
-    struct stat folder {};
+std::unique_ptr<FolderChanges> watchFolder(std::string_view folderText,
+                                           const std::shared_ptr<ChangeNotifier>& notifier) {
+    auto path = toNativePath(folderText).native();
     constexpr std::uint32_t kChanges =
         IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF;
-    if (::inotify_add_watch(fd, path.c_str(), kChanges | IN_ONLYDIR) < 0 ||
-        ::stat(path.c_str(), &folder) != 0) {
-        ::close(fd);
+    auto subscription = subscribeToFolder(notifier, path, kChanges);
+    struct stat folder {};
+    if (!subscription || ::stat(path.c_str(), &folder) != 0) {
         return nullptr;
     }
-    return std::make_unique<InotifyChanges>(fd, path, folder);
+    return std::make_unique<InotifyChanges>(std::move(subscription), std::move(path), folder);
 }
 
 bool listCandidates(std::string_view folderText, std::span<const std::string_view> fragments,

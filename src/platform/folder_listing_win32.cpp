@@ -200,7 +200,8 @@ bool DirectoryChanges::collect(std::span<const std::string_view> fragments,
 
 }  // namespace
 
-std::unique_ptr<FolderChanges> watchFolder(std::string_view folderText) {
+std::unique_ptr<FolderChanges> watchFolder(std::string_view folderText,
+                                           const std::shared_ptr<ChangeNotifier>&) {
     return DirectoryChanges::open(toNativePath(folderText).native());
 }
 

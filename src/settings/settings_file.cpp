@@ -124,7 +124,7 @@ void SettingsFile::remember(std::shared_ptr<const IniFile> ini, std::string cont
     // What was just written, under the version now there; should another program have
     // written in between (the size tells), the next read compares the bytes.
     if (!watch_ || watch_->ended()) {
-        watch_ = platform::watchFileChanges(platform::toNativePath(path_));
+        watch_ = platform::watchFileChanges(platform::toNativePath(path_), notifier_);
     }
     // A plain file (no link) is the one the watch sees, and its own identity.
     const auto plain = platform::identifyFile(path_);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/change_notifier.hpp"
 #include "platform/file_change_watch.hpp"
 #include "platform/file_identity.hpp"
 #include "settings/ini_file.hpp"
@@ -49,6 +50,11 @@ class SettingsFile {
     const std::string& path() const { return path_; }
     const std::string& defaultExchangeFolder() const { return defaultExchangeFolder_; }
 
+    // The file's watch is made through this channel from now on.
+    void shareNotifications(std::shared_ptr<platform::ChangeNotifier> notifier) {
+        notifier_ = std::move(notifier);
+    }
+
   private:
     std::string path_;
     std::string defaultExchangeFolder_;
@@ -71,6 +77,7 @@ class SettingsFile {
     // Started by the first save (a run that saves nothing needs none), for a file that is
     // no link; nothing where the system tells no changes.
     mutable std::unique_ptr<platform::FileChangeWatch> watch_;
+    std::shared_ptr<platform::ChangeNotifier> notifier_;
     bool watchUsable() const;
     mutable std::uint64_t readings_ = 0;
     void remember(std::shared_ptr<const IniFile> ini, std::string content) const;

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "platform/atomic_file_writer.hpp"
+#include "platform/change_notifier.hpp"
+#include "platform/file_change_watch.hpp"
 #include "platform/folder_candidates.hpp"
 #include "platform/input_file.hpp"
 #include "support/temporary_folder.hpp"
@@ -92,15 +94,23 @@ TEST_F(FileSystemTest, KeptCandidatesFollowTheFolderBetweenRefreshes) {
     FolderCandidates candidates(fragments);
     folder_.makeFolder("d");
     folder_.makeFolder("elsewhere");
+    // A settings file kept in the same folder, watched through the same channel: each
+    // watch is told its own changes, whichever asks first.
+    const auto notifier = openChangeNotifier();
+    candidates.shareNotifications(notifier);
+    const auto settingsWatch = watchFileChanges(folder_.path() / "d" / "config.ini", notifier);
     const auto in = [&](std::string_view name) { return folder_.path() / "d" / name; };
     struct Step {
         const char* change;
         std::function<void()> make;
         std::optional<std::string> first;
+        bool settingsTold = false;
     };
     const std::vector<Step> steps = {
         {"a new file", [&] { folder_.write("d/b-nfe.xml", ""); }, "b-nfe.xml"},
         {"an earlier one", [&] { folder_.write("d/a-nfe.xml", ""); }, "a-nfe.xml"},
+        {"the settings written", [&] { folder_.write("d/config.ini", "[NFE]"); }, "a-nfe.xml",
+         true},
         {"the first removed", [&] { fs::remove(in("a-nfe.xml")); }, "b-nfe.xml"},
         {"one moved in",
          [&] { fs::rename(folder_.write("elsewhere/0-nfe.xml", ""), in("0-nfe.xml")); },
@@ -118,14 +128,25 @@ TEST_F(FileSystemTest, KeptCandidatesFollowTheFolderBetweenRefreshes) {
              fs::rename(folder_.path() / "d", folder_.path() / "old");
              folder_.write("d/e-nfe.xml", "");
          },
-         "e-nfe.xml"},
+         "e-nfe.xml", true},
     };
     candidates.refresh(at("/d"));
     EXPECT_FALSE(candidates.first({}).has_value());
+    if (settingsWatch) {
+        settingsWatch->mark(false);
+    }
     for (const auto& step : steps) {
         step.make();
+        // The settings' watch asks first on even steps, the folder's on odd ones.
+        const bool settingsFirst = (&step - steps.data()) % 2 == 0;
+        const bool told = settingsFirst && settingsWatch && !settingsWatch->unchangedSinceMark();
         candidates.refresh(at("/d"));
         EXPECT_EQ(candidates.first({}), step.first) << step.change;
+        if (settingsWatch) {
+            EXPECT_EQ(told || !settingsWatch->unchangedSinceMark(), step.settingsTold)
+                << step.change;
+            settingsWatch->mark(false);
+        }
     }
     // More changes than the system queues for a watch (inotify's 16384 events, the
     // 64 KiB buffer of the Windows call): the folder is listed again.
