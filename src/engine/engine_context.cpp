@@ -127,6 +127,7 @@ void EngineContext::beginRequest(RequestFolder folder, const std::string& name) 
     const auto exchange = layout();
     requestPath_ = exchange.request(folder, name);
     requestIdentity_.reset();
+    requestRemoved_ = false;
     pendingPath_ = exchange.pendingRecord(folder);
     used_ = {};
     archivesMade_.clear();
@@ -178,15 +179,25 @@ void EngineContext::requireAnswerable(std::initializer_list<Subfolder> answerFol
         }
     }
     if (archives) {
-        ensureArchiveFolders(*archives);
         const auto month = monthFolder();
         std::vector<std::string> months = {exchange.archiveMonth(Archive::Authorised, month)};
-        if (*archives == ArchiveFolders::All) {
+        const bool all = *archives == ArchiveFolders::All;
+        if (all) {
             months.push_back(exchange.archiveMonth(Archive::Denied, month));
         }
-        for (const auto& folder : months) {
-            if (!platform::folderTakesFiles(folder)) {
-                throw Error(messages::folderTakesNoAnswers(folder));
+        // Both months taking files means both archives are there: nothing to make. Any
+        // other case makes what is missing and looks again.
+        if (all && std::all_of(months.begin(), months.end(), [](const std::string& folder) {
+                return platform::folderTakesFiles(folder);
+            })) {
+            archivesMade_ = months.front();
+            deniedMonthMade_ = true;
+        } else {
+            ensureArchiveFolders(*archives);
+            for (const auto& folder : months) {
+                if (!platform::folderTakesFiles(folder)) {
+                    throw Error(messages::folderTakesNoAnswers(folder));
+                }
             }
         }
     }
@@ -196,14 +207,15 @@ void EngineContext::requireAnswerable(std::initializer_list<Subfolder> answerFol
 }
 
 void EngineContext::deleteRequest(const std::string& pathText) const {
-    if (pathText == requestPath_ && requestIdentity_) {
-        platform::deleteFileIfUnchanged(pathText, *requestIdentity_);
+    const bool begun = pathText == requestPath_;
+    if (begun && requestIdentity_) {
+        requestRemoved_ = platform::deleteFileIfUnchanged(pathText, *requestIdentity_);
     } else {
         platform::deleteFile(pathText);
     }
     // Finished once the request is gone; one that could not be deleted keeps its record,
     // so answering it again gives the same numbers.
-    if (pathText == requestPath_ && !pendingPath_.empty() && !platform::fileExists(pathText)) {
+    if (begun && !pendingPath_.empty() && (requestRemoved_ || !platform::fileExists(pathText))) {
         platform::deleteFile(pendingPath_);
     }
 }

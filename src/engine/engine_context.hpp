@@ -89,6 +89,8 @@ class EngineContext {
     const std::optional<platform::FileIdentity>& requestIdentity() const {
         return requestIdentity_;
     }
+    // True once deleteRequest removed the very file that was read.
+    bool requestRemoved() const { return requestRemoved_; }
 
     // Deletes the request once answered, but only while it is the very file that was
     // read: one renamed over it or rewritten since is left for the next tick instead of
@@ -124,6 +126,7 @@ class EngineContext {
     std::string sampleFolder_;
     std::string requestPath_;
     std::optional<platform::FileIdentity> requestIdentity_;
+    mutable bool requestRemoved_ = false;
     std::string requestMonth_;
     std::string pendingPath_;
     // The archive folders this request had made (the authorised month's path, and

@@ -69,7 +69,7 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     // Answered but still there, the very file that was read: deleting it failed. It is
     // not answered again while it stays as it is.
     const auto& answered = context_.requestIdentity();
-    if (answered && platform::identifyFile(request) == answered) {
+    if (answered && !context_.requestRemoved() && platform::identifyFile(request) == answered) {
         answeredNotRemoved_[static_cast<std::size_t>(folder)].emplace(*name, *answered);
         record.warnings.push_back(messages::answeredNotRemoved(shownName));
     }

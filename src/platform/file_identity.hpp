@@ -31,7 +31,8 @@ std::optional<FileIdentity> identifyFileFollowingLinks(std::string_view pathText
 bool changedTooLately(const FileIdentity& identity);
 
 // Deletes the file only while it is still the very version given; a file that was
-// replaced or rewritten since is left alone. Failures are ignored, as for deleteFile.
-void deleteFileIfUnchanged(std::string_view pathText, const FileIdentity& expected);
+// replaced or rewritten since is left alone. True when this call removed it; failures
+// are otherwise ignored, as for deleteFile.
+bool deleteFileIfUnchanged(std::string_view pathText, const FileIdentity& expected);
 
 }  // namespace kelmar::platform

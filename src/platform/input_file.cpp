@@ -121,13 +121,23 @@ bool changedTooLately(const FileIdentity& identity) {
     return now - identity.modifiedNs < kSettledNs;
 }
 
-void deleteFileIfUnchanged(std::string_view pathText, const FileIdentity& expected) {
+bool deleteFileIfUnchanged(std::string_view pathText, const FileIdentity& expected) {
     const auto current = identifyFile(pathText);
     if (!current || *current != expected) {
-        return;  // replaced or rewritten since it was read: the new one waits its turn
+        return false;  // replaced or rewritten since it was read: the new one waits its turn
     }
-    std::error_code ignored;
-    std::filesystem::remove(toNativePath(pathText), ignored);
+    const auto native = toNativePath(pathText);
+    std::error_code error;
+    if (!std::filesystem::remove(native, error) || error) {
+        return false;
+    }
+#ifdef _WIN32
+    // A file another program still holds open stays listed until that program closes it.
+    return std::filesystem::symlink_status(native, error).type() ==
+           std::filesystem::file_type::not_found;
+#else
+    return true;  // an unlinked name is gone at once
+#endif
 }
 
 }  // namespace kelmar::platform
