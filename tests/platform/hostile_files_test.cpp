@@ -119,7 +119,7 @@ TEST_F(HostileFilesTest, OnlyTheVeryFileThatWasReadIsDeleted) {
     // Renamed over by a new request: kept.
     const auto next = folder_.write(".novo", "<segundo/>");
     fs::rename(next, path);
-    deleteFileIfUnchanged(at("a-nfe.xml"), *first);
+    EXPECT_FALSE(deleteFileIfUnchanged(at("a-nfe.xml"), *first));
     EXPECT_EQ(readFile(path), "<segundo/>");
 
     // Renamed over by a file of the same size and the same time: only the file's own
@@ -129,7 +129,7 @@ TEST_F(HostileFilesTest, OnlyTheVeryFileThatWasReadIsDeleted) {
     const auto beforeTwin = identifyFile(at("a-nfe.xml"));
     ASSERT_TRUE(beforeTwin.has_value());
     fs::rename(twin, path);
-    deleteFileIfUnchanged(at("a-nfe.xml"), *beforeTwin);
+    EXPECT_FALSE(deleteFileIfUnchanged(at("a-nfe.xml"), *beforeTwin));
     EXPECT_EQ(readFile(path), "<terceiro>");
 
     // Rewritten in place with other content: kept.
@@ -139,12 +139,15 @@ TEST_F(HostileFilesTest, OnlyTheVeryFileThatWasReadIsDeleted) {
         std::ofstream rewrite(path, std::ios::app);
         rewrite << "<mais/>";
     }
-    deleteFileIfUnchanged(at("a-nfe.xml"), *second);
+    EXPECT_FALSE(deleteFileIfUnchanged(at("a-nfe.xml"), *second));
     EXPECT_TRUE(fs::exists(path));
 
-    // Unchanged: deleted.
-    deleteFileIfUnchanged(at("a-nfe.xml"), *identifyFile(at("a-nfe.xml")));
+    // Unchanged: deleted, and said so (the caller then takes the request as gone).
+    const auto last = identifyFile(at("a-nfe.xml"));
+    ASSERT_TRUE(last.has_value());
+    EXPECT_TRUE(deleteFileIfUnchanged(at("a-nfe.xml"), *last));
     EXPECT_FALSE(fs::exists(path));
+    EXPECT_FALSE(deleteFileIfUnchanged(at("a-nfe.xml"), *last));
 }
 
 TEST_F(HostileFilesTest, StaleTemporaryCleanupNeverFollowsANameAsAPath) {
