@@ -82,4 +82,7 @@ inline bool hasNoWriteBit(const std::filesystem::file_status& status) {
 // Deletes a file, never a directory; failures are ignored.
 void deleteRegularFile(const std::filesystem::path& path);
 
+// Removes the file's name; true once the name is gone from its folder.
+bool removeName(const std::filesystem::path& path);
+
 }  // namespace kelmar::platform::io

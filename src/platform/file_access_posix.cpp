@@ -181,6 +181,10 @@ bool publish(const std::filesystem::path& temporary, const std::filesystem::path
     return !error;
 }
 
+bool removeName(const std::filesystem::path& path) {
+    return ::unlink(path.c_str()) == 0;  // an unlinked name is gone at once
+}
+
 void deleteRegularFile(const std::filesystem::path& path) {
     std::error_code error;
     if (std::filesystem::is_directory(std::filesystem::symlink_status(path, error))) {

@@ -119,6 +119,14 @@ bool publish(const std::filesystem::path& temporary, const std::filesystem::path
     return win32::replaceWith(temporary.native(), destination.native());
 }
 
+bool removeName(const std::filesystem::path& path) {
+    // A file another program still holds open stays listed until that program closes it.
+    std::error_code error;
+    return win32::deleteFile(path.native()) &&
+           std::filesystem::symlink_status(path, error).type() ==
+               std::filesystem::file_type::not_found;
+}
+
 void deleteRegularFile(const std::filesystem::path& path) {
     win32::deleteFile(path.native());  // DeleteFileW never removes a directory
 }

@@ -126,18 +126,7 @@ bool deleteFileIfUnchanged(std::string_view pathText, const FileIdentity& expect
     if (!current || *current != expected) {
         return false;  // replaced or rewritten since it was read: the new one waits its turn
     }
-    const auto native = toNativePath(pathText);
-    std::error_code error;
-    if (!std::filesystem::remove(native, error) || error) {
-        return false;
-    }
-#ifdef _WIN32
-    // A file another program still holds open stays listed until that program closes it.
-    return std::filesystem::symlink_status(native, error).type() ==
-           std::filesystem::file_type::not_found;
-#else
-    return true;  // an unlinked name is gone at once
-#endif
+    return io::removeName(toNativePath(pathText));
 }
 
 }  // namespace kelmar::platform
