@@ -30,7 +30,7 @@ int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, st
     options.ticks = line.ticks;
     options.drain = line.drain;
     options.interval = std::chrono::milliseconds(line.intervalMs);
-    FolderWatch folders;
+    FolderWatch folders(clock);
     options.beforeEachTick = [&] {
         if (const auto warning = folders.look(simulator.state().exchangeFolder())) {
             console.showWarning(*warning);

@@ -17,6 +17,13 @@ std::string describeMissingFolders(const std::string& folder) {
 }
 
 std::optional<std::string> FolderWatch::look(const std::string& folder) {
+    auto second = clock_.now();
+    second.millisecond = 0;
+    if (last_ && folder == lastFolder_ && second == lastLook_) {
+        return std::nullopt;
+    }
+    lastFolder_ = folder;
+    lastLook_ = second;
     auto now = describeMissingFolders(folder);
     if (last_ && *last_ == now) {
         return std::nullopt;
