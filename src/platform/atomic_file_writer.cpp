@@ -31,6 +31,19 @@ std::string temporaryName() {
     return name;
 }
 
+// A name beside the destination, in its folder, made from the destination's own text: a
+// path object per step would split the whole path again.
+std::filesystem::path besideDestination(const std::filesystem::path& destination,
+                                        std::string_view name) {
+    constexpr std::filesystem::path::value_type kSeparators[] = {
+        std::filesystem::path::preferred_separator, '/', 0};
+    auto text = destination.native();
+    const auto at = text.find_last_of(kSeparators);
+    text.resize(at == text.npos ? 0 : at + 1);
+    text.append(name.begin(), name.end());
+    return std::filesystem::path(std::move(text));
+}
+
 }  // namespace
 
 std::optional<AtomicFileWriter> AtomicFileWriter::create(std::string_view destinationText) {
@@ -41,13 +54,12 @@ std::optional<AtomicFileWriter> AtomicFileWriter::create(std::string_view destin
     return createAt(toNativePath(destinationText));
 }
 
-std::optional<AtomicFileWriter> AtomicFileWriter::createAt(const std::filesystem::path& target) {
-    auto destination = target;
-    if (destination.filename().empty() || io::isUnwritableDestination(destination)) {
+std::optional<AtomicFileWriter> AtomicFileWriter::createAt(std::filesystem::path destination) {
+    if (!destination.has_filename() || io::isUnwritableDestination(destination)) {
         return std::nullopt;
     }
     for (int attempt = 0; attempt < 4; ++attempt) {
-        auto temporary = destination.parent_path() / temporaryName();
+        auto temporary = besideDestination(destination, temporaryName());
         const int fd = io::createExclusive(temporary);
         if (fd >= 0) {
             return AtomicFileWriter(fd, std::move(temporary), std::move(destination));

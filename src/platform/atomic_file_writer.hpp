@@ -16,7 +16,7 @@ class AtomicFileWriter {
     // read-only folder, a read-only or non-regular destination, a forbidden name.
     static std::optional<AtomicFileWriter> create(std::string_view destinationText);
     // The same for a native destination path, whatever its name.
-    static std::optional<AtomicFileWriter> createAt(const std::filesystem::path& destination);
+    static std::optional<AtomicFileWriter> createAt(std::filesystem::path destination);
 
     AtomicFileWriter(AtomicFileWriter&& other) noexcept;
     AtomicFileWriter& operator=(AtomicFileWriter&& other) noexcept;

@@ -147,21 +147,25 @@ bool hasEnded(long processId) {
 // the mode bits rather than by trying, because root may write anywhere and the tool
 // must still honour a folder or file the operator has locked.
 bool isUnwritableDestination(const std::filesystem::path& destination) {
-    std::error_code error;
+    // Looked at with plain stat calls on the path's own text: this runs for every file
+    // written, and a path object per step would split the whole path each time.
+    const auto& text = destination.native();
+    const auto slash = text.rfind('/');
     // A bare name is in the working folder, which is not looked at (it is where the
     // program was started from, not a folder of the exchange).
-    if (destination.has_parent_path()) {
-        const auto folder = std::filesystem::status(destination.parent_path(), error);
-        if (!error && folder.type() == std::filesystem::file_type::directory &&
-            hasNoWriteBit(folder)) {
+    if (slash != std::string::npos) {
+        const std::string folderText = slash == 0 ? std::string("/") : text.substr(0, slash);
+        struct stat folder {};
+        if (::stat(folderText.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode) &&
+            (folder.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
             return true;
         }
     }
-    const auto status = std::filesystem::status(destination, error);
-    if (error || status.type() == std::filesystem::file_type::not_found) {
-        return false;
+    struct stat status {};
+    if (::stat(text.c_str(), &status) != 0) {
+        return false;  // nothing there (or nothing to be seen): created anew
     }
-    return status.type() != std::filesystem::file_type::regular || hasNoWriteBit(status);
+    return !S_ISREG(status.st_mode) || (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
 bool folderTakesFiles(const std::filesystem::path& folder) {
