@@ -58,12 +58,20 @@ std::optional<platform::FileIdentity> parseIdentity(std::string_view text) {
 }  // namespace
 
 std::string PendingRequest::text() const {
-    settings::IniFile ini("");
-    ini.write(kSection, "ARQUIVO", name);
+    // Written out line by line, as the settings reader reads it back; built directly
+    // because it is written twice for every NF-e answered.
+    const auto ending = platform::nativeLineEnding();
+    std::string text;
+    text.reserve(160);
+    const auto line = [&](std::string_view key, std::string_view value) {
+        text.append(key).append(1, '=').append(value).append(ending);
+    };
+    text.append(1, '[').append(kSection).append(1, ']').append(ending);
+    line("ARQUIVO", name);
     if (identity) {
-        ini.write(kSection, "IDENTIDADE", identityText(*identity));
+        line("IDENTIDADE", identityText(*identity));
     }
-    ini.write(kSection, "MES", month);
+    line("MES", month);
     for (const auto& [counter, key] : kCounterKeys) {
         std::string values;
         for (const auto& handOut : handOuts) {
@@ -72,10 +80,10 @@ std::string PendingRequest::text() const {
             }
         }
         if (!values.empty()) {
-            ini.write(kSection, key, values);
+            line(key, values);
         }
     }
-    return ini.content();
+    return text;
 }
 
 std::optional<PendingRequest> PendingRequest::parse(std::string_view text) {
