@@ -1,6 +1,7 @@
 #include "engine/exchange_names.hpp"
 
 #include <array>
+#include <charconv>
 #include <cstdio>
 
 namespace kelmar::engine {
@@ -29,10 +30,15 @@ std::string_view archiveName(Archive archive) {
 
 std::string eightDigits(std::int32_t value) {
     const auto magnitude = value < 0 ? -static_cast<std::int64_t>(value) : std::int64_t{value};
+    // Formatted by hand: receipt and protocol names are made for every answer, and a
+    // formatted print costs more than the rest of the name.
     char digits[24];
-    std::snprintf(digits, sizeof digits, "%s%08lld", value < 0 ? "-" : "",
-                  static_cast<long long>(magnitude));
-    return digits;
+    const auto end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
+    const auto length = static_cast<std::size_t>(end - digits);
+    std::string text(value < 0 ? "-" : "");
+    text.append(length < 8 ? 8 - length : 0, '0');
+    text.append(digits, end);
+    return text;
 }
 
 std::string receiptNumber(std::int32_t receiptCounter) {

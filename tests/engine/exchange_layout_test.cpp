@@ -50,6 +50,11 @@ TEST(ExchangeLayoutTest, TodaysLayoutNumbersAndDatesKeepTheirWidths) {
     EXPECT_EQ(receiptNumber400(2147483647), "420002147483647");
     EXPECT_EQ(protocolNumber400(589901, 2026), "142260000589901");
     EXPECT_EQ(protocolNumber400(2147483647, 2009), "142092147483647");
+    // The older layout's names: at least eight digits, a sign kept in front.
+    EXPECT_EQ(eightDigits(205), "00000205");
+    EXPECT_EQ(eightDigits(-5), "-00000005");
+    EXPECT_EQ(eightDigits(2147483647), "2147483647");
+    EXPECT_EQ(eightDigits(-2147483647 - 1), "-2147483648");
     platform::LocalDateTime time{2026, 12, 9, 1, 51, 7, 880, -180};
     EXPECT_EQ(layout400::dateTimeText(time), "2026-12-09T01:51:07-03:00");
     time.utcOffsetMinutes = 330;
