@@ -31,17 +31,14 @@ std::string temporaryName() {
     return name;
 }
 
-// A name beside the destination, in its folder, made from the destination's own text: a
-// path object per step would split the whole path again.
-std::filesystem::path besideDestination(const std::filesystem::path& destination,
-                                        std::string_view name) {
+// A name beside the destination, in its folder, made from the destination's own text.
+io::NativeText besideDestination(const io::NativeText& destination, std::string_view name) {
     constexpr std::filesystem::path::value_type kSeparators[] = {
         std::filesystem::path::preferred_separator, '/', 0};
-    auto text = destination.native();
-    const auto at = text.find_last_of(kSeparators);
-    text.resize(at == text.npos ? 0 : at + 1);
+    const auto at = destination.find_last_of(kSeparators);
+    auto text = destination.substr(0, at == destination.npos ? 0 : at + 1);
     text.append(name.begin(), name.end());
-    return std::filesystem::path(std::move(text));
+    return text;
 }
 
 }  // namespace
@@ -51,11 +48,21 @@ std::optional<AtomicFileWriter> AtomicFileWriter::create(std::string_view destin
     if (fileName.empty() || isForbiddenFileName(fileName)) {
         return std::nullopt;
     }
-    return createAt(toNativePath(destinationText));
+    return createNative(toNativeText(destinationText));
 }
 
-std::optional<AtomicFileWriter> AtomicFileWriter::createAt(std::filesystem::path destination) {
-    if (!destination.has_filename() || io::isUnwritableDestination(destination)) {
+std::optional<AtomicFileWriter> AtomicFileWriter::createAt(
+    const std::filesystem::path& destination) {
+    if (!destination.has_filename()) {
+        return std::nullopt;
+    }
+    return createNative(destination.native());
+}
+
+// Works on the path's text throughout: this runs for every file written, and every path
+// object made would split the whole path into its components again.
+std::optional<AtomicFileWriter> AtomicFileWriter::createNative(NativeText destination) {
+    if (io::isUnwritableDestination(destination)) {
         return std::nullopt;
     }
     for (int attempt = 0; attempt < 4; ++attempt) {
@@ -71,8 +78,7 @@ std::optional<AtomicFileWriter> AtomicFileWriter::createAt(std::filesystem::path
     return std::nullopt;
 }
 
-AtomicFileWriter::AtomicFileWriter(int descriptor, std::filesystem::path temporary,
-                                   std::filesystem::path destination)
+AtomicFileWriter::AtomicFileWriter(int descriptor, NativeText temporary, NativeText destination)
     : descriptor_(descriptor),
       temporary_(std::move(temporary)),
       destination_(std::move(destination)) {}

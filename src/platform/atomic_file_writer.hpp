@@ -16,7 +16,7 @@ class AtomicFileWriter {
     // read-only folder, a read-only or non-regular destination, a forbidden name.
     static std::optional<AtomicFileWriter> create(std::string_view destinationText);
     // The same for a native destination path, whatever its name.
-    static std::optional<AtomicFileWriter> createAt(std::filesystem::path destination);
+    static std::optional<AtomicFileWriter> createAt(const std::filesystem::path& destination);
 
     AtomicFileWriter(AtomicFileWriter&& other) noexcept;
     AtomicFileWriter& operator=(AtomicFileWriter&& other) noexcept;
@@ -31,13 +31,15 @@ class AtomicFileWriter {
     bool commit();
 
   private:
-    AtomicFileWriter(int descriptor, std::filesystem::path temporary,
-                     std::filesystem::path destination);
+    using NativeText = std::filesystem::path::string_type;
+
+    AtomicFileWriter(int descriptor, NativeText temporary, NativeText destination);
+    static std::optional<AtomicFileWriter> createNative(NativeText destination);
     void discard() noexcept;
 
     int descriptor_ = -1;
-    std::filesystem::path temporary_;
-    std::filesystem::path destination_;
+    NativeText temporary_;
+    NativeText destination_;
 };
 
 // Writes the whole content through an AtomicFileWriter; false when any step fails (the

@@ -13,6 +13,11 @@
 // the two halves. Failing calls return -1 (or false) and leave errno set.
 namespace kelmar::platform::io {
 
+// A path in the operating system's own form (UTF-8 on POSIX, UTF-16 on Windows) as plain
+// text: what the calls made for every file written take, since a path object splits
+// the whole path into its components each time one is made.
+using NativeText = std::filesystem::path::string_type;
+
 // Whether a final link in a path may be followed when it is opened.
 enum class Links { Follow, Refuse };
 
@@ -37,7 +42,7 @@ std::optional<FileIdentity> identifyOpenFile(int fd);
 std::optional<FileIdentity> identifyPath(const std::filesystem::path& path);
 
 // Creates a new file for writing (hidden on Windows); errno EEXIST when the name is taken.
-int createExclusive(const std::filesystem::path& path);
+int createExclusive(const NativeText& path);
 
 // Opens an existing file for writing from its start, keeping its content until it is
 // written over.
@@ -58,10 +63,10 @@ bool hasEnded(long processId);
 
 // True when the destination must not be replaced: the operator made it (or its folder)
 // read-only, it is not a file, or (on Windows) a reader holds it and does not let go.
-bool isUnwritableDestination(const std::filesystem::path& destination);
+bool isUnwritableDestination(const NativeText& destination);
 
 // Moves a written temporary over the destination (making it visible on Windows).
-bool publish(const std::filesystem::path& temporary, const std::filesystem::path& destination);
+bool publish(const NativeText& temporary, const NativeText& destination);
 
 // True when the folder exists and new files can be made in it. On POSIX also by its
 // mode bits, which root would otherwise ignore: a folder the operator closed stays closed.

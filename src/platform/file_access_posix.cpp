@@ -97,7 +97,7 @@ std::optional<FileIdentity> identifyPath(const std::filesystem::path& path) {
     return identityOf(status);
 }
 
-int createExclusive(const std::filesystem::path& path) {
+int createExclusive(const NativeText& path) {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
 
@@ -146,10 +146,9 @@ bool hasEnded(long processId) {
 // A destination the operator has made read-only, or one that is not a file. Checked by
 // the mode bits rather than by trying, because root may write anywhere and the tool
 // must still honour a folder or file the operator has locked.
-bool isUnwritableDestination(const std::filesystem::path& destination) {
+bool isUnwritableDestination(const NativeText& text) {
     // Looked at with plain stat calls on the path's own text: this runs for every file
     // written, and a path object per step would split the whole path each time.
-    const auto& text = destination.native();
     const auto slash = text.rfind('/');
     // A bare name is in the working folder, which is not looked at (it is where the
     // program was started from, not a folder of the exchange).
@@ -179,10 +178,8 @@ bool canRemove(const std::filesystem::path& file) {
     return folderTakesFiles(file.parent_path());
 }
 
-bool publish(const std::filesystem::path& temporary, const std::filesystem::path& destination) {
-    std::error_code error;
-    std::filesystem::rename(temporary, destination, error);
-    return !error;
+bool publish(const NativeText& temporary, const NativeText& destination) {
+    return ::rename(temporary.c_str(), destination.c_str()) == 0;
 }
 
 bool removeName(const std::filesystem::path& path) {

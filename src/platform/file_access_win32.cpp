@@ -62,8 +62,8 @@ std::optional<FileIdentity> identifyPath(const std::filesystem::path& path) {
     return identity;
 }
 
-int createExclusive(const std::filesystem::path& path) {
-    return win32::createHidden(path.native());
+int createExclusive(const NativeText& path) {
+    return win32::createHidden(path);
 }
 
 int openForOverwriting(const std::filesystem::path& path) {
@@ -101,8 +101,8 @@ bool hasEnded(long processId) {
 // Windows ignores the read-only attribute of a folder when files are created in it, so
 // the folder is judged by creating the temporary; the destination by trying to open it
 // for replacing, which also waits briefly for a reader still holding the old file.
-bool isUnwritableDestination(const std::filesystem::path& destination) {
-    return !win32::isReplaceable(destination.native());
+bool isUnwritableDestination(const NativeText& destination) {
+    return !win32::isReplaceable(destination);
 }
 
 // Windows ignores the read-only attribute of folders when files are made in them.
@@ -115,8 +115,8 @@ bool canRemove(const std::filesystem::path& file) {
     return !win32::isReadOnly(file.native());
 }
 
-bool publish(const std::filesystem::path& temporary, const std::filesystem::path& destination) {
-    return win32::replaceWith(temporary.native(), destination.native());
+bool publish(const NativeText& temporary, const NativeText& destination) {
+    return win32::replaceWith(temporary, destination);
 }
 
 bool removeName(const std::filesystem::path& path) {

@@ -18,14 +18,18 @@ std::size_t lastSeparator(std::string_view pathText) {
 }  // namespace
 
 std::filesystem::path toNativePath(std::string_view pathText) {
+    return std::filesystem::path(toNativeText(pathText));
+}
+
+std::filesystem::path::string_type toNativeText(std::string_view pathText) {
 #ifdef _WIN32
-    return std::filesystem::path(win32::widePath(pathText));
+    return win32::widePath(pathText);
 #else
     // Converted first and given its separators after, in one string: a backslash byte
     // never occurs inside a UTF-8 sequence.
     auto native = cp1252ToUtf8(pathText);
     std::replace(native.begin(), native.end(), '\\', '/');
-    return std::filesystem::path(std::move(native));
+    return native;
 #endif
 }
 

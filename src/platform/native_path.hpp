@@ -14,6 +14,9 @@ namespace kelmar::platform {
 // page.
 std::filesystem::path toNativePath(std::string_view pathText);
 
+// The same as the system's own text, without making a path object.
+std::filesystem::path::string_type toNativeText(std::string_view pathText);
+
 // A path text as a person reads it on this system, still in Windows-1252: on POSIX
 // every backslash is a "/", as in the system's own path; on Windows unchanged.
 std::string displayPath(std::string_view pathText);
