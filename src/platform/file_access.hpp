@@ -25,7 +25,7 @@ enum class Links { Follow, Refuse };
 // block until a writer came) and, when asked, without following a final link; on
 // Windows sharing it with readers only, so no one starts writing it while it is read.
 // -1 with the reason set when it cannot be opened.
-int openForReading(const std::filesystem::path& path, Links links, std::error_code& reason);
+int openForReading(const NativeText& path, Links links, std::error_code& reason);
 
 // Reads of a regular file never wait; the flag openForReading set is cleared all the same.
 void clearNonBlocking(int fd);
@@ -39,7 +39,7 @@ std::optional<FileIdentity> identifyOpenFile(int fd);
 
 // The identity of the regular file at a path (a link is not followed on POSIX), or
 // nothing when there is none.
-std::optional<FileIdentity> identifyPath(const std::filesystem::path& path);
+std::optional<FileIdentity> identifyPath(const NativeText& path);
 
 // Creates a new file for writing (hidden on Windows); errno EEXIST when the name is taken.
 int createExclusive(const NativeText& path);
@@ -70,11 +70,14 @@ bool publish(const NativeText& temporary, const NativeText& destination);
 
 // True when the folder exists and new files can be made in it. On POSIX also by its
 // mode bits, which root would otherwise ignore: a folder the operator closed stays closed.
-bool folderTakesFiles(const std::filesystem::path& folder);
+bool folderTakesFiles(const NativeText& folder);
+
+// True when the path names a folder (a link to one included).
+bool isFolder(const NativeText& path);
 
 // True when the file could be deleted now: its folder takes changes, and on Windows the
 // file is not read-only.
-bool canRemove(const std::filesystem::path& file);
+bool canRemove(const NativeText& file);
 
 // No write bit for anyone: the operator made it read-only (on Windows, the read-only
 // attribute).
@@ -85,9 +88,9 @@ inline bool hasNoWriteBit(const std::filesystem::file_status& status) {
 }
 
 // Deletes a file, never a directory; failures are ignored.
-void deleteRegularFile(const std::filesystem::path& path);
+void deleteRegularFile(const NativeText& path);
 
 // Removes the file's name; true once the name is gone from its folder.
-bool removeName(const std::filesystem::path& path);
+bool removeName(const NativeText& path);
 
 }  // namespace kelmar::platform::io

@@ -44,7 +44,7 @@ FileIdentity identityOf(const struct stat& status) {
 
 }  // namespace
 
-int openForReading(const std::filesystem::path& path, Links links, std::error_code& reason) {
+int openForReading(const NativeText& path, Links links, std::error_code& reason) {
     int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     if (links == Links::Refuse) {
         flags |= O_NOFOLLOW;
@@ -89,7 +89,7 @@ std::optional<FileIdentity> identifyOpenFile(int fd) {
     return identityOf(status);
 }
 
-std::optional<FileIdentity> identifyPath(const std::filesystem::path& path) {
+std::optional<FileIdentity> identifyPath(const NativeText& path) {
     struct stat status {};
     if (::lstat(path.c_str(), &status) != 0 || (status.st_mode & S_IFMT) != S_IFREG) {
         return std::nullopt;
@@ -167,31 +167,37 @@ bool isUnwritableDestination(const NativeText& text) {
     return !S_ISREG(status.st_mode) || (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-bool folderTakesFiles(const std::filesystem::path& folder) {
-    std::error_code error;
-    const auto status = std::filesystem::status(folder, error);
-    return !error && status.type() == std::filesystem::file_type::directory &&
-           !hasNoWriteBit(status) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+bool folderTakesFiles(const NativeText& folder) {
+    struct stat status {};
+    return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
+           ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-bool canRemove(const std::filesystem::path& file) {
-    return folderTakesFiles(file.parent_path());
+bool isFolder(const NativeText& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool canRemove(const NativeText& file) {
+    // A bare name has no folder of its own to be judged by, and is not removed.
+    const auto slash = file.rfind('/');
+    if (slash == NativeText::npos) {
+        return false;
+    }
+    return folderTakesFiles(slash == 0 ? NativeText("/") : file.substr(0, slash));
 }
 
 bool publish(const NativeText& temporary, const NativeText& destination) {
     return ::rename(temporary.c_str(), destination.c_str()) == 0;
 }
 
-bool removeName(const std::filesystem::path& path) {
+bool removeName(const NativeText& path) {
     return ::unlink(path.c_str()) == 0;  // an unlinked name is gone at once
 }
 
-void deleteRegularFile(const std::filesystem::path& path) {
-    std::error_code error;
-    if (std::filesystem::is_directory(std::filesystem::symlink_status(path, error))) {
-        return;  // deleting a file never removes a directory
-    }
-    std::filesystem::remove(path, error);
+void deleteRegularFile(const NativeText& path) {
+    ::unlink(path.c_str());  // unlink never removes a directory
 }
 
 }  // namespace kelmar::platform::io

@@ -21,14 +21,14 @@ unsigned piece(std::size_t size) {
 
 }  // namespace
 
-int openForReading(const std::filesystem::path& path, Links, std::error_code& reason) {
+int openForReading(const NativeText& path, Links, std::error_code& reason) {
     // Links are judged by the folder listing on Windows, which passes reparse points over.
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         reason = error ? error : std::make_error_code(std::errc::invalid_argument);
         return -1;
     }
-    const int fd = win32::openForReadingDenyingWriters(path.native());
+    const int fd = win32::openForReadingDenyingWriters(path);
     if (fd < 0) {
         reason = std::error_code(errno, std::generic_category());
     }
@@ -48,8 +48,8 @@ std::optional<FileIdentity> identifyOpenFile(int fd) {
     return win32::identifyOpenFile(fd);
 }
 
-std::optional<FileIdentity> identifyPath(const std::filesystem::path& path) {
-    const int fd = win32::openForReadingDenyingWriters(path.native());
+std::optional<FileIdentity> identifyPath(const NativeText& path) {
+    const int fd = win32::openForReadingDenyingWriters(path);
     if (fd < 0) {
         return std::nullopt;
     }
@@ -106,29 +106,32 @@ bool isUnwritableDestination(const NativeText& destination) {
 }
 
 // Windows ignores the read-only attribute of folders when files are made in them.
-bool folderTakesFiles(const std::filesystem::path& folder) {
-    std::error_code error;
-    return std::filesystem::is_directory(folder, error);
+bool folderTakesFiles(const NativeText& folder) {
+    return isFolder(folder);
 }
 
-bool canRemove(const std::filesystem::path& file) {
-    return !win32::isReadOnly(file.native());
+bool isFolder(const NativeText& path) {
+    std::error_code error;
+    return std::filesystem::is_directory(path, error);
+}
+
+bool canRemove(const NativeText& file) {
+    return !win32::isReadOnly(file);
 }
 
 bool publish(const NativeText& temporary, const NativeText& destination) {
     return win32::replaceWith(temporary, destination);
 }
 
-bool removeName(const std::filesystem::path& path) {
+bool removeName(const NativeText& path) {
     // A file another program still holds open stays listed until that program closes it.
     std::error_code error;
-    return win32::deleteFile(path.native()) &&
-           std::filesystem::symlink_status(path, error).type() ==
-               std::filesystem::file_type::not_found;
+    return win32::deleteFile(path) && std::filesystem::symlink_status(path, error).type() ==
+                                          std::filesystem::file_type::not_found;
 }
 
-void deleteRegularFile(const std::filesystem::path& path) {
-    win32::deleteFile(path.native());  // DeleteFileW never removes a directory
+void deleteRegularFile(const NativeText& path) {
+    win32::deleteFile(path);  // DeleteFileW never removes a directory
 }
 
 }  // namespace kelmar::platform::io

@@ -22,8 +22,7 @@ bool fileExists(std::string_view pathText) {
 }
 
 bool directoryExists(std::string_view pathText) {
-    std::error_code error;
-    return fs::is_directory(toNativePath(pathText), error);
+    return io::isFolder(toNativeText(pathText));
 }
 
 void createDirectory(std::string_view pathText) {
@@ -57,18 +56,18 @@ bool copyFile(std::string_view sourceText, std::string_view destinationText) {
 }
 
 bool folderTakesFiles(std::string_view folderText) {
-    return io::folderTakesFiles(toNativePath(folderText));
+    return io::folderTakesFiles(toNativeText(folderText));
 }
 
 bool canRemoveFile(std::string_view pathText) {
-    return io::canRemove(toNativePath(pathText));
+    return io::canRemove(toNativeText(pathText));
 }
 
 void deleteFile(std::string_view pathText) {
     if (isForbiddenFileName(fileNamePart(pathText))) {
         return;
     }
-    io::deleteRegularFile(toNativePath(pathText));
+    io::deleteRegularFile(toNativeText(pathText));
 }
 
 }  // namespace kelmar::platform

@@ -22,7 +22,7 @@ std::optional<InputFile> InputFile::open(std::string_view pathText, std::error_c
         return std::nullopt;
     }
     const int fd = io::openForReading(
-        toNativePath(pathText), links == LinkPolicy::Refuse ? io::Links::Refuse : io::Links::Follow,
+        toNativeText(pathText), links == LinkPolicy::Refuse ? io::Links::Refuse : io::Links::Follow,
         reason);
     if (fd < 0) {
         return std::nullopt;
@@ -97,7 +97,7 @@ std::optional<FileIdentity> identifyFile(std::string_view pathText) {
     if (isForbiddenFileName(fileNamePart(pathText))) {
         return std::nullopt;
     }
-    return io::identifyPath(toNativePath(pathText));
+    return io::identifyPath(toNativeText(pathText));
 }
 
 std::optional<FileIdentity> identifyFileFollowingLinks(std::string_view pathText) {
@@ -105,11 +105,11 @@ std::optional<FileIdentity> identifyFileFollowingLinks(std::string_view pathText
         return std::nullopt;
     }
     // A plain file, the usual case, is looked at once; only a link is followed.
-    const auto native = toNativePath(pathText);
+    const auto native = toNativeText(pathText);
     if (auto plain = io::identifyPath(native)) {
         return plain;
     }
-    return io::identifyPath(followLinks(native));
+    return io::identifyPath(followLinks(native).native());
 }
 
 bool changedTooLately(const FileIdentity& identity) {
@@ -126,7 +126,7 @@ bool deleteFileIfUnchanged(std::string_view pathText, const FileIdentity& expect
     if (!current || *current != expected) {
         return false;  // replaced or rewritten since it was read: the new one waits its turn
     }
-    return io::removeName(toNativePath(pathText));
+    return io::removeName(toNativeText(pathText));
 }
 
 }  // namespace kelmar::platform
