@@ -25,7 +25,7 @@ BatchMemory::Entry heldNfeEntry(const std::string& stem, const std::string& arch
     try {
         xml::XmlDocument copy;
         copy.loadDocument(archived);
-        const auto nfe = readNfeRequest(copy, stem);
+        const auto nfe = readNfeRequest(copy, stem, NfeText::None);
         entry.item.accessKey = nfe.accessKey;
         if (nfe.digest != fixedSignatureDigest()) {
             entry.item.digest = nfe.digest;

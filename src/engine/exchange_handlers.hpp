@@ -35,6 +35,8 @@ class ExchangeHandlers final : public RequestHandlers {
     void answerWithProtocol(const std::string& name, ProtocolResult result, DispatchRecord& record);
     // Writes the authorised archive copy and its twin in Denegados.
     void archiveNfe(std::string_view name, const NfeRequest& nfe, DispatchRecord& record);
+    // The text of an NF-e its archive copy is made from, in the layout answered.
+    NfeText archivedText() const;
     // The schema-failure copy named after an NF-e's key, or a warning when the key cannot
     // be part of a file name.
     void copySchemaFailure(std::string_view name, std::string_view key,

@@ -24,6 +24,10 @@ void ExchangeHandlers::archiveNfe(std::string_view name, const NfeRequest& nfe,
     saveCopyRecorded(*copy, authorised, archivePath(Archive::Denied, name), record);
 }
 
+NfeText ExchangeHandlers::archivedText() const {
+    return context_.answersInLayout400() ? NfeText::WholeElement : NfeText::Body;
+}
+
 void ExchangeHandlers::copySchemaFailure(std::string_view name, std::string_view key,
                                          DispatchRecord& record) const {
     // Only the copy named after the key is left out when the key cannot be part of a
@@ -42,7 +46,7 @@ void ExchangeHandlers::submitNfe(const std::string& name, DispatchRecord& record
     const auto request = exchange.request(RequestFolder::Envio, name);
     xml::XmlDocument document;
     context_.loadRequest(document, request);
-    const auto nfe = readNfeRequest(document, name);
+    const auto nfe = readNfeRequest(document, name, archivedText());
     // A rule naming a query-time outcome takes the receipt road, as that outcome does.
     auto decision = context_.decide(nfe.accessKey);
     // While the authority's service is down, a sender cannot deliver any batch.
@@ -96,7 +100,7 @@ void ExchangeHandlers::holdNfe(const std::string& name, DispatchRecord& record) 
     const auto request = exchange.request(RequestFolder::EnvioLote, name);
     xml::XmlDocument document;
     context_.loadRequest(document, request);
-    const auto nfe = readNfeRequest(document, name);
+    const auto nfe = readNfeRequest(document, name, archivedText());
     // Only a schema failure matters for a held NF-e; any other outcome archives it.
     const auto decision = context_.decide(nfe.accessKey);
     record.outcomes.push_back({nfe.accessKey, decision.outcome, decision.reason});

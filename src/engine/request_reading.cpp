@@ -192,7 +192,8 @@ StandaloneElement standaloneElement(const xml::XmlNode& element, bool convert) {
     return standalone;
 }
 
-NfeRequest readNfeRequest(const xml::XmlDocument& request, std::string_view requestName) {
+NfeRequest readNfeRequest(const xml::XmlDocument& request, std::string_view requestName,
+                          NfeText text) {
     const xml::XmlNode* root = request.rootElement();
     // An NF-e wrapped by an application sits at most three levels down (an envelope
     // holding enviNFe holding the NFe).
@@ -207,19 +208,22 @@ NfeRequest readNfeRequest(const xml::XmlDocument& request, std::string_view requ
     const bool convert = heldAsSingleBytes(request);
     NfeRequest nfe;
     nfe.accessKey = removeAll(information.attributeText("Id", ""), "NFe");
-    nfe.body = removeAll(removeAll(information.writeToText(), "\n"), "\r");
-    if (convert) {
-        nfe.body = platform::cp1252ToUtf8(nfe.body);
-    }
-    for (const auto& [declaration, own] : declarationsInForce(*nfeElement)) {
-        const auto& name = declaration.first;
-        if (name.starts_with("xmlns:") &&
-            nfe.body.find(name.substr(6) + ":") != std::string::npos) {
-            nfe.prefixDeclarations.push_back(declaration);
+    if (text == NfeText::Body) {
+        nfe.body = removeAll(removeAll(information.writeToText(), "\n"), "\r");
+        if (convert) {
+            nfe.body = platform::cp1252ToUtf8(nfe.body);
+        }
+        for (const auto& [declaration, own] : declarationsInForce(*nfeElement)) {
+            const auto& name = declaration.first;
+            if (name.starts_with("xmlns:") &&
+                nfe.body.find(name.substr(6) + ":") != std::string::npos) {
+                nfe.prefixDeclarations.push_back(declaration);
+            }
         }
     }
-
-    nfe.element = standaloneElement(*nfeElement, convert);
+    if (text == NfeText::WholeElement) {
+        nfe.element = standaloneElement(*nfeElement, convert);
+    }
     const xml::XmlNode* signature = childNamed(*nfeElement, "Signature");
     nfe.signedByItself = signature != nullptr;
     nfe.digest = signatureDigest(signature);

@@ -76,7 +76,13 @@ struct NfeRequest {
     std::string digest;
 };
 
-NfeRequest readNfeRequest(const xml::XmlDocument& request, std::string_view requestName);
+// Which text of the NF-e is worked out besides its key and digest: the older layout's
+// archive copy is made from the body, today's from the whole element, and a reader that
+// wants only the key and the digest takes neither (each is the NF-e written out again).
+enum class NfeText { Body, WholeElement, None };
+
+NfeRequest readNfeRequest(const xml::XmlDocument& request, std::string_view requestName,
+                          NfeText text);
 
 // A name without its namespace prefix ("nfe:NFe" gives "NFe").
 std::string_view localName(std::string_view name);
