@@ -32,7 +32,7 @@ std::string temporaryName() {
 }
 
 // A name beside the destination, in its folder, made from the destination's own text.
-io::NativeText besideDestination(const io::NativeText& destination, std::string_view name) {
+NativeText besideDestination(const NativeText& destination, std::string_view name) {
     constexpr std::filesystem::path::value_type kSeparators[] = {
         std::filesystem::path::preferred_separator, '/', 0};
     const auto at = destination.find_last_of(kSeparators);

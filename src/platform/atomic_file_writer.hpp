@@ -5,6 +5,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/native_path.hpp"
+
 namespace kelmar::platform {
 
 // Writes a file so that readers see the old file, no file, or the whole new file, never
@@ -31,8 +33,6 @@ class AtomicFileWriter {
     bool commit();
 
   private:
-    using NativeText = std::filesystem::path::string_type;
-
     AtomicFileWriter(int descriptor, NativeText temporary, NativeText destination);
     static std::optional<AtomicFileWriter> createNative(NativeText destination);
     void discard() noexcept;

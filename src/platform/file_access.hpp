@@ -7,16 +7,14 @@
 #include <system_error>
 
 #include "platform/file_identity.hpp"
+#include "platform/native_path.hpp"
 
 // The system calls the platform's files are built on, on C runtime descriptors, which
 // both POSIX and Windows provide; file_access_posix.cpp and file_access_win32.cpp hold
 // the two halves. Failing calls return -1 (or false) and leave errno set.
 namespace kelmar::platform::io {
 
-// A path in the operating system's own form (UTF-8 on POSIX, UTF-16 on Windows) as plain
-// text: what the calls made for every file written take, since a path object splits
-// the whole path into its components each time one is made.
-using NativeText = std::filesystem::path::string_type;
+using platform::NativeText;
 
 // Whether a final link in a path may be followed when it is opened.
 enum class Links { Follow, Refuse };

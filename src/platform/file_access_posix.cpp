@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <mutex>
+#include <optional>
 #include <system_error>
 
 #include "platform/file_access.hpp"
@@ -40,6 +41,20 @@ FileIdentity identityOf(const struct stat& status) {
     identity.modifiedNs = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
                           static_cast<std::int64_t>(status.st_mtim.tv_nsec);
     return identity;
+}
+
+// No write bit for anyone in a mode.
+bool noWriteBit(mode_t mode) {
+    return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// The folder a path text names its file in; nothing for a bare name.
+std::optional<NativeText> folderOf(const NativeText& path) {
+    const auto slash = path.rfind('/');
+    if (slash == NativeText::npos) {
+        return std::nullopt;
+    }
+    return slash == 0 ? NativeText("/") : path.substr(0, slash);
 }
 
 }  // namespace
@@ -149,14 +164,12 @@ bool hasEnded(long processId) {
 bool isUnwritableDestination(const NativeText& text) {
     // Looked at with plain stat calls on the path's own text: this runs for every file
     // written, and a path object per step would split the whole path each time.
-    const auto slash = text.rfind('/');
     // A bare name is in the working folder, which is not looked at (it is where the
     // program was started from, not a folder of the exchange).
-    if (slash != std::string::npos) {
-        const std::string folderText = slash == 0 ? std::string("/") : text.substr(0, slash);
+    if (const auto folderText = folderOf(text)) {
         struct stat folder {};
-        if (::stat(folderText.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode) &&
-            (folder.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        if (::stat(folderText->c_str(), &folder) == 0 && S_ISDIR(folder.st_mode) &&
+            noWriteBit(folder.st_mode)) {
             return true;
         }
     }
@@ -164,14 +177,13 @@ bool isUnwritableDestination(const NativeText& text) {
     if (::stat(text.c_str(), &status) != 0) {
         return false;  // nothing there (or nothing to be seen): created anew
     }
-    return !S_ISREG(status.st_mode) || (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return !S_ISREG(status.st_mode) || noWriteBit(status.st_mode);
 }
 
 bool folderTakesFiles(const NativeText& folder) {
     struct stat status {};
     return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
-           (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
-           ::access(folder.c_str(), W_OK | X_OK) == 0;
+           !noWriteBit(status.st_mode) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 bool isFolder(const NativeText& path) {
@@ -181,11 +193,8 @@ bool isFolder(const NativeText& path) {
 
 bool canRemove(const NativeText& file) {
     // A bare name has no folder of its own to be judged by, and is not removed.
-    const auto slash = file.rfind('/');
-    if (slash == NativeText::npos) {
-        return false;
-    }
-    return folderTakesFiles(slash == 0 ? NativeText("/") : file.substr(0, slash));
+    const auto folder = folderOf(file);
+    return folder && folderTakesFiles(*folder);
 }
 
 bool publish(const NativeText& temporary, const NativeText& destination) {

@@ -21,7 +21,7 @@ std::filesystem::path toNativePath(std::string_view pathText) {
     return std::filesystem::path(toNativeText(pathText));
 }
 
-std::filesystem::path::string_type toNativeText(std::string_view pathText) {
+NativeText toNativeText(std::string_view pathText) {
 #ifdef _WIN32
     return win32::widePath(pathText);
 #else

@@ -14,8 +14,13 @@ namespace kelmar::platform {
 // page.
 std::filesystem::path toNativePath(std::string_view pathText);
 
-// The same as the system's own text, without making a path object.
-std::filesystem::path::string_type toNativeText(std::string_view pathText);
+// A path in the operating system's own form (UTF-8 on POSIX, UTF-16 on Windows) as plain
+// text. The calls made for every file handled take it: a path object splits the whole
+// path into its components each time one is made.
+using NativeText = std::filesystem::path::string_type;
+
+// The same as toNativePath, without making a path object.
+NativeText toNativeText(std::string_view pathText);
 
 // A path text as a person reads it on this system, still in Windows-1252: on POSIX
 // every backslash is a "/", as in the system's own path; on Windows unchanged.
