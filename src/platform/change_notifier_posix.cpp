@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <utility>
 
 namespace kelmar::platform {
@@ -121,6 +122,11 @@ void ChangeNotifier::drain() {
                         {event->mask, event->len != 0 ? std::string(event->name) : std::string()});
                 }
             }
+        }
+        // A read that left room for the longest event emptied the queue: asking again
+        // would only be told so (an event arriving since is taken at the next drain).
+        if (sizeof buffer - static_cast<std::size_t>(got) >= sizeof(inotify_event) + NAME_MAX + 1) {
+            return;
         }
     }
 }
