@@ -3,8 +3,9 @@
 folders grow. Builds the release preset, then prints, each figure the best of --runs:
 
 - drain: N NF-e waiting in envio answered by `--headless --interval 0 --ticks N`, and the
-  floor program (bench/floor.c: only the same reads, writes, renames and deletes) on the
-  same queue; besides the best of each side, the median of each run's own ratio;
+  floor program (bench/floor.c: only the same reads, writes, renames and deletes, the
+  archive copies as long as the program's signed ones) on the same queue; besides the
+  best of each side, the median of each run's own ratio;
 - idle tick: the cost of one more tick (two runs, 1 and T ticks) on an empty folder, with
   20,000 unrelated files in envio, and with 1,000 scenario rules;
 - start-up: a run of one tick with an empty archive and with 100,000 archived files.
@@ -115,28 +116,44 @@ def drain_sim(program, folders, count):
     return seconds
 
 
-def drain_floor(floor, folders, count):
+def signature_bytes(program, folders):
+    # The archive copies are the signed NF-e; the floor writes as many bytes as they hold.
+    work = folders.next()
+    fresh_exchange(work)
+    name = queue_nfe(work, 1)[0]
+    request = os.path.getsize(os.path.join(work, "nf_e", "envio", name))
+    run_sim(program, work, 1)
+    month = os.path.join(work, "nf_e", "backup", "Autorizados", time.strftime("%Y%m"))
+    return os.path.getsize(os.path.join(month, name)) - request
+
+
+def drain_floor(floor, folders, count, signature):
     work = folders.next()
     fresh_exchange(work)
     names = queue_nfe(work, count)
     settle()
-    return timed([floor, os.path.join(work, "nf_e")], work,
+    return timed([floor, os.path.join(work, "nf_e"), str(signature)], work,
                  stdin=("\n".join(names) + "\n").encode())
 
 
-def drain(program, floor, folders, count, runs):
+def drain(program, floor, folders, count, runs, signature):
     sims, floors = [], []
     for run in range(runs):
         if run % 2 == 0:
             sims.append(drain_sim(program, folders, count))
-            floors.append(drain_floor(floor, folders, count))
+            floors.append(drain_floor(floor, folders, count, signature))
         else:
-            floors.append(drain_floor(floor, folders, count))
+            floors.append(drain_floor(floor, folders, count, signature))
             sims.append(drain_sim(program, folders, count))
     # Each run's two drains follow each other, so a slow spell of the disk falls on both;
     # the best of each side may come from different spells.
     paired = sorted(f / s for s, f in zip(sims, floors))
     return min(sims) / count, min(floors) / count, paired[len(paired) // 2]
+
+
+# An idle tick costs some microseconds: the difference of the two runs must stand well
+# above the millisecond or two a start-up wanders by.
+IDLE_TICKS = 20001
 
 
 def idle_tick(program, folders, runs, ticks, prepare):
@@ -179,13 +196,15 @@ def main():
     folders = Folders(work)
     try:
         counts = [int(c) for c in args.counts.split(",")]
+        signature = signature_bytes(program, folders)
+        print("archive copies: the request and %d bytes of signature" % signature)
         print("drain (best of %d runs)" % args.runs)
         print("| waiting NF-e | kelmar-sim per request | floor per request | floor / kelmar-sim "
               "| median of each run's floor / kelmar-sim |")
         print("|---|---|---|---|---|")
         per_request = {}
         for count in counts:
-            sim, flo, paired = drain(program, floor, folders, count, args.runs)
+            sim, flo, paired = drain(program, floor, folders, count, args.runs, signature)
             per_request[count] = sim
             print("| %d | %.3f ms | %.3f ms | %.0f %% | %.0f %% |" %
                   (count, sim * 1e3, flo * 1e3, 100 * flo / sim, 100 * paired))
@@ -198,9 +217,9 @@ def main():
             for i in range(20000):
                 open(os.path.join(envio, "leia-me-%05d.txt" % i), "w").close()
 
-        empty = idle_tick(program, folders, args.runs, 2001, fresh_exchange)
-        crowded = idle_tick(program, folders, args.runs, 2001, unrelated)
-        ruled = idle_tick(program, folders, args.runs, 2001,
+        empty = idle_tick(program, folders, args.runs, IDLE_TICKS, fresh_exchange)
+        crowded = idle_tick(program, folders, args.runs, IDLE_TICKS, unrelated)
+        ruled = idle_tick(program, folders, args.runs, IDLE_TICKS,
                           lambda work: fresh_exchange(work, 1000))
         print("idle tick: empty %.1f us, 20,000 unrelated files %.1f us (x%.2f), "
               "1,000 rules %.1f us (x%.2f)" % (empty * 1e6, crowded * 1e6, crowded / empty,
