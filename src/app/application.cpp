@@ -1,5 +1,8 @@
 #include "app/application.hpp"
 
+#include <exception>
+#include <string>
+
 #include "app/command_line.hpp"
 #include "headless/console_reporter.hpp"
 #include "headless/folder_watch.hpp"
@@ -50,10 +53,8 @@ int runHeadlessProgram(const CommandLine& line, engine::Simulator& simulator, st
     return runHeadless(simulator.tick(), observer, presenter, options, stop);
 }
 
-}  // namespace
-
-int runApplication(std::span<const std::string_view> arguments, std::ostream& out,
-                   std::ostream& err, const WindowRunner& windowRunner) {
+int runProgram(std::span<const std::string_view> arguments, std::ostream& out, std::ostream& err,
+               const WindowRunner& windowRunner) {
     const auto parsed = parseCommandLine(arguments);
     if (const auto* problem = std::get_if<std::string>(&parsed)) {
         err << "kelmar-sim: " << *problem << "\n\n" << usageText();
@@ -95,6 +96,22 @@ int runApplication(std::span<const std::string_view> arguments, std::ostream& ou
     }
     simulator.removeLeftovers();
     return runHeadlessProgram(line, simulator, out, err, clock);
+}
+
+}  // namespace
+
+int runApplication(std::span<const std::string_view> arguments, std::ostream& out,
+                   std::ostream& err, const WindowRunner& windowRunner) {
+    // The Windows program has no console of its own, so a runtime that gives up on an
+    // escaped exception would end it without a word: whatever escapes is told here.
+    try {
+        return runProgram(arguments, out, err, windowRunner);
+    } catch (const std::exception& error) {
+        ConsoleReporter(out, err).showError(std::string("kelmar-sim stopped: ") + error.what());
+    } catch (...) {
+        ConsoleReporter(out, err).showError("kelmar-sim stopped by an unknown error");
+    }
+    return 1;
 }
 
 }  // namespace kelmar::ui

@@ -1,7 +1,10 @@
 #include "app/command_line.hpp"
+#include "app/application.hpp"
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -83,6 +86,18 @@ TEST(CommandLineTest, BadUsageIsReported) {
         EXPECT_TRUE(std::holds_alternative<std::string>(parseCommandLine(arguments)))
             << arguments[0];
     }
+}
+
+// Whatever escapes is told and ends the program with a failure, never silently.
+TEST(CommandLineTest, AnEscapedErrorIsToldAndFails) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const std::vector<std::string_view> arguments{"--config", "nowhere/config.ini"};
+    const auto status = runApplication(arguments, out, err, [](engine::Simulator&) -> int {
+        throw std::runtime_error("the window could not be made");
+    });
+    EXPECT_EQ(status, 1);
+    EXPECT_NE(err.str().find("the window could not be made"), std::string::npos) << err.str();
 }
 
 }  // namespace

@@ -95,7 +95,8 @@ class Folder:
         done = subprocess.run([*PROGRAM, "--headless", "--config", "config.ini", "--drain", *extra],
                               cwd=self.root, capture_output=True, timeout=300)
         if done.returncode != 0:
-            raise AssertionError(f"the runner failed: {done.stdout!r} {done.stderr!r}")
+            raise AssertionError(f"the runner failed with status {done.returncode}: {done.stdout!r} "
+                                 f"{done.stderr!r}")
         return (done.stdout + done.stderr).decode("utf-8", "replace")
 
     def answer(self, name):
