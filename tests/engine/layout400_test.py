@@ -92,8 +92,13 @@ class Folder:
         (self.exchange / sub / name).write_bytes(data)
 
     def drain(self, *extra):
-        done = subprocess.run([*PROGRAM, "--headless", "--config", "config.ini", "--drain", *extra],
-                              cwd=self.root, capture_output=True, timeout=300)
+        command = [*PROGRAM, "--headless", "--config", "config.ini", "--drain", *extra]
+        done = subprocess.run(command, cwd=self.root, capture_output=True, timeout=300)
+        # The program says why whenever it fails, and so do Wine's own crash reports: a
+        # failure without a single byte comes from Wine itself, and is tried once more.
+        if OPTIONS.wine and done.returncode != 0 and not done.stdout and not done.stderr:
+            print(f"Wine ended the runner without a word (status {done.returncode}): once more")
+            done = subprocess.run(command, cwd=self.root, capture_output=True, timeout=300)
         if done.returncode != 0:
             raise AssertionError(f"the runner failed with status {done.returncode}: {done.stdout!r} "
                                  f"{done.stderr!r}")
