@@ -25,15 +25,17 @@ enum class Links { Follow, Refuse };
 // -1 with the reason set when it cannot be opened.
 int openForReading(const NativeText& path, Links links, std::error_code& reason);
 
-// Reads of a regular file never wait; the flag openForReading set is cleared all the same.
+// Reads of a regular file never wait; the flag openForReading set is cleared all the same,
+// as some file systems (FUSE ones among them) honour it.
 void clearNonBlocking(int fd);
 
 // True when another process holds the open file open for writing (a request still being
 // written). Where the system cannot tell, false.
 bool isOpenForWritingElsewhere(int fd);
 
-// The identity of the open file, or nothing when the system cannot tell.
-std::optional<FileIdentity> identifyOpenFile(int fd);
+// The identity of the open file when it is a regular one; otherwise nothing, with the reason
+// set (std::errc::is_a_directory for a folder).
+std::optional<FileIdentity> identifyOpenRegularFile(int fd, std::error_code& reason);
 
 // The identity of the regular file at a path (a link is not followed on POSIX), or
 // nothing when there is none.

@@ -76,7 +76,9 @@ int openForReading(const NativeText& path, Links links, std::error_code& reason)
 }
 
 void clearNonBlocking(int fd) {
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // Of the flags F_SETFL sets, openForReading only ever sets O_NONBLOCK: all of them
+    // cleared is that one cleared, without asking for the rest first.
+    ::fcntl(fd, F_SETFL, 0);
 }
 
 // A read lease can only be taken while no one has the file open for writing; the lease is
@@ -96,9 +98,15 @@ bool isOpenForWritingElsewhere([[maybe_unused]] int fd) {
 #endif
 }
 
-std::optional<FileIdentity> identifyOpenFile(int fd) {
+std::optional<FileIdentity> identifyOpenRegularFile(int fd, std::error_code& reason) {
     struct stat status {};
     if (::fstat(fd, &status) != 0) {
+        reason = std::error_code(errno, std::generic_category());
+        return std::nullopt;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        reason = std::make_error_code(S_ISDIR(status.st_mode) ? std::errc::is_a_directory
+                                                              : std::errc::invalid_argument);
         return std::nullopt;
     }
     return identityOf(status);

@@ -44,8 +44,23 @@ bool isOpenForWritingElsewhere(int) {
 
 // The C runtime's stat has no file index on Windows and keeps whole seconds only, which
 // would take a file renamed over the request within the same second for the one read.
-std::optional<FileIdentity> identifyOpenFile(int fd) {
-    return win32::identifyOpenFile(fd);
+std::optional<FileIdentity> identifyOpenRegularFile(int fd, std::error_code& reason) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        reason = std::error_code(errno, std::generic_category());
+        return std::nullopt;
+    }
+    if ((status.st_mode & S_IFMT) != S_IFREG) {
+        reason = std::make_error_code((status.st_mode & S_IFMT) == S_IFDIR
+                                          ? std::errc::is_a_directory
+                                          : std::errc::invalid_argument);
+        return std::nullopt;
+    }
+    auto identity = win32::identifyOpenFile(fd);
+    if (!identity) {
+        reason = std::make_error_code(std::errc::io_error);
+    }
+    return identity;
 }
 
 std::optional<FileIdentity> identifyPath(const NativeText& path) {

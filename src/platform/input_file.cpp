@@ -1,8 +1,6 @@
 #include "platform/input_file.hpp"
 
-#include <array>
-
-#include <sys/stat.h>
+#include <algorithm>
 
 #include <chrono>
 #include <system_error>
@@ -27,27 +25,15 @@ std::optional<InputFile> InputFile::open(std::string_view pathText, std::error_c
     if (fd < 0) {
         return std::nullopt;
     }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-        reason = std::error_code(errno, std::generic_category());
-        io::closeDescriptor(fd);
-        return std::nullopt;
-    }
-    if ((status.st_mode & S_IFMT) != S_IFREG) {
-        reason = std::make_error_code((status.st_mode & S_IFMT) == S_IFDIR
-                                          ? std::errc::is_a_directory
-                                          : std::errc::invalid_argument);
-        io::closeDescriptor(fd);
-        return std::nullopt;
-    }
+    // Asked first: a folder or a device takes no lease and is then turned away by its type,
+    // and the one look at the file's status comes after no writer was found.
     if (io::isOpenForWritingElsewhere(fd)) {
         reason = std::make_error_code(std::errc::device_or_resource_busy);
         io::closeDescriptor(fd);
         return std::nullopt;
     }
-    const auto identity = io::identifyOpenFile(fd);
+    const auto identity = io::identifyOpenRegularFile(fd, reason);
     if (!identity) {
-        reason = std::make_error_code(std::errc::io_error);
         io::closeDescriptor(fd);
         return std::nullopt;
     }
@@ -81,12 +67,23 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
 }
 
 std::string InputFile::readRest() {
+    // The size seen at opening, and one byte more, is asked for at once: a read that comes
+    // back short with the file's size reached is its end, with no further call to confirm
+    // it. A file read from later on, or grown since, is read on until a read brings nothing.
+    constexpr std::uint64_t kLargestFirstRead = std::uint64_t{64} << 20;
+    constexpr std::size_t kStep = std::size_t{64} << 10;
     std::string content;
-    std::array<char, 16384> buffer;
-    while (const auto n = read(buffer.data(), buffer.size())) {
-        content.append(buffer.data(), n);
+    auto wanted = static_cast<std::size_t>(std::min(identity_.size + 1, kLargestFirstRead));
+    for (;;) {
+        const auto start = content.size();
+        content.resize(start + wanted);
+        const auto n = read(content.data() + start, wanted);
+        content.resize(start + n);
+        if (n == 0 || (n < wanted && content.size() >= identity_.size)) {
+            return content;
+        }
+        wanted = kStep;
     }
-    return content;
 }
 
 bool InputFile::seek(std::uint64_t offset) {

@@ -1,6 +1,7 @@
 #include "xml/xml_document.hpp"
 
 #include <new>
+#include <string>
 
 #include "platform/atomic_file_writer.hpp"
 #include "platform/error.hpp"
@@ -143,6 +144,14 @@ void XmlDocument::loadDocument(std::string_view pathText, platform::FileIdentity
     }
     if (opened != nullptr) {
         *opened = file->identity();
+    }
+    // A file of the usual size is taken in one read and scanned where it lies; a large one
+    // is read page by page, so its bytes and its tree are not both held at once.
+    constexpr std::uint64_t kWholeFileLimit = std::uint64_t{1} << 20;
+    if (file->size() <= kWholeFileLimit) {
+        const std::string bytes = file->readRest();
+        loadFromMemory(bytes);
+        return;
     }
     FileSource source(*file);
     loadFrom(source);

@@ -284,5 +284,31 @@ TEST_F(FileSystemTest, InputFileReadsAndRefusesFilesBeingWritten) {
 #endif
 }
 
+TEST_F(FileSystemTest, ReadRestReadsToTheEndWhereverItStartsAndHoweverTheFileGrew) {
+    struct Row {
+        std::uint64_t start;
+        std::size_t grownBy;
+    };
+    std::vector<Row> rows = {{0, 0}, {3, 0}};
+#ifndef _WIN32
+    // Windows lets no one write a file while it is open for reading here.
+    rows.insert(rows.end(), {{0, 1}, {0, 200000}, {7, 70000}});
+#endif
+    for (const Row row : rows) {
+        const std::string before = "0123456789";
+        const std::string added(row.grownBy, 'g');
+        const auto path = folder_.write("grow.xml", before);
+        auto file = InputFile::open(at("/grow.xml"));
+        ASSERT_TRUE(file.has_value());
+        std::ofstream(path, std::ios::app) << added;
+        ASSERT_TRUE(file->seek(row.start));
+        const auto expected = (before + added).substr(row.start);
+        const auto read = file->readRest();
+        EXPECT_EQ(read.size(), expected.size())
+            << "from " << row.start << ", grown by " << row.grownBy;
+        EXPECT_TRUE(read == expected) << "from " << row.start << ", grown by " << row.grownBy;
+    }
+}
+
 }  // namespace
 }  // namespace kelmar::platform
