@@ -9,7 +9,9 @@ namespace kelmar::platform {
 InstanceLock::InstanceLock(InstanceLock&& other) noexcept
     : descriptor_(std::exchange(other.descriptor_, -1)),
       folderDescriptor_(std::exchange(other.folderDescriptor_, -1)),
-      file_(std::move(other.file_)) {}
+      file_(std::move(other.file_)),
+      heldDevice_(other.heldDevice_),
+      heldInode_(other.heldInode_) {}
 
 InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept {
     if (this != &other) {
@@ -17,6 +19,8 @@ InstanceLock& InstanceLock::operator=(InstanceLock&& other) noexcept {
         descriptor_ = std::exchange(other.descriptor_, -1);
         folderDescriptor_ = std::exchange(other.folderDescriptor_, -1);
         file_ = std::move(other.file_);
+        heldDevice_ = other.heldDevice_;
+        heldInode_ = other.heldInode_;
     }
     return *this;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -37,6 +38,10 @@ class InstanceLock {
     int descriptor_ = -1;
     int folderDescriptor_ = -1;  // Windows: the folder held open against renaming
     std::filesystem::path file_;
+    // POSIX: the locked file's device and inode, which stay the same while it is open, so
+    // only the path is looked at again to tell whether it still names the file.
+    std::uint64_t heldDevice_ = 0;
+    std::uint64_t heldInode_ = 0;
 };
 
 struct InstanceLock::Outcome {

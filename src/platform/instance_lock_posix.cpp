@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <string>
 
 #include "platform/file_access.hpp"
@@ -25,12 +26,12 @@ long readHolder(int fd) {
     return holder;
 }
 
-// True when the path names the file open under the descriptor.
-bool namesOpenFile(const std::filesystem::path& path, int fd) {
+// True when the path (not followed when it is a link) names the file of this device and inode.
+bool namesFile(const std::filesystem::path& path, std::uint64_t device, std::uint64_t inode) {
     struct stat atPath {};
-    struct stat open {};
-    return ::lstat(path.c_str(), &atPath) == 0 && ::fstat(fd, &open) == 0 &&
-           atPath.st_dev == open.st_dev && atPath.st_ino == open.st_ino;
+    return ::lstat(path.c_str(), &atPath) == 0 &&
+           static_cast<std::uint64_t>(atPath.st_dev) == device &&
+           static_cast<std::uint64_t>(atPath.st_ino) == inode;
 }
 
 }  // namespace
@@ -53,7 +54,10 @@ InstanceLock::Outcome InstanceLock::acquire(const std::filesystem::path& lockFil
             ::close(fd);
             return outcome;
         }
-        if (!namesOpenFile(lockFile, fd)) {
+        struct stat opened {};
+        if (::fstat(fd, &opened) != 0 ||
+            !namesFile(lockFile, static_cast<std::uint64_t>(opened.st_dev),
+                       static_cast<std::uint64_t>(opened.st_ino))) {
             ::close(fd);
             continue;
         }
@@ -62,6 +66,8 @@ InstanceLock::Outcome InstanceLock::acquire(const std::filesystem::path& lockFil
             [[maybe_unused]] const auto written = ::pwrite(fd, pid.data(), pid.size(), 0);
         }
         outcome.lock = InstanceLock(fd, lockFile);
+        outcome.lock->heldDevice_ = static_cast<std::uint64_t>(opened.st_dev);
+        outcome.lock->heldInode_ = static_cast<std::uint64_t>(opened.st_ino);
         return outcome;
     }
     outcome.reason = std::make_error_code(std::errc::resource_unavailable_try_again);
@@ -69,7 +75,7 @@ InstanceLock::Outcome InstanceLock::acquire(const std::filesystem::path& lockFil
 }
 
 bool InstanceLock::stillHeld() const {
-    return descriptor_ >= 0 && namesOpenFile(file_, descriptor_);
+    return descriptor_ >= 0 && namesFile(file_, heldDevice_, heldInode_);
 }
 
 void InstanceLock::release() noexcept {
@@ -78,7 +84,7 @@ void InstanceLock::release() noexcept {
     }
     // Removed while still locked, so a process that opens the name afterwards makes a new
     // file; one that opened it before finds it gone once it holds the lock, and tries again.
-    if (namesOpenFile(file_, descriptor_)) {
+    if (namesFile(file_, heldDevice_, heldInode_)) {
         ::unlink(file_.c_str());
     }
     ::close(descriptor_);

@@ -180,6 +180,20 @@ TEST_F(HostileFilesTest, AnInstanceLockIsExclusiveAndNamesItsHolder) {
 
 #ifndef _WIN32
 
+TEST_F(HostileFilesTest, AnInstanceLockTellsWhenItsFileIsReplacedOrDeleted) {
+    const auto lockFile = folder_.path() / ".kelmar.lock";
+    auto taken = InstanceLock::acquire(lockFile);
+    ASSERT_TRUE(taken.lock.has_value());
+    // Moved into another object, the lock still knows its file.
+    InstanceLock lock = std::move(*taken.lock);
+    EXPECT_TRUE(lock.stillHeld());
+    folder_.write("other.lock", "1\n");
+    fs::rename(folder_.path() / "other.lock", lockFile);
+    EXPECT_FALSE(lock.stillHeld());
+    fs::remove(lockFile);
+    EXPECT_FALSE(lock.stillHeld());
+}
+
 TEST_F(HostileFilesTest, ContentIsReplacedThroughLinksAndInPlaceWhenNeeded) {
     // Through a link: the target changes, the link stays a link.
     const auto target = folder_.write("real/config.ini", "[NFE]\n");
