@@ -123,7 +123,8 @@ void EngineContext::ensureArchiveFolders(ArchiveFolders which) const {
 
 namespace kelmar::engine {
 
-void EngineContext::beginRequest(RequestFolder folder, const std::string& name) {
+void EngineContext::beginRequest(RequestFolder folder, const std::string& name,
+                                 std::optional<PendingRequest> unfinished) {
     const auto exchange = layout();
     requestPath_ = exchange.request(folder, name);
     requestIdentity_.reset();
@@ -131,7 +132,6 @@ void EngineContext::beginRequest(RequestFolder folder, const std::string& name) 
     pendingPath_ = exchange.pendingRecord(folder);
     used_ = {};
     archivesMade_.clear();
-    auto unfinished = readPendingRequest(pendingPath_);
     if (unfinished && unfinished->name == name) {
         pending_ = std::move(*unfinished);  // its numbers are used again, in order
     } else {
@@ -141,11 +141,8 @@ void EngineContext::beginRequest(RequestFolder folder, const std::string& name) 
     handedEarlier_ = pending_.handOuts.size();
 }
 
-std::optional<std::string> EngineContext::unfinishedRequest(RequestFolder folder) const {
-    if (auto pending = readPendingRequest(layout().pendingRecord(folder))) {
-        return std::move(pending->name);
-    }
-    return std::nullopt;
+std::optional<PendingRequest> EngineContext::unfinishedRequest(RequestFolder folder) const {
+    return readPendingRequest(layout().pendingRecord(folder));
 }
 
 void EngineContext::forgetUnfinished(RequestFolder folder) const {

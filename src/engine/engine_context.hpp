@@ -66,12 +66,14 @@ class EngineContext {
     void ensureArchiveFolders(ArchiveFolders which) const;
 
     // Starts a request: its month is fixed from now on (kept from an earlier attempt at
-    // it that did not finish, with the numbers that attempt was handed).
-    void beginRequest(RequestFolder folder, const std::string& name);
+    // it that did not finish, with the numbers that attempt was handed). `unfinished` is
+    // the folder's record as unfinishedRequest read it this tick.
+    void beginRequest(RequestFolder folder, const std::string& name,
+                      std::optional<PendingRequest> unfinished);
 
-    // The request a failed or killed attempt left unfinished in the folder, which must be
-    // completed before any other; nothing when there is none.
-    std::optional<std::string> unfinishedRequest(RequestFolder folder) const;
+    // The record of the request a failed or killed attempt left unfinished in the folder,
+    // which must be completed before any other; nothing when there is none.
+    std::optional<PendingRequest> unfinishedRequest(RequestFolder folder) const;
     // Forgets it (its file is gone: its numbers stay unused).
     void forgetUnfinished(RequestFolder folder) const;
 

@@ -37,7 +37,10 @@ void PollingTick::run(TickObserver* observer) {
 
 void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     auto& resumeAfter = resumeAfter_[static_cast<std::size_t>(folder)];
-    const auto name = nextRequest(folder, observer);
+    // Read once for the tick: the same record tells what comes first and what the request
+    // begun was already handed.
+    std::optional<PendingRequest> unfinished;
+    const auto name = nextRequest(folder, observer, unfinished);
     resumeAfter.clear();
     if (!name) {
         return;
@@ -47,7 +50,7 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
         return;
     }
     const auto request = context_.layout().request(folder, *name);
-    context_.beginRequest(folder, *name);
+    context_.beginRequest(folder, *name, std::move(unfinished));
     const auto shownName = std::string(folderName(folder)) + "/" + *name;
     DispatchRecord record;
     try {
@@ -78,7 +81,8 @@ void PollingTick::pollFolder(RequestFolder folder, TickObserver* observer) {
     }
 }
 
-std::optional<std::string> PollingTick::nextRequest(RequestFolder folder, TickObserver* observer) {
+std::optional<std::string> PollingTick::nextRequest(RequestFolder folder, TickObserver* observer,
+                                                    std::optional<PendingRequest>& unfinished) {
     const auto exchange = context_.layout();
     auto& passOver = answeredNotRemoved_[static_cast<std::size_t>(folder)];
     std::erase_if(passOver, [&](const auto& entry) {
@@ -86,11 +90,13 @@ std::optional<std::string> PollingTick::nextRequest(RequestFolder folder, TickOb
     });
     // A request an earlier attempt left unfinished goes first, so its numbers are used
     // for it and for nothing else.
-    if (auto unfinished = context_.unfinishedRequest(folder)) {
-        if (!platform::fileExists(exchange.request(folder, *unfinished))) {
+    unfinished = context_.unfinishedRequest(folder);
+    if (unfinished) {
+        if (!platform::fileExists(exchange.request(folder, unfinished->name))) {
             context_.forgetUnfinished(folder);
-        } else if (!passOver.contains(*unfinished)) {
-            return unfinished;
+            unfinished.reset();
+        } else if (!passOver.contains(unfinished->name)) {
+            return unfinished->name;
         }
     }
     // Only names that carry one of the folder's fragments are candidates, so a stray

@@ -12,6 +12,7 @@
 
 #include "engine/dispatch_record.hpp"
 #include "engine/engine_context.hpp"
+#include "engine/pending_request.hpp"
 #include "engine/request_handlers.hpp"
 #include "engine/request_kind.hpp"
 #include "platform/file_identity.hpp"
@@ -81,8 +82,10 @@ class PollingTick {
     // Per request folder, its candidate names, kept between ticks.
     std::array<platform::FolderCandidates, 2> candidates_;
 
-    // The next request of the folder to look at, passing over those already answered.
-    std::optional<std::string> nextRequest(RequestFolder folder, TickObserver* observer);
+    // The next request of the folder to look at, passing over those already answered;
+    // `unfinished` is left with the folder's record of an unfinished request, if any.
+    std::optional<std::string> nextRequest(RequestFolder folder, TickObserver* observer,
+                                           std::optional<PendingRequest>& unfinished);
 };
 
 }  // namespace kelmar::engine
