@@ -5,7 +5,9 @@ folders grow. Builds the release preset, then prints, each figure the best of --
 - drain: N NF-e waiting in envio answered by `--headless --interval 0 --ticks N`, and the
   floor program (bench/floor.c: only the same reads, writes, renames and deletes, the
   archive copies as long as the program's signed ones) on the same queue; besides the
-  best of each side, the median of each run's own ratio;
+  best of each side, the median of each run's own ratio; and the floor once more making
+  the looks the program makes before it trusts a file (`checks`), which tells what those
+  looks cost on their own;
 - idle tick: the cost of one more tick (two runs, 1 and T ticks) on an empty folder, with
   20,000 unrelated files in envio, and with 1,000 scenario rules;
 - start-up: a run of one tick with an empty archive and with 100,000 archived files.
@@ -127,28 +129,30 @@ def signature_bytes(program, folders):
     return os.path.getsize(os.path.join(month, name)) - request
 
 
-def drain_floor(floor, folders, count, signature):
+def drain_floor(floor, folders, count, signature, *mode):
     work = folders.next()
     fresh_exchange(work)
     names = queue_nfe(work, count)
     settle()
-    return timed([floor, os.path.join(work, "nf_e"), str(signature)], work,
+    return timed([floor, os.path.join(work, "nf_e"), str(signature), *mode], work,
                  stdin=("\n".join(names) + "\n").encode())
 
 
 def drain(program, floor, folders, count, runs, signature):
-    sims, floors = [], []
+    sides = [lambda: drain_sim(program, folders, count),
+             lambda: drain_floor(floor, folders, count, signature),
+             lambda: drain_floor(floor, folders, count, signature, "checks")]
+    times = [[], [], []]
     for run in range(runs):
-        if run % 2 == 0:
-            sims.append(drain_sim(program, folders, count))
-            floors.append(drain_floor(floor, folders, count, signature))
-        else:
-            floors.append(drain_floor(floor, folders, count, signature))
-            sims.append(drain_sim(program, folders, count))
-    # Each run's two drains follow each other, so a slow spell of the disk falls on both;
-    # the best of each side may come from different spells.
+        # Each side takes its turn at going first.
+        for side in [(run + k) % len(sides) for k in range(len(sides))]:
+            times[side].append(sides[side]())
+    sims, floors, checked = times
+    # Each run's drains follow each other, so a slow spell of the disk falls on all of
+    # them; the best of each side may come from different spells.
     paired = sorted(f / s for s, f in zip(sims, floors))
-    return min(sims) / count, min(floors) / count, paired[len(paired) // 2]
+    return (min(sims) / count, min(floors) / count, min(checked) / count,
+            paired[len(paired) // 2])
 
 
 # An idle tick costs some microseconds: the difference of the two runs must stand well
@@ -200,14 +204,17 @@ def main():
         print("archive copies: the request and %d bytes of signature" % signature)
         print("drain (best of %d runs)" % args.runs)
         print("| waiting NF-e | kelmar-sim per request | floor per request | floor / kelmar-sim "
-              "| median of each run's floor / kelmar-sim |")
-        print("|---|---|---|---|---|")
+              "| median of each run's floor / kelmar-sim | floor with checks per request "
+              "| floor / floor with checks |")
+        print("|---|---|---|---|---|---|---|")
         per_request = {}
         for count in counts:
-            sim, flo, paired = drain(program, floor, folders, count, args.runs, signature)
+            sim, flo, checked, paired = drain(program, floor, folders, count, args.runs,
+                                              signature)
             per_request[count] = sim
-            print("| %d | %.3f ms | %.3f ms | %.0f %% | %.0f %% |" %
-                  (count, sim * 1e3, flo * 1e3, 100 * flo / sim, 100 * paired))
+            print("| %d | %.3f ms | %.3f ms | %.0f %% | %.0f %% | %.3f ms | %.0f %% |" %
+                  (count, sim * 1e3, flo * 1e3, 100 * flo / sim, 100 * paired,
+                   checked * 1e3, 100 * flo / checked))
         print("deepest / shallowest per request: %.2f" %
               (per_request[counts[-1]] / per_request[counts[0]]))
 
