@@ -53,7 +53,8 @@ static void lookBeforeAnswering(const char *exchange, const char *requestPath) {
     snprintf(path, sizeof path, "%s/.kelmar.lock", exchange);
     lstat(path, &status);
     lstat("config.ini", &status);
-    const char *const records[] = {".kelmar-pendente-envio.ini", ".kelmar-pendente-envio_lote.ini"};
+    static const char *const records[] = {".kelmar-pendente-envio.ini",
+                                           ".kelmar-pendente-envio_lote.ini"};
     for (int i = 0; i < 2; ++i) {
         snprintf(path, sizeof path, "%s/%s", exchange, records[i]);
         int fd = open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -110,7 +111,8 @@ static void publish(const char *folder, const char *name, const char *data, size
 
 int main(int argc, char **argv) {
     if (argc < 2 || argc > 4 || (argc == 4 && strcmp(argv[3], "checks") != 0)) {
-        fprintf(stderr, "usage: floor EXCHANGE_FOLDER [SIGNATURE_BYTES [checks]] < names\n");
+        fprintf(stderr,
+                "usage: floor EXCHANGE_FOLDER [SIGNATURE_BYTES [checks]] < names\n");
         return 2;
     }
     checks = argc == 4;
